@@ -1,0 +1,142 @@
+// ScanTick over 100 real windows of another process, beside the floor of a bare enumeration of
+// the same windows (EnumWindows, IsWindowVisible, GetWindowTextA), in one run.
+//
+//   bench_scan_wine.exe [samples]
+//
+// Each sample times a batch of passes; the median of the samples is printed per configuration.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
+
+namespace {
+
+constexpr int kWindows = 100;
+constexpr int kPassesPerSample = 20;
+
+const char* const kPatterns[] = {
+    "Speichern unter",  "*nicht gespeichert*", "Fehler",        "*Update verfügbar*",
+    "Microsoft Edge",   "*Werbung*",           "Warnung*",      "Sicherheitshinweis",
+    "*- Installation",  "Bestätigen",          "Windows-Sicherheit", "*Lizenz*abgelaufen*",
+};
+
+double NowMicroseconds()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+char g_floorTitle[512];
+int g_floorVisible;
+
+BOOL CALLBACK FloorStep(HWND window, LPARAM)
+{
+    if (!IsWindowVisible(window))
+        return TRUE;
+    GetWindowTextA(window, g_floorTitle, 256);
+    if (g_floorTitle[0] != '\0')
+        ++g_floorVisible;
+    return TRUE;
+}
+
+void FloorPass()
+{
+    g_floorVisible = 0;
+    EnumWindows(FloorStep, 0);
+}
+
+void FillRules(EntryList& list, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        ListEntry& entry = list.AppendAtTail()->entry;
+        std::string pattern = kPatterns[i % (sizeof kPatterns / sizeof kPatterns[0])];
+        CopyText(entry.title, kTitleCapacity, pattern.c_str());
+        CopyText(entry.button, kButtonCapacity, "OK");
+        entry.condition = kAlwaysClick;
+        entry.method = kButtonMessage;
+    }
+}
+
+// Median microseconds per pass of fn over the samples.
+template <typename Fn> double MedianPass(Fn fn, int samples)
+{
+    std::vector<double> times;
+    for (int s = 0; s < samples; ++s) {
+        double start = NowMicroseconds();
+        for (int p = 0; p < kPassesPerSample; ++p)
+            fn();
+        times.push_back((NowMicroseconds() - start) / kPassesPerSample);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+HANDLE StartWindows()
+{
+    std::string folder(MAX_PATH, '\0');
+    folder.resize(GetModuleFileNameA(nullptr, folder.data(), MAX_PATH));
+    folder = folder.substr(0, folder.find_last_of("\\/") + 1);
+    std::string command = "\"" + folder + "..\\..\\tests\\win32\\fixture.exe\" --title \"Bench Fenster\" "
+                          "--copies " + std::to_string(kWindows);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    for (int wait = 0; wait < 1000; ++wait) {
+        std::string last = "Bench Fenster " + std::to_string(kWindows);
+        if (FindWindowA(nullptr, last.c_str()) != nullptr)
+            return process.hProcess;
+        Sleep(10);
+    }
+    return process.hProcess;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int samples = argc > 1 ? std::atoi(argv[1]) : 15;
+    HANDLE windows = StartWindows();
+    if (windows == nullptr) {
+        std::printf("could not start the fixture windows\n");
+        return 1;
+    }
+    Sleep(500);
+
+    Settings settings{};
+    settings.active = 1;
+    FloorPass();
+    std::printf("visible titled windows on the desktop: %d\n", g_floorVisible);
+
+    for (int rules : {100, 1000}) {
+        EntryList list;
+        FillRules(list, rules);
+        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr};
+        // Interleave floor and scan so that both see the same machine load.
+        double floor = MedianPass(FloorPass, samples);
+        double scan = MedianPass(ScanTick, samples);
+        std::printf("rules %5d: floor %8.1f us/pass, ScanTick %8.1f us/pass, ratio %.3f\n", rules,
+                    floor, scan, scan / floor);
+    }
+
+    TerminateProcess(windows, 0);
+    CloseHandle(windows);
+    return 0;
+}

@@ -1,0 +1,77 @@
+// The rule list: one ListEntry per rule in a singly linked chain behind a dummy head.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+constexpr int kTitleCapacity = 256;
+constexpr int kButtonCapacity = 64;
+constexpr int kMessageCapacity = 512;
+
+// Stored as a plain signed number: values outside the named ones survive a load and a save.
+enum ClickCondition : int32_t {
+    kNeverClick = 0,
+    kAlwaysClick = 1,
+    kClickIfMessage = 2,
+};
+
+enum ClickMethod : int32_t {
+    kLeftClick = 0,
+    kRightClick = 1,
+    kCloseWindow = 2,
+    kButtonMessage = 3,
+    kMaximizeWindow = 4,
+    kMinimizeWindow = 5,
+    kClickThenBack = 6,
+};
+
+struct ListEntry {
+    char title[kTitleCapacity];
+    char button[kButtonCapacity];
+    char message[kMessageCapacity];
+    ClickCondition condition;
+    ClickMethod method;
+    int32_t clicks;
+};
+
+struct EntryNode {
+    ListEntry entry{};
+    std::unique_ptr<EntryNode> next;
+};
+
+class EntryList {
+public:
+    EntryList();
+    ~EntryList();
+    EntryList(const EntryList&) = delete;
+    EntryList& operator=(const EntryList&) = delete;
+
+    EntryNode* Head() { return &head_; }
+    const EntryNode* Head() const { return &head_; }
+    EntryNode* First() const { return head_.next.get(); }
+    EntryNode* Tail() const { return tail_; }
+    void SetTail(EntryNode* node) { tail_ = node; }
+
+    // Links a fresh, zero-filled entry directly after node, with nothing after it. Callers pass
+    // the last node; whatever followed it (an entry the wizard had not yet kept) is released.
+    // The tail does not move, unless it was among the released nodes: then it becomes node.
+    EntryNode* AppendAfter(EntryNode* node);
+    // Unlinks and releases the node after node; the tail follows when the last node goes.
+    // Does nothing when no node follows.
+    void RemoveAfter(EntryNode* node);
+    // k links from the head (0 gives the head), or nullptr when the chain is shorter.
+    EntryNode* NodeAt(int k);
+    // Sum of every entry's click count, wide enough never to overflow.
+    int64_t TotalClicks() const;
+    // Appends an entry after the tail and makes it the tail.
+    EntryNode* AppendAtTail();
+    // Nodes from the head's successor to the end of the chain.
+    int Count() const;
+
+private:
+    EntryNode head_;
+    EntryNode* tail_;
+};
+
+// Copies text into a fixed buffer of the given capacity, truncating to capacity - 1 characters.
+void CopyText(char* dest, int capacity, const char* src);

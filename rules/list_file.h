@@ -1,0 +1,58 @@
+// The list file "BOXSWEEP.LST": rules, click counts, settings and the main window's placement.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "rules/entry_list.h"
+
+constexpr int kLanguageCapacity = 24;
+
+struct Settings {
+    // Persisted.
+    int32_t active;
+    int32_t scanInterval;
+    char language[kLanguageCapacity];
+    int16_t reservedValue;
+    int32_t normalLeft;
+    int32_t normalTop;
+    int32_t normalRight;
+    int32_t normalBottom;
+    int32_t showCommand;
+    // Run-time only.
+    bool trayEnabled;
+    bool hideAtStart;
+    bool languageChanged;
+};
+
+extern const char kListFileName[];    // "BOXSWEEP.LST"
+extern const char kBackupFileName[];  // "BOXSWEEP.BAK"
+
+enum class LoadOutcome {
+    Created,     // no file: the defaults were set and written
+    Complete,    // read through its settings
+    Incomplete,  // unknown version, or the file ended before "end of list"
+};
+
+// Keeps what the last load learned about the file on disk, so that a file that could not be
+// read whole is copied to the backup name before the first save replaces it.
+struct ListFileState {
+    bool backupPending;
+};
+
+// Appends the stored entries to list (the tail follows) and fills the persisted settings.
+LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state);
+
+// Rewrites path from the list and settings through a temporary file in the same folder, so
+// that a failure leaves the old file as it was. Returns false when nothing was replaced.
+bool SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state);
+
+// The bytes SaveList writes for the list and settings.
+std::string FormatList(const EntryList& list, const Settings& settings);
+
+// Reads a list from bytes already in memory; LoadList reads the file and calls this.
+LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
+
+// The default settings and the six lines written when no list file exists.
+void SetDefaultSettings(Settings& settings);
+std::string FormatDefaultList(const Settings& settings);

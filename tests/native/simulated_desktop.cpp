@@ -1,0 +1,299 @@
+#include "simulated_desktop.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "rules/match_pattern.h"
+
+namespace {
+
+constexpr WindowHandle kFirstHandle = 0x1000;
+
+bool EqualIgnoringCase(const std::string& a, const char* b)
+{
+    size_t length = std::strlen(b);
+    if (a.size() != length)
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+int CopyOut(const std::string& text, char* buffer, int capacity)
+{
+    if (capacity <= 0)
+        return 0;
+    size_t length = text.size();
+    if (length > static_cast<size_t>(capacity - 1))
+        length = static_cast<size_t>(capacity - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+}
+
+}  // namespace
+
+WindowHandle SimulatedDesktop::AddWindow(const std::string& title, WinRect rect)
+{
+    SimWindow window;
+    window.handle = kFirstHandle + windows_.size();
+    window.text = title;
+    window.rect = rect;
+    windows_.push_back(window);
+    topLevel_.push_back(window.handle);
+    return window.handle;
+}
+
+WindowHandle SimulatedDesktop::AddChild(WindowHandle parent, const std::string& text, WinRect rect,
+                                        int controlId)
+{
+    SimWindow window;
+    window.handle = kFirstHandle + windows_.size();
+    window.parent = parent;
+    window.text = text;
+    window.rect = rect;
+    window.controlId = controlId;
+    windows_.push_back(window);
+    Window(parent).children.push_back(window.handle);
+    return window.handle;
+}
+
+SimWindow& SimulatedDesktop::Window(WindowHandle handle)
+{
+    SimWindow* window = Find(handle);
+    if (window == nullptr)
+        throw std::out_of_range("no such simulated window");
+    return *window;
+}
+
+SimWindow* SimulatedDesktop::Find(WindowHandle handle)
+{
+    if (handle < kFirstHandle || handle - kFirstHandle >= windows_.size())
+        return nullptr;
+    return &windows_[handle - kFirstHandle];
+}
+
+std::vector<SimAction> SimulatedDesktop::ActionsOf(SimAction::Kind kind) const
+{
+    std::vector<SimAction> result;
+    for (const SimAction& action : actions) {
+        if (action.kind == kind)
+            result.push_back(action);
+    }
+    return result;
+}
+
+int SimulatedDesktop::CountOf(SimAction::Kind kind) const
+{
+    return static_cast<int>(ActionsOf(kind).size());
+}
+
+void SimulatedDesktop::Record(SimAction::Kind kind, WindowHandle window, int32_t x, int32_t y,
+                              uint32_t value)
+{
+    actions.push_back(SimAction{kind, window, x, y, value});
+}
+
+void SimulatedDesktop::EnumWindows(EnumCallback callback, intptr_t value)
+{
+    ++enumerations;
+    // A copy: a callback may add windows (the tests do not, but a real desktop changes under us).
+    std::vector<WindowHandle> order = topLevel_;
+    for (WindowHandle handle : order) {
+        if (callback(handle, value) == 0)
+            return;
+    }
+}
+
+bool SimulatedDesktop::IsWindowVisible(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && w->visible;
+}
+
+int SimulatedDesktop::GetWindowTextA(WindowHandle window, char* buffer, int capacity)
+{
+    SimWindow* w = Find(window);
+    return CopyOut(w != nullptr ? w->text : std::string(), buffer, capacity);
+}
+
+WindowHandle SimulatedDesktop::GetWindow(WindowHandle window, WindowRelation relation)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr)
+        return 0;
+    if (relation == WindowRelation::FirstChild)
+        return w->children.empty() ? 0 : w->children.front();
+    const std::vector<WindowHandle>& siblings = w->parent != 0 ? Window(w->parent).children
+                                                               : topLevel_;
+    for (size_t i = 0; i + 1 < siblings.size(); ++i) {
+        if (siblings[i] == window)
+            return siblings[i + 1];
+    }
+    return 0;
+}
+
+WindowHandle SimulatedDesktop::FindWindowExA(WindowHandle parent, const char* text)
+{
+    SimWindow* w = Find(parent);
+    if (w == nullptr)
+        return 0;
+    for (WindowHandle child : w->children) {
+        if (EqualIgnoringCase(Window(child).text, text))
+            return child;
+    }
+    return 0;
+}
+
+bool SimulatedDesktop::GetWindowRect(WindowHandle window, WinRect* rect)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr)
+        return false;
+    *rect = w->rect;
+    return true;
+}
+
+void SimulatedDesktop::BringWindowToTop(WindowHandle window)
+{
+    Record(SimAction::BringToTop, window);
+}
+
+bool SimulatedDesktop::GetCursorPos(WinPoint* point)
+{
+    if (!cursorReadable)
+        return false;
+    *point = cursor;
+    return true;
+}
+
+void SimulatedDesktop::SetCursorPos(int32_t x, int32_t y)
+{
+    cursor = WinPoint{x, y};
+    Record(SimAction::SetCursor, 0, x, y);
+}
+
+void SimulatedDesktop::MouseEvent(uint32_t flags, int32_t x, int32_t y)
+{
+    Record(SimAction::Mouse, 0, x, y, flags);
+}
+
+Delivery SimulatedDesktop::SendButtonClick(WindowHandle button)
+{
+    SimWindow* w = Find(button);
+    if (w == nullptr || w->refusesMessages)
+        return Delivery::Refused;
+    Record(SimAction::ButtonClick, button);
+    return Delivery::Delivered;
+}
+
+Delivery SimulatedDesktop::PostClose(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr || w->refusesMessages)
+        return Delivery::Refused;
+    Record(SimAction::PostClose, window);
+    return Delivery::Delivered;
+}
+
+bool SimulatedDesktop::IsZoomed(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && w->zoomed;
+}
+
+bool SimulatedDesktop::IsIconic(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && w->iconic;
+}
+
+bool SimulatedDesktop::ShowWindow(WindowHandle window, ShowCommand command)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr || w->refusesShow)
+        return false;
+    if (command == ShowCommand::Maximize) {
+        w->zoomed = true;
+        w->iconic = false;
+        Record(SimAction::Maximize, window);
+    } else {
+        w->iconic = true;
+        w->zoomed = false;
+        Record(SimAction::Minimize, window);
+    }
+    return true;
+}
+
+WindowHandle SimulatedDesktop::GetForegroundWindow()
+{
+    return foreground;
+}
+
+void SimulatedDesktop::SetForegroundWindow(WindowHandle window)
+{
+    foreground = window;
+    Record(SimAction::SetForeground, window);
+}
+
+void SimulatedDesktop::Sleep(uint32_t milliseconds)
+{
+    Record(SimAction::Sleep, 0, 0, 0, milliseconds);
+}
+
+bool SimulatedDesktop::Contains(const SimWindow& window, WinPoint point) const
+{
+    return point.x >= window.rect.left && point.x < window.rect.right && point.y >= window.rect.top
+           && point.y < window.rect.bottom;
+}
+
+WindowHandle SimulatedDesktop::DeepestAt(WindowHandle handle, WinPoint point)
+{
+    for (WindowHandle child : Window(handle).children) {
+        const SimWindow& c = Window(child);
+        if (c.visible && Contains(c, point))
+            return DeepestAt(child, point);
+    }
+    return handle;
+}
+
+// The topmost visible top-level window under the point, then its deepest visible child there;
+// hidden windows are passed over in favour of the window that contains them.
+WindowHandle SimulatedDesktop::WindowFromPoint(WinPoint point)
+{
+    for (WindowHandle handle : topLevel_) {
+        const SimWindow& w = Window(handle);
+        if (w.visible && Contains(w, point))
+            return DeepestAt(handle, point);
+    }
+    return 0;
+}
+
+WindowHandle SimulatedDesktop::GetParent(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr ? w->parent : 0;
+}
+
+bool SimulatedDesktop::IsChild(WindowHandle parent, WindowHandle window)
+{
+    for (WindowHandle up = GetParent(window); up != 0; up = GetParent(up)) {
+        if (up == parent)
+            return true;
+    }
+    return false;
+}
+
+int SimulatedDesktop::GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity)
+{
+    SimWindow* w = Find(window);
+    if (w != nullptr) {
+        for (WindowHandle child : w->children) {
+            if (Window(child).controlId == id)
+                return CopyOut(Window(child).text, buffer, capacity);
+        }
+    }
+    return CopyOut(std::string(), buffer, capacity);
+}

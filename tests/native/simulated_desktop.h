@@ -1,0 +1,94 @@
+// A desktop held in memory behind WindowOps: top-level windows in enumeration order, their
+// children and grandchildren, and a record of everything done to them.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "watcher/window_ops.h"
+
+struct SimWindow {
+    WindowHandle handle = 0;
+    WindowHandle parent = 0;  // 0 for a top-level window
+    std::string text;
+    bool visible = true;
+    bool zoomed = false;
+    bool iconic = false;
+    int controlId = 0;
+    WinRect rect{};
+    std::vector<WindowHandle> children;  // in z-order
+    // What the simulated system does with messages to this window.
+    bool refusesMessages = false;  // a higher integrity level: sends and posts fail
+    bool refusesShow = false;      // ShowWindow has no effect
+};
+
+// One thing done to the desktop, in the order it happened.
+struct SimAction {
+    enum Kind {
+        ButtonClick,
+        PostClose,
+        Maximize,
+        Minimize,
+        BringToTop,
+        SetCursor,
+        Mouse,
+        SetForeground,
+        Sleep,
+    } kind;
+    WindowHandle window;
+    int32_t x;
+    int32_t y;
+    uint32_t value;  // mouse flags or sleep milliseconds
+};
+
+class SimulatedDesktop : public WindowOps {
+public:
+    // Adds a top-level window at the end of the enumeration order.
+    WindowHandle AddWindow(const std::string& title, WinRect rect = {100, 100, 400, 300});
+    WindowHandle AddChild(WindowHandle parent, const std::string& text, WinRect rect = {0, 0, 0, 0},
+                          int controlId = 0);
+    SimWindow& Window(WindowHandle handle);
+
+    std::vector<SimAction> actions;
+    WindowHandle foreground = 0;
+    WinPoint cursor{500, 400};
+    bool cursorReadable = true;
+    int enumerations = 0;
+
+    std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
+    int CountOf(SimAction::Kind kind) const;
+
+    void EnumWindows(EnumCallback callback, intptr_t value) override;
+    bool IsWindowVisible(WindowHandle window) override;
+    int GetWindowTextA(WindowHandle window, char* buffer, int capacity) override;
+    WindowHandle GetWindow(WindowHandle window, WindowRelation relation) override;
+    WindowHandle FindWindowExA(WindowHandle parent, const char* text) override;
+    bool GetWindowRect(WindowHandle window, WinRect* rect) override;
+    void BringWindowToTop(WindowHandle window) override;
+    bool GetCursorPos(WinPoint* point) override;
+    void SetCursorPos(int32_t x, int32_t y) override;
+    void MouseEvent(uint32_t flags, int32_t x, int32_t y) override;
+    Delivery SendButtonClick(WindowHandle button) override;
+    Delivery PostClose(WindowHandle window) override;
+    bool IsZoomed(WindowHandle window) override;
+    bool IsIconic(WindowHandle window) override;
+    bool ShowWindow(WindowHandle window, ShowCommand command) override;
+    WindowHandle GetForegroundWindow() override;
+    void SetForegroundWindow(WindowHandle window) override;
+    void Sleep(uint32_t milliseconds) override;
+    WindowHandle WindowFromPoint(WinPoint point) override;
+    WindowHandle GetParent(WindowHandle window) override;
+    bool IsChild(WindowHandle parent, WindowHandle window) override;
+    int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) override;
+
+private:
+    SimWindow* Find(WindowHandle handle);
+    bool Contains(const SimWindow& window, WinPoint point) const;
+    WindowHandle DeepestAt(WindowHandle window, WinPoint point);
+
+    std::deque<SimWindow> windows_;  // every window, by handle; references stay valid
+    std::vector<WindowHandle> topLevel_;
+    void Record(SimAction::Kind kind, WindowHandle window, int32_t x = 0, int32_t y = 0,
+                uint32_t value = 0);
+};

@@ -1,0 +1,366 @@
+// The watch cycle over a simulated desktop.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+#include "simulated_desktop.h"
+#include "watcher/scan.h"
+
+namespace {
+
+class ScanTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings = Settings{};
+        settings.active = 1;
+        g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr};
+    }
+    void TearDown() override { g_watch = WatchContext{}; }
+
+    ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
+                       const char* button = "", const char* message = "")
+    {
+        ListEntry& entry = list.AppendAtTail()->entry;
+        CopyText(entry.title, kTitleCapacity, title);
+        CopyText(entry.button, kButtonCapacity, button);
+        CopyText(entry.message, kMessageCapacity, message);
+        entry.condition = condition;
+        entry.method = method;
+        return entry;
+    }
+
+    SimulatedDesktop desktop;
+    EntryList list;
+    Settings settings;
+};
+
+TEST_F(ScanTest, OnlyTheFirstMatchingWindowIsAnsweredPerTick)
+{
+    WindowHandle first = desktop.AddWindow("Speichern?");
+    WindowHandle second = desktop.AddWindow("Werbung");
+    ListEntry& save = AddRule("Speichern", kAlwaysClick, kCloseWindow);
+    ListEntry& ad = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+
+    ScanTick();
+    ASSERT_EQ(desktop.CountOf(SimAction::PostClose), 1);
+    EXPECT_EQ(desktop.actions.back().window, first);
+    EXPECT_EQ(save.clicks, 1);
+    EXPECT_EQ(ad.clicks, 0);
+
+    // Once the first window is gone, the second gets its turn.
+    desktop.Window(first).visible = false;
+    ScanTick();
+    EXPECT_EQ(desktop.actions.back().window, second);
+    EXPECT_EQ(ad.clicks, 1);
+}
+
+TEST_F(ScanTest, FirstMatchingRuleWinsAndDisabledRulesAreSkipped)
+{
+    WindowHandle box = desktop.AddWindow("Fehler beim Laden");
+    desktop.AddChild(box, "OK");
+    ListEntry& disabled = AddRule("Fehler", kNeverClick, kCloseWindow);
+    ListEntry& active = AddRule("Fehler", kAlwaysClick, kButtonMessage, "OK");
+    ListEntry& later = AddRule("*Laden", kAlwaysClick, kCloseWindow);
+
+    ScanTick();
+    EXPECT_EQ(disabled.clicks, 0);
+    EXPECT_EQ(active.clicks, 1);
+    EXPECT_EQ(later.clicks, 0);
+    EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 0);
+    EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 1);
+}
+
+TEST_F(ScanTest, MessageConditionLooksAtDirectChildrenOnly)
+{
+    WindowHandle direct = desktop.AddWindow("Editor");
+    desktop.AddChild(direct, "&Ja");
+    desktop.AddChild(direct, "Die Datei wurde nicht gespeichert.");
+    WindowHandle nested = desktop.AddWindow("Editor");
+    WindowHandle group = desktop.AddChild(nested, "Gruppe");
+    desktop.AddChild(group, "Die Datei wurde nicht gespeichert.");
+    desktop.AddChild(nested, "&Ja");
+    ListEntry& rule = AddRule("Editor", kClickIfMessage, kButtonMessage, "&Ja", "*nicht gespeichert*");
+
+    desktop.Window(direct).visible = false;
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 0) << "the text sits in a grandchild only";
+    EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 0);
+
+    desktop.Window(direct).visible = true;
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 1);
+    ASSERT_EQ(desktop.CountOf(SimAction::ButtonClick), 1);
+    EXPECT_EQ(desktop.Window(desktop.actions.back().window).text, "&Ja");
+}
+
+TEST_F(ScanTest, MessageConditionFallsThroughToTheNextRule)
+{
+    WindowHandle box = desktop.AddWindow("Hinweis");
+    desktop.AddChild(box, "Alles in Ordnung");
+    AddRule("Hinweis", kClickIfMessage, kCloseWindow, "", "*Fehler*");
+    ListEntry& fallback = AddRule("Hinweis", kAlwaysClick, kMinimizeWindow);
+
+    ScanTick();
+    EXPECT_EQ(fallback.clicks, 1);
+    EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 0);
+    EXPECT_EQ(desktop.CountOf(SimAction::Minimize), 1);
+}
+
+TEST_F(ScanTest, UntitledAndInvisibleWindowsAreNeverActedOn)
+{
+    desktop.AddWindow("");
+    WindowHandle hidden = desktop.AddWindow("Versteckt");
+    desktop.Window(hidden).visible = false;
+    ListEntry& everything = AddRule("", kAlwaysClick, kCloseWindow);
+    AddRule("*", kAlwaysClick, kCloseWindow);
+
+    ScanTick();
+    EXPECT_TRUE(desktop.actions.empty());
+    EXPECT_EQ(everything.clicks, 0);
+
+    WindowHandle titled = desktop.AddWindow("Sichtbar");
+    ScanTick();
+    ASSERT_EQ(desktop.CountOf(SimAction::PostClose), 1);
+    EXPECT_EQ(desktop.actions.back().window, titled);
+    EXPECT_EQ(everything.clicks, 1);
+}
+
+TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
+{
+    // A maximise rule on a window that is already maximised, a button rule whose button is
+    // missing, a minimise rule on a minimised window: each matches, does nothing, counts
+    // nothing, and the windows behind it wait.
+    struct Case {
+        const char* name;
+        ClickMethod method;
+        bool zoomed;
+        bool iconic;
+    } cases[] = {
+        {"maximised", kMaximizeWindow, true, false}, {"minimised", kMinimizeWindow, false, true},
+        {"no button, message", kButtonMessage, false, false},
+        {"no button, left click", kLeftClick, false, false},
+        {"no button, right click", kRightClick, false, false},
+        {"no button, click then back", kClickThenBack, false, false},
+        {"unknown method", static_cast<ClickMethod>(7), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedDesktop fresh;
+        EntryList rules;
+        g_watch.ops = &fresh;
+        g_watch.list = &rules;
+        WindowHandle stuck = fresh.AddWindow("Stuck");
+        fresh.Window(stuck).zoomed = c.zoomed;
+        fresh.Window(stuck).iconic = c.iconic;
+        fresh.AddChild(stuck, "Abbrechen");
+        fresh.AddWindow("Behind");
+        ListEntry& stuckRule = rules.AppendAtTail()->entry;
+        CopyText(stuckRule.title, kTitleCapacity, "Stuck");
+        CopyText(stuckRule.button, kButtonCapacity, "OK");
+        stuckRule.condition = kAlwaysClick;
+        stuckRule.method = c.method;
+        ListEntry& behindRule = rules.AppendAtTail()->entry;
+        CopyText(behindRule.title, kTitleCapacity, "Behind");
+        behindRule.condition = kAlwaysClick;
+        behindRule.method = kCloseWindow;
+
+        ScanTick();
+        ScanTick();
+        EXPECT_EQ(stuckRule.clicks, 0);
+        EXPECT_EQ(behindRule.clicks, 0);
+        EXPECT_EQ(fresh.CountOf(SimAction::PostClose), 0);
+        EXPECT_EQ(fresh.CountOf(SimAction::Maximize) + fresh.CountOf(SimAction::Minimize), 0);
+        EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 0);
+    }
+}
+
+TEST_F(ScanTest, MaximiseAndMinimiseHappenOnce)
+{
+    WindowHandle small = desktop.AddWindow("Klein");
+    WindowHandle large = desktop.AddWindow("Gross");
+    ListEntry& grow = AddRule("Klein", kAlwaysClick, kMaximizeWindow);
+    ListEntry& shrink = AddRule("Gross", kAlwaysClick, kMinimizeWindow);
+
+    ScanTick();
+    EXPECT_TRUE(desktop.Window(small).zoomed);
+    ScanTick();  // already maximised: matches, does nothing, ends the tick
+    EXPECT_EQ(grow.clicks, 1);
+    EXPECT_EQ(shrink.clicks, 0);
+
+    desktop.Window(small).visible = false;
+    ScanTick();
+    ScanTick();
+    EXPECT_TRUE(desktop.Window(large).iconic);
+    EXPECT_EQ(shrink.clicks, 1);
+    EXPECT_EQ(desktop.CountOf(SimAction::Maximize), 1);
+    EXPECT_EQ(desktop.CountOf(SimAction::Minimize), 1);
+}
+
+TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
+{
+    struct Case {
+        ClickMethod method;
+        uint32_t down;
+        uint32_t up;
+        WinRect rect;
+        int32_t x;
+        int32_t y;
+    } cases[] = {
+        {kLeftClick, kMouseLeftDown, kMouseLeftUp, {100, 200, 175, 223}, 138, 212},
+        {kRightClick, kMouseRightDown, kMouseRightUp, {100, 200, 175, 223}, 138, 212},
+        // A monitor left of and above the primary one: division truncates toward zero.
+        {kLeftClick, kMouseLeftDown, kMouseLeftUp, {-175, -223, -100, -200}, -138, -212},
+    };
+    for (const Case& c : cases) {
+        SimulatedDesktop fresh;
+        EntryList rules;
+        g_watch.ops = &fresh;
+        g_watch.list = &rules;
+        WindowHandle box = fresh.AddWindow("Frage");
+        fresh.AddChild(box, "&Nein", WinRect{0, 0, 10, 10});
+        fresh.AddChild(box, "&Ja", c.rect);
+        ListEntry& rule = rules.AppendAtTail()->entry;
+        CopyText(rule.title, kTitleCapacity, "Frage");
+        CopyText(rule.button, kButtonCapacity, "&JA");  // letter case ignored
+        rule.condition = kAlwaysClick;
+        rule.method = c.method;
+        fresh.cursor = WinPoint{5, 6};
+
+        ScanTick();
+        ASSERT_EQ(rule.clicks, 1);
+        std::vector<SimAction> moves = fresh.ActionsOf(SimAction::SetCursor);
+        std::vector<SimAction> mouse = fresh.ActionsOf(SimAction::Mouse);
+        ASSERT_EQ(moves.size(), 2u);
+        ASSERT_EQ(mouse.size(), 2u);
+        EXPECT_EQ(moves[0].x, c.x);
+        EXPECT_EQ(moves[0].y, c.y);
+        EXPECT_EQ(mouse[0].value, c.down);
+        EXPECT_EQ(mouse[1].value, c.up);
+        EXPECT_EQ(mouse[0].x, c.x);
+        EXPECT_EQ(mouse[1].y, c.y);
+        EXPECT_EQ(fresh.cursor.x, 5);
+        EXPECT_EQ(fresh.cursor.y, 6);
+        EXPECT_EQ(fresh.CountOf(SimAction::BringToTop), 1);
+        // The window comes to the top before the pointer moves.
+        EXPECT_EQ(fresh.actions.front().kind, SimAction::BringToTop);
+    }
+}
+
+TEST_F(ScanTest, ClickThenBackReturnsFocusToThePreviousForegroundWindow)
+{
+    WindowHandle editor = desktop.AddWindow("Mein Dokument");
+    desktop.foreground = editor;
+    ScanTick();  // nothing matches; the editor is remembered
+    EXPECT_EQ(g_watch.previousForeground, editor);
+
+    WindowHandle box = desktop.AddWindow("Nachfrage");
+    WindowHandle ok = desktop.AddChild(box, "OK");
+    desktop.foreground = box;
+    ListEntry& rule = AddRule("Nachfrage", kAlwaysClick, kClickThenBack, "OK");
+
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 1);
+    ASSERT_EQ(desktop.actions.size(), 3u);
+    EXPECT_EQ(desktop.actions[0].kind, SimAction::ButtonClick);
+    EXPECT_EQ(desktop.actions[0].window, ok);
+    EXPECT_EQ(desktop.actions[1].kind, SimAction::Sleep);
+    EXPECT_EQ(desktop.actions[1].value, 800u);
+    EXPECT_EQ(desktop.actions[2].kind, SimAction::SetForeground);
+    EXPECT_EQ(desktop.actions[2].window, editor);
+}
+
+TEST_F(ScanTest, ClickThenBackWithoutPreviousWindowDoesNotActivateAnything)
+{
+    WindowHandle box = desktop.AddWindow("Nachfrage");
+    desktop.AddChild(box, "OK");
+    ListEntry& rule = AddRule("Nachfrage", kAlwaysClick, kClickThenBack, "OK");
+
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_EQ(desktop.CountOf(SimAction::SetForeground), 0);
+}
+
+TEST_F(ScanTest, InactiveWatcherTouchesNothingButTracksTheForegroundWindow)
+{
+    WindowHandle box = desktop.AddWindow("Werbung");
+    ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+    settings.active = 0;
+    desktop.foreground = box;
+
+    ScanTick();
+    EXPECT_EQ(desktop.enumerations, 0);
+    EXPECT_TRUE(desktop.actions.empty());
+    EXPECT_EQ(rule.clicks, 0);
+    EXPECT_EQ(g_watch.previousForeground, box);
+}
+
+TEST_F(ScanTest, RefusedActionsAreNotCounted)
+{
+    // A window of a higher integrity level rejects the post and the click; one that will not
+    // change its show state is not counted either.
+    WindowHandle elevated = desktop.AddWindow("Administrator");
+    WindowHandle button = desktop.AddChild(elevated, "OK");
+    desktop.Window(elevated).refusesMessages = true;
+    desktop.Window(button).refusesMessages = true;
+    desktop.Window(elevated).refusesShow = true;
+    ListEntry* rules[] = {
+        &AddRule("Administrator", kAlwaysClick, kCloseWindow),
+    };
+    ScanTick();
+    EXPECT_EQ(rules[0]->clicks, 0);
+
+    for (ClickMethod method : {kButtonMessage, kClickThenBack, kMaximizeWindow, kMinimizeWindow}) {
+        rules[0]->method = method;
+        CopyText(rules[0]->button, kButtonCapacity, "OK");
+        ScanTick();
+        EXPECT_EQ(rules[0]->clicks, 0) << "method " << method;
+    }
+    EXPECT_EQ(desktop.CountOf(SimAction::Sleep), 0) << "no wait after a refused click";
+}
+
+TEST_F(ScanTest, ClickCountStopsAtItsLargestValue)
+{
+    desktop.AddWindow("Werbung");
+    ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+    rule.clicks = INT32_MAX - 1;
+    ScanTick();
+    ScanTick();
+    EXPECT_EQ(rule.clicks, INT32_MAX);
+}
+
+TEST_F(ScanTest, EnumerationValuesDispatchToTheirSteps)
+{
+    static int popupCalls;
+    static int wizardCalls;
+    popupCalls = 0;
+    wizardCalls = 0;
+    desktop.AddWindow("Eins");
+    desktop.AddWindow("Zwei");
+    AddRule("Eins", kAlwaysClick, kCloseWindow);
+
+    g_watch.popupItemStep = [](WindowHandle) { ++popupCalls; };
+    g_watch.wizardListStep = [](WindowHandle) { ++wizardCalls; };
+    desktop.EnumWindows(EnumWindowsCallback, kEnumPopupItems);
+    desktop.EnumWindows(EnumWindowsCallback, kEnumWizardList);
+    desktop.EnumWindows(EnumWindowsCallback, 4711);
+    EXPECT_EQ(popupCalls, 2);
+    EXPECT_EQ(wizardCalls, 2);
+    EXPECT_TRUE(desktop.actions.empty()) << "only the scan value acts";
+}
+
+TEST_F(ScanTest, LongTitlesAreComparedAsReadWithCapacity256)
+{
+    std::string title(300, 'x');
+    desktop.AddWindow(title + "END");
+    ListEntry& tail = AddRule("*END", kAlwaysClick, kCloseWindow);
+    ScanTick();
+    EXPECT_EQ(tail.clicks, 0) << "characters past 255 are never read";
+    ListEntry& head = AddRule("xxx", kAlwaysClick, kCloseWindow);
+    ScanTick();
+    EXPECT_EQ(head.clicks, 1);
+}
+
+}  // namespace

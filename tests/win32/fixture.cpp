@@ -1,0 +1,202 @@
+// A target window for the Win32 tests: a top-level window with a given title, buttons and static
+// texts, that writes what happens to it into a report file, one line per event, flushed at once.
+//
+//   fixture.exe --title T [--button TEXT]... [--static TEXT]... [--nested TEXT]...
+//               [--report FILE] [--hang-on-click MS] [--at X Y] [--copies N]
+//
+// --nested puts a static inside a group box, so that it is a grandchild of the window.
+// --hang-on-click makes the window's thread stop pumping messages for MS milliseconds when a
+// button is clicked, like a program that hangs while handling it.
+// --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks).
+// Report lines: "command TEXT", "lbuttondown TEXT", "lbuttonup TEXT", "rbuttondown TEXT",
+// "rbuttonup TEXT", "close WPARAM", "maximized", "minimized".
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFirstButtonId = 1000;
+
+std::string g_reportPath;
+DWORD g_hangOnClickMs = 0;
+std::vector<std::string> g_buttons;
+WNDPROC g_originalButtonProc = nullptr;
+
+void Report(const std::string& line)
+{
+    if (g_reportPath.empty())
+        return;
+    FILE* file = std::fopen(g_reportPath.c_str(), "ab");
+    if (file == nullptr)
+        return;
+    std::fprintf(file, "%s\n", line.c_str());
+    std::fclose(file);
+}
+
+std::string TextOf(HWND window)
+{
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        Report("lbuttondown " + TextOf(button));
+        break;
+    case WM_LBUTTONUP:
+        Report("lbuttonup " + TextOf(button));
+        break;
+    case WM_RBUTTONDOWN:
+        Report("rbuttondown " + TextOf(button));
+        break;
+    case WM_RBUTTONUP:
+        Report("rbuttonup " + TextOf(button));
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(g_originalButtonProc, button, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND: {
+        int index = LOWORD(wParam) - kFirstButtonId;
+        if (index >= 0 && index < static_cast<int>(g_buttons.size())) {
+            Report("command " + g_buttons[index]);
+            if (g_hangOnClickMs != 0)
+                Sleep(g_hangOnClickMs);
+        }
+        return 0;
+    }
+    case WM_CLOSE:
+        Report("close " + std::to_string(static_cast<unsigned long>(wParam)));
+        DestroyWindow(window);
+        return 0;
+    case WM_SIZE:
+        if (wParam == SIZE_MAXIMIZED)
+            Report("maximized");
+        else if (wParam == SIZE_MINIMIZED)
+            Report("minimized");
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// Many plain titled windows, each with a button, as a desktop for the benchmarks.
+int RunCopies(HINSTANCE instance, const std::string& title, int copies)
+{
+    for (int i = 1; i <= copies; ++i) {
+        std::string name = title + " " + std::to_string(i);
+        HWND window = CreateWindowExA(0, "BoxSweepFixture", name.c_str(), WS_OVERLAPPEDWINDOW,
+                                      10 + i, 10 + i, 300, 120, nullptr, nullptr, instance, nullptr);
+        CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 28,
+                        window, nullptr, instance, nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    }
+    Report("ready");
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    std::string title = "Fixture";
+    std::vector<std::string> statics;
+    std::vector<std::string> nested;
+    int x = 200;
+    int y = 150;
+    int copies = 0;
+    for (int i = 1; i < __argc; ++i) {
+        std::string option = __argv[i];
+        bool hasValue = i + 1 < __argc;
+        if (option == "--title" && hasValue)
+            title = __argv[++i];
+        else if (option == "--button" && hasValue)
+            g_buttons.push_back(__argv[++i]);
+        else if (option == "--static" && hasValue)
+            statics.push_back(__argv[++i]);
+        else if (option == "--nested" && hasValue)
+            nested.push_back(__argv[++i]);
+        else if (option == "--report" && hasValue)
+            g_reportPath = __argv[++i];
+        else if (option == "--hang-on-click" && hasValue)
+            g_hangOnClickMs = static_cast<DWORD>(std::atoi(__argv[++i]));
+        else if (option == "--copies" && hasValue)
+            copies = std::atoi(__argv[++i]);
+        else if (option == "--at" && i + 2 < __argc) {
+            x = std::atoi(__argv[++i]);
+            y = std::atoi(__argv[++i]);
+        }
+    }
+
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = FixtureProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = "BoxSweepFixture";
+    RegisterClassA(&windowClass);
+
+    if (copies > 0)
+        return RunCopies(instance, title, copies);
+
+    int rows = static_cast<int>(g_buttons.size() + statics.size()) + (nested.empty() ? 0 : 2)
+               + static_cast<int>(nested.size());
+    HWND window = CreateWindowExA(0, "BoxSweepFixture", title.c_str(),
+                                  WS_OVERLAPPEDWINDOW, x, y, 360, 80 + rows * 34, nullptr, nullptr,
+                                  instance, nullptr);
+    int top = 10;
+    for (size_t i = 0; i < statics.size(); ++i, top += 34)
+        CreateWindowExA(0, "STATIC", statics[i].c_str(), WS_CHILD | WS_VISIBLE, 10, top, 320, 28,
+                        window, nullptr, instance, nullptr);
+    if (!nested.empty()) {
+        HWND group = CreateWindowExA(0, "STATIC", "Gruppe", WS_CHILD | WS_VISIBLE, 10, top, 320,
+                                     34 * static_cast<int>(nested.size() + 1), window, nullptr,
+                                     instance, nullptr);
+        int inner = 20;
+        for (size_t i = 0; i < nested.size(); ++i, inner += 34)
+            CreateWindowExA(0, "STATIC", nested[i].c_str(), WS_CHILD | WS_VISIBLE, 10, inner, 300,
+                            28, group, nullptr, instance, nullptr);
+        top += 34 * static_cast<int>(nested.size() + 2);
+    }
+    for (size_t i = 0; i < g_buttons.size(); ++i, top += 34) {
+        HWND button = CreateWindowExA(0, "BUTTON", g_buttons[i].c_str(),
+                                      WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10 + 0, top, 140, 28,
+                                      window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
+                                      instance, nullptr);
+        WNDPROC previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonProc)));
+        if (g_originalButtonProc == nullptr)
+            g_originalButtonProc = previous;
+    }
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    Report("ready");
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}

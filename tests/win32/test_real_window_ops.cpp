@@ -1,0 +1,186 @@
+// The watch cycle against real windows of the fixture program, through the real USER32 calls.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "fixture_process.h"
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
+
+namespace {
+
+class RealWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings = Settings{};
+        settings.active = 1;
+        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr};
+    }
+    void TearDown() override { g_watch = WatchContext{}; }
+
+    ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
+                       const char* button = "", const char* message = "")
+    {
+        ListEntry& entry = list.AppendAtTail()->entry;
+        CopyText(entry.title, kTitleCapacity, title);
+        CopyText(entry.button, kButtonCapacity, button);
+        CopyText(entry.message, kMessageCapacity, message);
+        entry.condition = condition;
+        entry.method = method;
+        return entry;
+    }
+
+    static bool Has(const std::vector<std::string>& events, const std::string& line)
+    {
+        return std::find(events.begin(), events.end(), line) != events.end();
+    }
+
+    TempFolder temp;
+    EntryList list;
+    Settings settings;
+};
+
+TEST_F(RealWindowsTest, ButtonMessagePressesTheNamedButtonOnly)
+{
+    FixtureProcess box("Speichern BM", {"--button", "&Ja", "--button", "&Nein"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Speichern BM", kAlwaysClick, kButtonMessage, "&ja");
+
+    ScanTick();
+    ASSERT_TRUE(box.WaitForEvent("command &Ja"));
+    EXPECT_FALSE(Has(box.Events(), "command &Nein"));
+    EXPECT_EQ(rule.clicks, 1);
+}
+
+TEST_F(RealWindowsTest, MissingButtonDoesNothing)
+{
+    FixtureProcess box("Ohne Knopf", {"--button", "&Nein"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Ohne Knopf", kAlwaysClick, kButtonMessage, "Ja");
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 0);
+    EXPECT_FALSE(box.WaitForEvent("command &Nein", 300));
+}
+
+TEST_F(RealWindowsTest, SimulatedClicksLandOnTheButtonAndThePointerComesBack)
+{
+    struct Case {
+        ClickMethod method;
+        const char* down;
+        const char* up;
+    } cases[] = {
+        {kLeftClick, "lbuttondown &Ja", "lbuttonup &Ja"},
+        {kRightClick, "rbuttondown &Ja", "rbuttonup &Ja"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.down);
+        TempFolder own;
+        FixtureProcess box("Mausklick", {"--button", "&Nein", "--button", "&Ja", "--at", "300", "200"},
+                           own.File("r.txt"));
+        ASSERT_NE(box.Window(), nullptr);
+        EntryList rules;
+        g_watch.list = &rules;
+        ListEntry& rule = rules.AppendAtTail()->entry;
+        CopyText(rule.title, kTitleCapacity, "Mausklick");
+        CopyText(rule.button, kButtonCapacity, "&Ja");
+        rule.condition = kAlwaysClick;
+        rule.method = c.method;
+        SetCursorPos(20, 30);
+
+        ScanTick();
+        EXPECT_EQ(rule.clicks, 1);
+        ASSERT_TRUE(box.WaitForEvent(c.down));
+        ASSERT_TRUE(box.WaitForEvent(c.up));
+        std::vector<std::string> events = box.Events();
+        EXPECT_FALSE(Has(events, "lbuttondown &Nein"));
+        EXPECT_FALSE(Has(events, "rbuttondown &Nein"));
+        if (c.method == kLeftClick)
+            EXPECT_TRUE(box.WaitForEvent("command &Ja"));
+        else
+            EXPECT_FALSE(Has(events, "command &Ja")) << "a right click does not press a button";
+        POINT pointer;
+        ASSERT_TRUE(GetCursorPos(&pointer));
+        EXPECT_EQ(pointer.x, 20);
+        EXPECT_EQ(pointer.y, 30);
+    }
+}
+
+TEST_F(RealWindowsTest, CloseArrivesWithWParamOne)
+{
+    FixtureProcess box("Werbung Schliessen", {}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+    ScanTick();
+    ASSERT_TRUE(box.WaitForEvent("close 1"));
+    EXPECT_TRUE(box.Exited(5000));
+    EXPECT_EQ(rule.clicks, 1);
+}
+
+TEST_F(RealWindowsTest, MaximiseAndMinimiseHappenOnceAndAreNotRepeated)
+{
+    FixtureProcess large("Gross machen", {}, temp.File("a.txt"));
+    ASSERT_NE(large.Window(), nullptr);
+    ListEntry& grow = AddRule("Gross machen", kAlwaysClick, kMaximizeWindow);
+    ScanTick();
+    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(large.Window()) != FALSE; }));
+    ScanTick();
+    ScanTick();
+    EXPECT_EQ(grow.clicks, 1);
+    std::vector<std::string> events = large.Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "maximized"), 1);
+
+    FixtureProcess small("Klein machen", {}, temp.File("b.txt"));
+    ASSERT_NE(small.Window(), nullptr);
+    grow.condition = kNeverClick;
+    ListEntry& shrink = AddRule("Klein machen", kAlwaysClick, kMinimizeWindow);
+    ScanTick();
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(small.Window()) != FALSE; }));
+    ScanTick();
+    EXPECT_EQ(shrink.clicks, 1);
+    events = small.Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "minimized"), 1);
+}
+
+TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
+{
+    FixtureProcess nested("Editor Verschachtelt",
+                          {"--nested", "Die Datei wurde nicht gespeichert.", "--button", "&Ja"},
+                          temp.File("n.txt"));
+    ASSERT_NE(nested.Window(), nullptr);
+    ListEntry& rule = AddRule("Editor", kClickIfMessage, kButtonMessage, "&Ja", "*nicht gespeichert*");
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 0);
+    EXPECT_FALSE(nested.WaitForEvent("command &Ja", 300));
+
+    FixtureProcess direct("Editor Direkt",
+                          {"--static", "Die Datei wurde nicht gespeichert.", "--button", "&Ja"},
+                          temp.File("d.txt"));
+    ASSERT_NE(direct.Window(), nullptr);
+    ScanTick();
+    EXPECT_TRUE(direct.WaitForEvent("command &Ja"));
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_FALSE(Has(nested.Events(), "command &Ja"));
+}
+
+TEST_F(RealWindowsTest, AHungTargetDelaysATickByNoMoreThanTheBound)
+{
+    FixtureProcess box("Haengt", {"--button", "OK", "--hang-on-click", "20000"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Haengt", kAlwaysClick, kButtonMessage, "OK");
+
+    DWORD start = GetTickCount();
+    ScanTick();
+    DWORD elapsed = GetTickCount() - start;
+    // The click reached the target, which is still busy with it: it counts, and the tick came
+    // back after about the bound instead of after the target's 20 s.
+    EXPECT_TRUE(box.WaitForEvent("command OK", 1000));
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_LT(elapsed, kClickTimeoutMs + 4000) << "the tick waited " << elapsed << " ms";
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks: the native ones with Google Benchmark (medians of 5
+# repetitions), then the scan over real windows under Wine. Not part of the test run.
+set -eu
+cd "$(dirname "$0")/.."
+cmake --preset native > /dev/null
+cmake --build --preset native > /dev/null
+for bench in build/native/bench/bench_*; do
+  [ -x "$bench" ] || continue
+  echo "== $(basename "$bench")"
+  "$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_min_time=0.2 2>/dev/null | grep -E 'median|Benchmark|---'
+done
+cmake --preset win32 > /dev/null
+cmake --build --preset win32 --target bench_scan_wine > /dev/null
+echo "== bench_scan_wine (Wine)"
+tools/wine-run build/win32/bench/win32/bench_scan_wine.exe "${BENCH_SAMPLES:-15}"

@@ -1,0 +1,39 @@
+// The watch cycle: on each tick find the first visible, titled window a rule matches and answer it.
+#pragma once
+
+#include <cstdint>
+
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+#include "watcher/window_ops.h"
+
+// Values handed to the one enumeration callback; each names the step to run per window.
+constexpr intptr_t kEnumScan = 1025;
+constexpr intptr_t kEnumPopupItems = 1026;
+constexpr intptr_t kEnumWizardList = 1028;
+
+// Everything the watcher works on. The program keeps one (g_watch); tests make their own and
+// install it with SetWatchContext.
+struct WatchContext {
+    WindowOps* ops;
+    EntryList* list;
+    Settings* settings;
+    WindowHandle previousForeground;
+    // The tray menu's and the wizard's per-window steps; null until those parts install them.
+    void (*popupItemStep)(WindowHandle window);
+    void (*wizardListStep)(WindowHandle window);
+};
+
+extern WatchContext g_watch;
+
+// Runs a scan if the watcher is active, then remembers the foreground window for method 6.
+void ScanTick();
+// The scan alone, without touching the previous foreground window.
+void ScanOnce();
+// The per-window step: returns 0 after acting on window (ends the enumeration), 1 to go on.
+int ScanWindow(WindowHandle window);
+ListEntry* FindMatchingEntry(const char* title, WindowHandle window);
+// Carries out entry's method on window; the click count rises only when it was carried out.
+void PerformAction(WindowHandle window, ListEntry& entry);
+// The program's one EnumWindows callback; dispatches on value.
+int EnumWindowsCallback(WindowHandle window, intptr_t value);

@@ -1,0 +1,71 @@
+// The window-manager operations the watcher, the tray menu, the wizard and the pointer capture
+// need. The real implementation goes to USER32; tests use a simulated desktop.
+#pragma once
+
+#include <cstdint>
+
+// Opaque window handle, compared only for equality; 0 is "no window".
+using WindowHandle = uintptr_t;
+
+struct WinRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+struct WinPoint {
+    int32_t x;
+    int32_t y;
+};
+
+enum class WindowRelation { FirstChild, NextSibling };
+enum class ShowCommand { Maximize, Minimize };
+
+// mouse_event flags.
+constexpr uint32_t kMouseLeftDown = 0x0002;
+constexpr uint32_t kMouseLeftUp = 0x0004;
+constexpr uint32_t kMouseRightDown = 0x0008;
+constexpr uint32_t kMouseRightUp = 0x0010;
+
+// What became of a message sent or posted to another program's window.
+enum class Delivery {
+    Delivered,  // handled, or still being handled when the wait ran out
+    Refused,    // the system would not deliver it (gone, or a higher integrity level)
+};
+
+// Return 0 to stop the enumeration.
+using EnumCallback = int (*)(WindowHandle window, intptr_t value);
+
+class WindowOps {
+public:
+    virtual ~WindowOps() = default;
+
+    virtual void EnumWindows(EnumCallback callback, intptr_t value) = 0;
+    virtual bool IsWindowVisible(WindowHandle window) = 0;
+    // Copies at most capacity - 1 characters and a terminator; an empty text when there is none.
+    virtual int GetWindowTextA(WindowHandle window, char* buffer, int capacity) = 0;
+    virtual WindowHandle GetWindow(WindowHandle window, WindowRelation relation) = 0;
+    // The first direct child whose text equals text, letter case ignored, or 0.
+    virtual WindowHandle FindWindowExA(WindowHandle parent, const char* text) = 0;
+    virtual bool GetWindowRect(WindowHandle window, WinRect* rect) = 0;
+    virtual void BringWindowToTop(WindowHandle window) = 0;
+    virtual bool GetCursorPos(WinPoint* point) = 0;
+    virtual void SetCursorPos(int32_t x, int32_t y) = 0;
+    virtual void MouseEvent(uint32_t flags, int32_t x, int32_t y) = 0;
+    // BM_CLICK, waiting a bounded time for a target that does not answer.
+    virtual Delivery SendButtonClick(WindowHandle button) = 0;
+    // WM_CLOSE with wParam 1, queued.
+    virtual Delivery PostClose(WindowHandle window) = 0;
+    virtual bool IsZoomed(WindowHandle window) = 0;
+    virtual bool IsIconic(WindowHandle window) = 0;
+    // Returns true when the window ended up in the requested state.
+    virtual bool ShowWindow(WindowHandle window, ShowCommand command) = 0;
+    virtual WindowHandle GetForegroundWindow() = 0;
+    virtual void SetForegroundWindow(WindowHandle window) = 0;
+    virtual void Sleep(uint32_t milliseconds) = 0;
+    virtual WindowHandle WindowFromPoint(WinPoint point) = 0;
+    virtual WindowHandle GetParent(WindowHandle window) = 0;
+    virtual bool IsChild(WindowHandle parent, WindowHandle window) = 0;
+    virtual int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) = 0;
+};

@@ -211,8 +211,9 @@ TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
     } cases[] = {
         {kLeftClick, kMouseLeftDown, kMouseLeftUp, {100, 200, 175, 223}, 138, 212},
         {kRightClick, kMouseRightDown, kMouseRightUp, {100, 200, 175, 223}, 138, 212},
-        // A monitor left of and above the primary one: division truncates toward zero.
-        {kLeftClick, kMouseLeftDown, kMouseLeftUp, {-175, -223, -100, -200}, -138, -212},
+        // A monitor left of and above the primary one: the centre is measured from the right
+        // and bottom edges, so negative coordinates round the same way as positive ones.
+        {kLeftClick, kMouseLeftDown, kMouseLeftUp, {-175, -223, -100, -200}, -137, -211},
     };
     for (const Case& c : cases) {
         SimulatedDesktop fresh;

@@ -72,7 +72,10 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 
 std::string QuoteArgument(const std::string& argument)
 {
-    return "\"" + argument + "\"";
+    std::string quoted(1, '"');
+    quoted += argument;
+    quoted += '"';
+    return quoted;
 }
 
 FixtureProcess::FixtureProcess(const std::string& title, const std::vector<std::string>& arguments,
@@ -81,8 +84,10 @@ FixtureProcess::FixtureProcess(const std::string& title, const std::vector<std::
 {
     std::string commandLine = QuoteArgument(TestBinaryFolder() + "fixture.exe") + " --title "
                               + QuoteArgument(title) + " --report " + QuoteArgument(reportPath);
-    for (const std::string& argument : arguments)
-        commandLine += " " + QuoteArgument(argument);
+    for (const std::string& argument : arguments) {
+        commandLine += ' ';
+        commandLine += QuoteArgument(argument);
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());

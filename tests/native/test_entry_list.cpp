@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "rules/entry_list.h"
+
+namespace {
+
+void AddTitled(EntryList& list, const char* title, int32_t clicks = 0)
+{
+    EntryNode* node = list.AppendAtTail();
+    CopyText(node->entry.title, kTitleCapacity, title);
+    node->entry.clicks = clicks;
+}
+
+TEST(EntryListTest, FreshEntryIsZeroFilledAndTheTailStaysUntilMoved)
+{
+    EntryList list;
+    EXPECT_EQ(list.Tail(), list.Head());
+    EntryNode* node = list.AppendAfter(list.Tail());
+    EXPECT_EQ(list.Tail(), list.Head());
+    EXPECT_EQ(list.First(), node);
+    EXPECT_STREQ(node->entry.title, "");
+    EXPECT_STREQ(node->entry.button, "");
+    EXPECT_STREQ(node->entry.message, "");
+    EXPECT_EQ(node->entry.condition, kNeverClick);
+    EXPECT_EQ(node->entry.method, kLeftClick);
+    EXPECT_EQ(node->entry.clicks, 0);
+}
+
+// The wizard appends after the tail without moving it; a second run appends after the same
+// tail and replaces the entry it never kept.
+TEST(EntryListTest, AppendingAgainAfterTheTailReplacesAnUnkeptEntry)
+{
+    EntryList list;
+    AddTitled(list, "kept");
+    EntryNode* first = list.AppendAfter(list.Tail());
+    CopyText(first->entry.title, kTitleCapacity, "abandoned");
+    EntryNode* second = list.AppendAfter(list.Tail());
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.NodeAt(2), second);
+    EXPECT_STREQ(list.NodeAt(2)->entry.title, "");
+    EXPECT_STREQ(list.Tail()->entry.title, "kept");
+}
+
+TEST(EntryListTest, NodeAtWalksFromTheHeadAndEndsWithNothing)
+{
+    EntryList list;
+    AddTitled(list, "a");
+    AddTitled(list, "b");
+    EXPECT_EQ(list.NodeAt(0), list.Head());
+    EXPECT_STREQ(list.NodeAt(1)->entry.title, "a");
+    EXPECT_STREQ(list.NodeAt(2)->entry.title, "b");
+    EXPECT_EQ(list.NodeAt(3), nullptr);
+    EXPECT_EQ(list.NodeAt(5), nullptr);
+    EXPECT_EQ(list.NodeAt(-1), nullptr);
+}
+
+TEST(EntryListTest, RemovingTheLastEntryMovesTheTailBackAndAppendingFollowsIt)
+{
+    EntryList list;
+    AddTitled(list, "a");
+    AddTitled(list, "b");
+    AddTitled(list, "c");
+    list.RemoveAfter(list.NodeAt(1));  // "b", from the middle
+    EXPECT_STREQ(list.NodeAt(2)->entry.title, "c");
+    EXPECT_STREQ(list.Tail()->entry.title, "c");
+    list.RemoveAfter(list.NodeAt(1));  // "c", the last
+    EXPECT_EQ(list.Tail(), list.NodeAt(1));
+    AddTitled(list, "d");
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_STREQ(list.NodeAt(2)->entry.title, "d");
+    list.RemoveAfter(list.Head());
+    list.RemoveAfter(list.Head());
+    EXPECT_EQ(list.Tail(), list.Head());
+    EXPECT_EQ(list.First(), nullptr);
+    list.RemoveAfter(list.Head());  // nothing follows: harmless
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(EntryListTest, TotalClicksNeverOverflows)
+{
+    EntryList list;
+    EXPECT_EQ(list.TotalClicks(), 0);
+    AddTitled(list, "a", INT32_MAX);
+    AddTitled(list, "b", INT32_MAX);
+    AddTitled(list, "c", 2);
+    EXPECT_EQ(list.TotalClicks(), 2LL * INT32_MAX + 2);
+}
+
+TEST(EntryListTest, CopyTextKeepsCapacityLessOne)
+{
+    char small[4];
+    CopyText(small, sizeof small, "abcdef");
+    EXPECT_STREQ(small, "abc");
+    CopyText(small, sizeof small, nullptr);
+    EXPECT_STREQ(small, "");
+}
+
+// A list of a few hundred thousand entries must be released without recursing per node.
+TEST(EntryListTest, ReleasesALongListWithoutRunningOutOfStack)
+{
+    auto* list = new EntryList;
+    for (int i = 0; i < 300000; ++i)
+        list->AppendAtTail();
+    EXPECT_EQ(list->Count(), 300000);
+    delete list;
+}
+
+}  // namespace

@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "rules/list_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of its own per test, removed afterwards.
+class ListFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = fs::temp_directory_path() / (std::string("boxsweep-") + info->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string PathOf(const char* name) const { return (folder_ / name).string(); }
+    std::string ListPath() const { return PathOf(kListFileName); }
+
+    void Write(const std::string& path, const std::string& bytes) const
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+    std::string Read(const std::string& path) const
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    fs::path folder_;
+};
+
+Settings NoSettings()
+{
+    return Settings{};
+}
+
+void AddEntry(EntryList& list, const char* title, const char* button, const char* message, int32_t condition,
+              int32_t method, int32_t clicks)
+{
+    ListEntry& entry = list.AppendAtTail()->entry;
+    CopyText(entry.title, kTitleCapacity, title);
+    CopyText(entry.button, kButtonCapacity, button);
+    CopyText(entry.message, kMessageCapacity, message);
+    entry.condition = static_cast<ClickCondition>(condition);
+    entry.method = static_cast<ClickMethod>(method);
+    entry.clicks = clicks;
+}
+
+const char kTwoRules[] =
+    "1.63\r\n"
+    "Fehler\r\n&OK\r\n\r\n1\r\n3\r\n12\r\n"
+    "*Speichern*\r\n&Nein\r\n*\xe4nderungen*\r\n2\r\n9\r\n-4\r\n"
+    "end of list\r\n"
+    "0\r\n250\r\ndutch.dll\r\n3\r\n"
+    "-1280,-20,-900,400,3";
+
+TEST_F(ListFileTest, WritesTheFormatByteForByteAndReadsItBack)
+{
+    EntryList list;
+    AddEntry(list, "Fehler", "&OK", "", 1, 3, 12);
+    AddEntry(list, "*Speichern*", "&Nein", "*\xe4nderungen*", 2, 9, -4);  // method beyond the named
+    Settings settings = NoSettings();
+    settings.active = 0;
+    settings.scanInterval = 250;
+    CopyText(settings.language, kLanguageCapacity, "dutch.dll");
+    settings.reservedValue = 3;
+    settings.normalLeft = -1280;  // a monitor left of the primary one
+    settings.normalTop = -20;
+    settings.normalRight = -900;
+    settings.normalBottom = 400;
+    settings.showCommand = 3;
+    ListFileState state{};
+    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+    EXPECT_EQ(Read(ListPath()), kTwoRules);
+    EXPECT_FALSE(fs::exists(ListPath() + ".new"));
+
+    EntryList loaded;
+    Settings back = NoSettings();
+    EXPECT_EQ(LoadList(ListPath().c_str(), loaded, back, state), LoadOutcome::Complete);
+    EXPECT_FALSE(state.backupPending);
+    EXPECT_EQ(FormatList(loaded, back), kTwoRules);
+    ASSERT_EQ(loaded.Count(), 2);
+    EXPECT_EQ(loaded.Tail(), loaded.NodeAt(2));
+    EXPECT_STREQ(loaded.NodeAt(1)->entry.message, "");
+    EXPECT_EQ(loaded.NodeAt(2)->entry.method, 9);
+    EXPECT_EQ(back.normalLeft, -1280);
+    EXPECT_EQ(back.showCommand, 3);
+}
+
+TEST_F(ListFileTest, MissingFileIsCreatedWithTheDefaults)
+{
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Created);
+    EXPECT_EQ(Read(ListPath()), "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n");
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(settings.active, 1);
+    EXPECT_EQ(settings.scanInterval, 1000);
+    EXPECT_STREQ(settings.language, "boxsweep.exe");
+    EXPECT_EQ(settings.reservedValue, 3);
+
+    // Read again, the created file is complete and leaves the placement at zero.
+    Settings again = NoSettings();
+    EXPECT_EQ(LoadList(ListPath().c_str(), list, again, state), LoadOutcome::Complete);
+    EXPECT_EQ(again.scanInterval, 1000);
+    EXPECT_EQ(again.normalRight, 0);
+    EXPECT_EQ(again.showCommand, 0);
+}
+
+struct ParseCase {
+    const char* name;
+    const char* bytes;
+    LoadOutcome outcome;
+    const char* expected;  // FormatList of what was read
+};
+
+// Settings start zero-filled, as before a load; the expected text shows every field read.
+const ParseCase kParseCases[] = {
+    {"old format", "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n", LoadOutcome::Complete,
+     "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    {"old format, runs of semicolons and lines without pieces",
+     ";;Frage;;&Ja;Rest\r\n;;;\r\n\r\nNur Titel\r\nend of list\r\n1\r\n500\r\nx.dll\r\n", LoadOutcome::Complete,
+     "1.63\r\nFrage\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nNur Titel\r\n\r\n\r\n1\r\n3\r\n0\r\n"
+     "end of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
+    // "Inf" and "NaN" are no version numbers here, whatever some runtimes' %f thinks.
+    {"old format beginning like a number word", "Information;OK\nNaN;Ja\nend of list\n1\n500\nboxsweep.exe\n",
+     LoadOutcome::Complete,
+     "1.63\r\nInformation\r\nOK\r\n\r\n1\r\n3\r\n0\r\nNaN\r\nJa\r\n\r\n1\r\n3\r\n0\r\n"
+     "end of list\r\n1\r\n500\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    {"unknown version reads nothing", "1.20\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\n",
+     LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+    {"negative version reads nothing", "-1.63\r\nend of list\r\n1\r\n500\r\n", LoadOutcome::Incomplete,
+     "1.63\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+    {"no placement line", "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n", LoadOutcome::Complete,
+     "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    {"bare LF line ends", "1.63\nFehler\n&OK\n\n1\n3\n12\nend of list\n1\n750\ndutch.dll\n3\n1,2,3,4,1",
+     LoadOutcome::Complete,
+     "1.63\r\nFehler\r\n&OK\r\n\r\n1\r\n3\r\n12\r\nend of list\r\n1\r\n750\r\ndutch.dll\r\n3\r\n1,2,3,4,1"},
+    {"placement cut short keeps the fields before the gap",
+     "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n10,20;30,40,1", LoadOutcome::Complete,
+     "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n10,20,0,0,0"},
+    {"numbers saturate and the reserved value keeps its low 16 bits",
+     "1.63\r\nT\r\nB\r\n\r\n99999999999\r\n-99999999999\r\n+7\r\nend of list\r\n1\r\n1000\r\nx\r\n70000\r\n",
+     LoadOutcome::Complete,
+     "1.63\r\nT\r\nB\r\n\r\n2147483647\r\n-2147483648\r\n7\r\nend of list\r\n1\r\n1000\r\nx\r\n4464\r\n0,0,0,0,0"},
+    {"an unreadable number leaves its field alone and the record in step",
+     "1.63\r\nT\r\nB\r\n\r\nzwei\r\n3\r\n\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\nja\r\n1000\r\n\r\n3\r\n",
+     LoadOutcome::Complete,
+     "1.63\r\nT\r\nB\r\n\r\n0\r\n3\r\n0\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\n0\r\n1000\r\n\r\n3\r\n0,0,0,0,0"},
+    {"file cut inside the second record keeps the first only",
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", LoadOutcome::Incomplete,
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+    {"file cut right after a click count keeps that record",
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4", LoadOutcome::Incomplete,
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+    {"old format without end of list stops at the end of the file", "Fehler;OK\r\nFrage;Ja",
+     LoadOutcome::Incomplete,
+     "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nFrage\r\nJa\r\n\r\n1\r\n3\r\n0\r\n"
+     "end of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+    {"empty file", "", LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+};
+
+TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
+{
+    for (const ParseCase& c : kParseCases) {
+        EntryList list;
+        Settings settings = NoSettings();
+        EXPECT_EQ(ParseList(c.bytes, list, settings), c.outcome) << c.name;
+        EXPECT_EQ(FormatList(list, settings), c.expected) << c.name;
+    }
+}
+
+TEST_F(ListFileTest, OverlongLinesKeepTheirStartAndTheRecordStaysInStep)
+{
+    std::string title(300, 't');
+    std::string button(100, 'b');
+    std::string message(600, 'm');
+    std::string language(40, 'l');
+    std::string bytes = "1.63\r\n" + title + "\r\n" + button + "\r\n" + message + "\r\n1\r\n3\r\n2\r\n" +
+                        "Next\r\nOK\r\n\r\n1\r\n0\r\n0\r\nend of list\r\n1\r\n1000\r\n" + language + "\r\n3\r\n";
+    EntryList list;
+    Settings settings = NoSettings();
+    EXPECT_EQ(ParseList(bytes, list, settings), LoadOutcome::Complete);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(std::string(list.NodeAt(1)->entry.title), title.substr(0, kTitleCapacity - 1));
+    EXPECT_EQ(std::string(list.NodeAt(1)->entry.button), button.substr(0, kButtonCapacity - 1));
+    EXPECT_EQ(std::string(list.NodeAt(1)->entry.message), message.substr(0, kMessageCapacity - 1));
+    EXPECT_EQ(list.NodeAt(1)->entry.clicks, 2);
+    EXPECT_STREQ(list.NodeAt(2)->entry.title, "Next");
+    EXPECT_EQ(std::string(settings.language), language.substr(0, kLanguageCapacity - 1));
+    EXPECT_EQ(settings.reservedValue, 3);
+}
+
+// Texts that would break the six-line records are written so that the next load sees the same
+// rules in the same order.
+TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
+{
+    EntryList list;
+    AddEntry(list, "end of list", "OK", "", 1, 3, 1);
+    AddEntry(list, "Zwei\r\nZeilen", "&Ja\n", "Erste Zeile\r\nZweite Zeile", 2, 0, 2);
+    AddEntry(list, "Letzte", "OK", "", 1, 2, 3);
+    Settings settings = NoSettings();
+    SetDefaultSettings(settings);
+    std::string bytes = FormatList(list, settings);
+    EXPECT_NE(bytes.find("\r\nend of list*\r\nOK\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja*\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
+
+    EntryList loaded;
+    Settings back = NoSettings();
+    EXPECT_EQ(ParseList(bytes, loaded, back), LoadOutcome::Complete);
+    ASSERT_EQ(loaded.Count(), 3);
+    EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "end of list*");
+    EXPECT_STREQ(loaded.NodeAt(2)->entry.message, "Erste Zeile*");
+    EXPECT_STREQ(loaded.NodeAt(3)->entry.title, "Letzte");
+    EXPECT_EQ(loaded.NodeAt(3)->entry.clicks, 3);
+    EXPECT_EQ(back.scanInterval, 1000);
+}
+
+TEST_F(ListFileTest, AFileNotReadWholeIsBackedUpOnceBeforeTheFirstSave)
+{
+    const std::string original = "1.20\r\nalt\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n";
+    Write(ListPath(), original);
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Incomplete);
+    EXPECT_TRUE(state.backupPending);
+    EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+
+    AddEntry(list, "neu", "OK", "", 1, 3, 0);
+    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+    EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
+    EXPECT_FALSE(state.backupPending);
+    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+    EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
+    EXPECT_EQ(Read(ListPath()), FormatList(list, settings));
+}
+
+TEST_F(ListFileTest, ACompleteFileIsNotBackedUp)
+{
+    Write(ListPath(), kTwoRules);
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Complete);
+    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+    EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+    EXPECT_EQ(Read(ListPath()), kTwoRules);
+}
+
+TEST_F(ListFileTest, AFailedSaveLeavesTheOldFileAsItWas)
+{
+    Write(ListPath(), kTwoRules);
+    // The temporary file cannot be made: a folder stands where it would go.
+    fs::create_directory(ListPath() + ".new");
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    EXPECT_FALSE(SaveList(ListPath().c_str(), list, settings, state));
+    EXPECT_EQ(Read(ListPath()), kTwoRules);
+}
+
+TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
+{
+    // Something named like the list file that no one can read as a file.
+    fs::create_directory(ListPath());
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Incomplete);
+    EXPECT_EQ(settings.active, 1);
+    EXPECT_EQ(settings.scanInterval, 1000);
+    EXPECT_FALSE(SaveList(ListPath().c_str(), list, settings, state));
+    EXPECT_TRUE(fs::is_directory(ListPath()));
+}
+
+}  // namespace

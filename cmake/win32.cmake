@@ -11,6 +11,20 @@ add_library(boxsweep_win32 STATIC
 )
 target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32)
 
+# The program. The shell and the dialogs are Win32 glue over the core; the built-in German
+# resources are linked in. It lands at the top of the build tree, beside dutch.dll.
+file(GLOB shell_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shell/win32_*.cpp
+  ${PROJECT_SOURCE_DIR}/dialogs/*.cpp)
+add_executable(boxsweep WIN32 ${shell_sources} resources/boxsweep.rc)
+target_link_libraries(boxsweep PRIVATE boxsweep_win32 shell32 comctl32)
+set_target_properties(boxsweep PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The Dutch language module: resources and an entry point that only reports success, linked
+# against nothing at all.
+add_library(dutch SHARED lang/dutch/dutch_entry.c lang/dutch/dutch.rc)
+set_target_properties(dutch PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12)
+
 # GoogleTest from Debian's source package, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

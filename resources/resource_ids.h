@@ -1,0 +1,122 @@
+/* Resource ids shared by the program and every language module.
+ *
+ * Read by the resource compiler as well as by C++: plain #defines only, no C++ syntax, no
+ * casts and no enums, so that windres and rc.exe can preprocess it. Ids are grouped by dialog
+ * and keep the ranges the templates already use: 1xx on the configuration page (501), 2xx on
+ * the setup dialog (200), 3xx on the about box (300), 5xx in the entry editor (500), 6xx and 7xx
+ * on the wizard pages (600 to 720). A language module must define the same dialogs, controls,
+ * menu items and strings as the built-in German set; only captions and layout differ.
+ */
+#ifndef BOXSWEEP_RESOURCE_IDS_H
+#define BOXSWEEP_RESOURCE_IDS_H
+
+/* ---- Dialog templates --------------------------------------------------------------------- */
+
+/* Taken from the program's own module whatever the language. */
+#define IDD_MAIN 100  /* main window: class "boxsweep", no controls of its own */
+#define IDD_SETUP 200 /* first-run setup dialog */
+
+/* Taken from the language module. */
+#define IDD_ABOUT 300                /* about box */
+#define IDD_EDITOR 500               /* entry editor */
+#define IDD_CONFIG 501               /* configuration page, a child of the main window */
+#define IDD_WIZARD_START 600         /* wizard: button rule or window rule */
+#define IDD_WIZARD_BUTTON_TEXTS 620  /* button rule, step 1: title, button text, message */
+#define IDD_WIZARD_BUTTON_METHOD 640 /* button rule, step 2: click method */
+#define IDD_WIZARD_BUTTON_FINISH 660 /* button rule, step 3: summary */
+#define IDD_WIZARD_WINDOW_TITLE 680  /* window rule, step 1: window title */
+#define IDD_WIZARD_WINDOW_ACTION 700 /* window rule, step 2: close, minimise or maximise */
+#define IDD_WIZARD_WINDOW_FINISH 720 /* window rule, step 3: summary */
+
+/* ---- Dialog 100, main window -------------------------------------------------------------- */
+
+/* No controls. */
+
+/* ---- Dialog 200, first-run setup ---------------------------------------------------------- */
+
+/* Controls 2xx are added with the setup dialog. Its language drop-down is 105 as on the
+ * configuration page (IDC_LANGUAGE below). */
+
+/* ---- Dialog 300, about box ---------------------------------------------------------------- */
+
+/* Controls 302 to 313 are added with the about box. */
+
+/* ---- Dialog 500, entry editor ------------------------------------------------------------- */
+
+/* Controls 503 to 521 are added with the entry editor. 502 is taken by the configuration
+ * page's "advanced" button (IDC_ADVANCED below). */
+
+/* ---- Dialog 501, configuration page ------------------------------------------------------- */
+
+/* Listed in tab order; a label comes right before the control its access key selects. */
+#define IDC_ACTIVE 113          /* check box: active flag */
+#define IDC_INTERVAL_LABEL 114  /* label before the scan interval */
+#define IDC_INTERVAL 115        /* edit, numbers only: scan interval in milliseconds */
+#define IDC_INTERVAL_UNIT 116   /* label after the scan interval */
+#define IDC_ADD 111             /* button: start the add-entry wizard */
+#define IDC_REMOVE 112          /* button, starts disabled: remove the selected entry */
+#define IDC_ENTRIES_LABEL 110   /* label before the entry list */
+#define IDC_ENTRIES 102         /* list box: entry titles in list order (not sorted) */
+#define IDC_ADVANCED 502        /* button, starts disabled: edit the selected entry */
+#define IDC_LANGUAGE_LABEL 104  /* label before the language drop-down */
+#define IDC_LANGUAGE 105        /* sorted drop-down list: language choice */
+/* IDOK (1), the default button: save and hide. Comes from <windows.h>. */
+#define IDC_EXIT 101            /* button: end the program */
+
+/* ---- Dialogs 600 to 720, add-entry wizard pages ------------------------------------------- */
+
+/* Controls 6xx and 7xx are added with the wizard. */
+
+/* ---- Menu 1000, tray popup ---------------------------------------------------------------- */
+
+/* The popup is submenu 0 of this menu; its own title is never shown. */
+#define IDM_POPUP 1000
+#define IDM_CLOSE_MENU 0   /* "close menu": does nothing, choosing it just closes the menu */
+#define IDM_CONFIGURE 1001
+#define IDM_ACTIVE 1002
+#define IDM_INFO 1003
+#define IDM_HELP 1004
+#define IDM_EXIT 1005
+#define IDM_WIZARD 16385 /* the only item of the inner submenu in the resource */
+/* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward; only
+ * the first 19 of them (16386 to 16404) are acted on. */
+#define IDM_WINDOW_FIRST 16386
+#define IDM_WINDOW_LAST 16404
+
+/* ---- String table ------------------------------------------------------------------------- */
+
+#define IDS_LANGUAGE 0     /* language name in the drop-down, finds the current entry */
+#define IDS_CAPTION 1      /* main window caption */
+#define IDS_HELP_KEYWORD 2 /* help file keyword */
+#define IDS_INACTIVE_TIP 4 /* tray tip while inactive */
+
+/* Names of the click methods 0 to 6: IDS_METHOD_FIRST + method. */
+#define IDS_METHOD_FIRST 5
+#define IDS_METHOD_LEFT_CLICK 5
+#define IDS_METHOD_RIGHT_CLICK 6
+#define IDS_METHOD_CLOSE_WINDOW 7
+#define IDS_METHOD_BUTTON_MESSAGE 8
+#define IDS_METHOD_MAXIMIZE 9
+#define IDS_METHOD_MINIMIZE 10
+#define IDS_METHOD_CLICK_THEN_BACK 11
+#define IDS_METHOD_LAST 11
+
+#define IDS_SUMMARY_BUTTON 16 /* wizard summary of a button rule: four %s */
+#define IDS_SUMMARY_WINDOW 17 /* wizard summary of a window rule: two %s */
+
+/* Wizard input errors: one caption, three messages. */
+#define IDS_INPUT_ERROR 18
+#define IDS_INPUT_ERROR_MESSAGE_TEXT 19 /* message text required but empty */
+#define IDS_INPUT_ERROR_BUTTON_RULE 20  /* title or button text empty */
+#define IDS_INPUT_ERROR_WINDOW_RULE 21  /* title empty */
+
+/* ---- Icons ------------------------------------------------------------------------------- */
+
+/* The class and tray icons always come from the program's own module. */
+
+#define IDI_PROGRAM 2001  /* window class icon */
+#define IDI_INACTIVE 2002 /* tray while inactive */
+#define IDI_ACTIVE 2003   /* tray while active; a language module may carry it as the wizard icon */
+#define IDI_SPARE 2004    /* not loaded by the program */
+
+#endif

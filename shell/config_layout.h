@@ -1,0 +1,28 @@
+// Where the configuration page's controls go when the main window is resized. Pixel values,
+// relative to the page. Platform-neutral so that it is tested natively.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kMinTrackWidth = 272;
+constexpr int32_t kMinTrackHeight = 344;
+
+struct LayoutPoint {
+    int32_t x;
+    int32_t y;
+};
+
+struct ConfigLayout {
+    LayoutPoint pageSize;      // the page itself
+    LayoutPoint entriesSize;   // list box 102
+    LayoutPoint removeAt;      // button 112
+    LayoutPoint advancedAt;    // button 502
+    LayoutPoint languageLabelAt;  // label 104
+    LayoutPoint languageAt;    // drop-down 105
+    LayoutPoint closeAt;       // button 1
+    LayoutPoint exitAt;        // button 101
+};
+
+// The page reaches past the client area (it sits above its top edge and its frame is wider),
+// hence the added 8 and 26.
+ConfigLayout ComputeConfigLayout(int32_t clientWidth, int32_t clientHeight);

@@ -1,0 +1,28 @@
+#include "shell/language_choice.h"
+
+#include <cstring>
+
+std::string FormatLanguageItem(const char* name, const char* fileName)
+{
+    std::string item = name;
+    item += " (";
+    item += fileName;
+    item += ')';
+    return item;
+}
+
+bool ModuleNameFromChoice(const char* text, char* name, int capacity)
+{
+    const char* open = std::strchr(text, '(');
+    if (open == nullptr)
+        return false;
+    const char* close = std::strchr(open + 1, ')');
+    if (close == nullptr)
+        return false;
+    const size_t length = static_cast<size_t>(close - (open + 1));
+    if (capacity <= 0 || length > static_cast<size_t>(capacity - 1))
+        return false;
+    std::memcpy(name, open + 1, length);
+    name[length] = '\0';
+    return true;
+}

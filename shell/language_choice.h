@@ -1,0 +1,12 @@
+// The texts of the language drop-down. Platform-neutral so that it is tested natively.
+#pragma once
+
+#include <string>
+
+// "Name (file.dll)": the item offered for a module whose string 0 is name.
+std::string FormatLanguageItem(const char* name, const char* fileName);
+
+// The module file name of a drop-down text: what lies after its first "(" up to the next ")".
+// False, with name untouched, when the text has no such pair or the file name would not fit a
+// buffer of capacity bytes (a shortened name would name another file).
+bool ModuleNameFromChoice(const char* text, char* name, int capacity);

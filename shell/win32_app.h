@@ -1,0 +1,61 @@
+// Process-wide state of the program and the shell's functions that the files share.
+#pragma once
+
+#include <windows.h>
+
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+
+// Timer ids, message numbers and the tray icon's id.
+constexpr UINT_PTR kStartTimer = 1;  // on the main window, once, 800 ms after start
+constexpr UINT kStartDelayMs = 800;
+constexpr UINT_PTR kScanTimer = 1;   // on the configuration page
+constexpr UINT kTrayCallback = WM_USER + 1;
+constexpr UINT kTrayIconId = 1234;
+constexpr char kVersionTip[] = "BoxSweep 1.63";
+constexpr char kHelpFile[] = "BoxSweep.hlp";
+
+extern EntryList g_list;
+extern Settings g_settings;
+extern ListFileState g_listFileState;
+extern HINSTANCE g_instance;  // the program's own module: dialog 100 and 200, the icons
+extern HMODULE g_language;    // the language module: everything else the user reads
+extern HWND g_mainWindow;
+extern HWND g_page;
+
+// Saves to the list file in the working folder.
+void SaveListFile();
+
+// Main window (win32_main_window.cpp).
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void HideToTray(HWND main);
+void ShowConfiguration(HWND page);
+void EndProgram(INT_PTR result);
+
+// Configuration page (win32_config_page.cpp).
+INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+void CollectSettings();
+void ToggleActive(HWND page);
+void RefillList(HWND page);
+void UpdateEntryButtons(HWND page);
+
+// Tray icon and popup menu (win32_tray.cpp).
+void AddTrayIcon(HWND page);
+void SetTrayState(HWND page, WORD icon, const char* tip);
+void RemoveTrayIcon(HWND page);
+void DestroyPopupMenu();
+void OnTrayCallback(HWND page, LPARAM mouseMessage);
+void OnTaskbarCreated(HWND page);
+UINT TaskbarCreatedMessage();
+// True when the command was one of the popup's; it has then been carried out.
+bool HandlePopupCommand(HWND page, UINT command);
+
+// Language modules (win32_language.cpp).
+void LoadLanguageModule(const char* name);
+void ReleaseLanguageModule();
+// A string of the language module, or of the built-in set when the module lacks it.
+void LoadLanguageString(UINT id, char* buffer, int capacity);
+void FillLanguages(HWND dropdown);
+void SelectCurrentLanguage(HWND dropdown);
+void ReadLanguageChoice(HWND page, char* name);
+void RestartProgram();

@@ -1,0 +1,192 @@
+// The configuration page: the rule list, the active switch, the scan interval and the language.
+#include <windows.h>
+
+#include "dialogs/editing_dialogs.h"
+#include "resources/resource_ids.h"
+#include "shell/win32_app.h"
+#include "watcher/scan.h"
+
+namespace {
+
+// The list box is subclassed so that a double-click opens the editor; the list box's own
+// procedure is kept in its user data.
+LRESULT CALLBACK EntryListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    if (message == WM_LBUTTONDBLCLK) {
+        HWND page = GetParent(list);
+        if (IsWindowEnabled(GetDlgItem(page, IDC_ADVANCED)))
+            RunEntryEditor(page);
+        return 0;
+    }
+    return CallWindowProcA(original, list, message, wParam, lParam);
+}
+
+void SubclassEntryList(HWND page)
+{
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    LONG_PTR original = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EntryListProc));
+    SetWindowLongPtrA(list, GWLP_USERDATA, original);
+}
+
+void OnInitDialog(HWND page)
+{
+    g_page = page;
+    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_settings.scanInterval), FALSE);
+    CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
+    HWND dropdown = GetDlgItem(page, IDC_LANGUAGE);
+    SendMessageA(dropdown, CB_RESETCONTENT, 0, 0);
+    FillLanguages(dropdown);
+    SelectCurrentLanguage(dropdown);
+    SubclassEntryList(page);
+    RefillList(page);
+    AddTrayIcon(page);
+    if (g_settings.active == 0) {
+        char tip[64];
+        LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
+        SetTrayState(page, IDI_INACTIVE, tip);
+    }
+}
+
+void RemoveSelectedEntry(HWND page)
+{
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return;
+    EntryNode* before = g_list.NodeAt(static_cast<int>(selected));
+    if (before == nullptr || before->next == nullptr)
+        return;
+    g_list.RemoveAfter(before);
+    RefillList(page);
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected - 1), 0);
+    UpdateEntryButtons(page);
+}
+
+void OnLanguageChosen()
+{
+    CollectSettings();
+    SaveListFile();
+    if (!g_settings.languageChanged)
+        return;
+    g_settings.languageChanged = false;
+    RestartProgram();
+}
+
+void OnAddEntry()
+{
+    ShowWindow(g_mainWindow, SW_HIDE);
+    RunAddWizard(g_page);
+    ShowWindow(g_mainWindow, SW_SHOW);
+}
+
+void OnCommand(HWND page, UINT id, UINT notification)
+{
+    if (HandlePopupCommand(page, id))
+        return;
+    switch (id) {
+    case IDOK:
+        CollectSettings();
+        SaveListFile();
+        HideToTray(g_mainWindow);
+        break;
+    case IDC_EXIT:
+        CollectSettings();
+        EndProgram(0);
+        break;
+    case IDC_ENTRIES:
+        UpdateEntryButtons(page);
+        break;
+    case IDC_ADD:
+        OnAddEntry();
+        break;
+    case IDC_REMOVE:
+        RemoveSelectedEntry(page);
+        break;
+    case IDC_ADVANCED:
+        RunEntryEditor(page);
+        break;
+    case IDC_LANGUAGE:
+        if (notification == CBN_SELENDOK)
+            OnLanguageChosen();
+        break;
+    }
+}
+
+}  // namespace
+
+void UpdateEntryButtons(HWND page)
+{
+    const bool selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0) != LB_ERR;
+    EnableWindow(GetDlgItem(page, IDC_REMOVE), selected);
+    EnableWindow(GetDlgItem(page, IDC_ADVANCED), selected);
+}
+
+void RefillList(HWND page)
+{
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const EntryNode* node = g_list.First(); node != nullptr; node = node->next.get())
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->entry.title));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    EnableWindow(GetDlgItem(page, IDC_REMOVE), FALSE);
+    EnableWindow(GetDlgItem(page, IDC_ADVANCED), FALSE);
+}
+
+void ToggleActive(HWND page)
+{
+    g_settings.active = g_settings.active ? 0 : 1;
+    CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
+    if (g_settings.active) {
+        SetTrayState(page, IDI_ACTIVE, kVersionTip);
+        return;
+    }
+    char tip[64];
+    LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
+    SetTrayState(page, IDI_INACTIVE, tip);
+}
+
+void CollectSettings()
+{
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(g_mainWindow, &placement)) {
+        g_settings.normalLeft = placement.rcNormalPosition.left;
+        g_settings.normalTop = placement.rcNormalPosition.top;
+        g_settings.normalRight = placement.rcNormalPosition.right;
+        g_settings.normalBottom = placement.rcNormalPosition.bottom;
+        g_settings.showCommand = static_cast<int32_t>(placement.showCmd);
+    }
+    // Set to the opposite here so that ToggleActive below lands on the check box's state and
+    // refreshes the tray icon with it.
+    g_settings.active = IsDlgButtonChecked(g_page, IDC_ACTIVE) == BST_CHECKED ? 0 : 1;
+    g_settings.scanInterval = static_cast<int32_t>(GetDlgItemInt(g_page, IDC_INTERVAL, nullptr, FALSE));
+    ReadLanguageChoice(g_page, g_settings.language);
+    ToggleActive(g_page);
+}
+
+INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        OnTaskbarCreated(page);
+        return TRUE;
+    }
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(page);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kScanTimer)
+            ScanTick();
+        return TRUE;
+    case kTrayCallback:
+        OnTrayCallback(page, lParam);
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,127 @@
+// Language modules: resource-only DLLs in the working folder that carry the user's texts.
+//
+// A module is only ever mapped as data (never run): whatever *.dll lies in the working folder,
+// the most it can do is offer texts. Strings, dialogs and menus all load from such a handle.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "shell/language_choice.h"
+#include "shell/win32_app.h"
+
+namespace {
+
+constexpr char kBuiltInItem[] = "Deutsch (boxsweep.exe)";
+constexpr char kBuiltInModule[] = "boxsweep.exe";
+constexpr int kLanguageNameCapacity = 23;
+constexpr int kChoiceCapacity = 64;
+
+// Relative to the working folder, never searched for along the DLL path.
+HMODULE OpenModuleAsData(const char* fileName)
+{
+    const std::string path = std::string(".\\") + fileName;
+    HMODULE module =
+        LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    // Systems before Vista do not know the second flag and refuse the call.
+    if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
+bool IsBuiltIn(const char* name)
+{
+    return name[0] == '\0' || lstrcmpiA(name, kBuiltInModule) == 0;
+}
+
+}  // namespace
+
+void LoadLanguageModule(const char* name)
+{
+    g_language = IsBuiltIn(name) ? nullptr : OpenModuleAsData(name);
+    if (g_language == nullptr)
+        g_language = g_instance;
+}
+
+void ReleaseLanguageModule()
+{
+    if (g_language != nullptr && g_language != g_instance)
+        FreeLibrary(g_language);
+    g_language = nullptr;
+}
+
+void LoadLanguageString(UINT id, char* buffer, int capacity)
+{
+    buffer[0] = '\0';
+    if (LoadStringA(g_language, id, buffer, capacity) <= 0 && g_language != g_instance)
+        LoadStringA(g_instance, id, buffer, capacity);
+}
+
+void FillLanguages(HWND dropdown)
+{
+    SendMessageA(dropdown, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kBuiltInItem));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.dll", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // A name that does not fit the list file's language field could not be stored.
+        if (std::strlen(found.cFileName) > static_cast<size_t>(kLanguageCapacity - 1))
+            continue;
+        HMODULE module = OpenModuleAsData(found.cFileName);
+        if (module == nullptr)
+            continue;
+        char name[kLanguageNameCapacity];
+        if (LoadStringA(module, IDS_LANGUAGE, name, sizeof name) > 0) {
+            const std::string item = FormatLanguageItem(name, found.cFileName);
+            SendMessageA(dropdown, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        }
+        FreeLibrary(module);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The item that begins with the current module's language name, letter case ignored.
+void SelectCurrentLanguage(HWND dropdown)
+{
+    char name[kLanguageNameCapacity];
+    LoadLanguageString(IDS_LANGUAGE, name, sizeof name);
+    const LRESULT index = SendMessageA(dropdown, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+    SendMessageA(dropdown, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+// Without a selection, or with a text that names no file, the language stays as it was.
+void ReadLanguageChoice(HWND page, char* name)
+{
+    if (SendDlgItemMessageA(page, IDC_LANGUAGE, CB_GETCURSEL, 0, 0) == CB_ERR)
+        return;
+    char text[kChoiceCapacity];
+    GetDlgItemTextA(page, IDC_LANGUAGE, text, sizeof text);
+    char chosen[kLanguageCapacity];
+    if (!ModuleNameFromChoice(text, chosen, sizeof chosen))
+        return;
+    if (std::strcmp(chosen, name) != 0)
+        g_settings.languageChanged = true;
+    lstrcpynA(name, chosen, kLanguageCapacity);
+}
+
+// Starts this very executable again, not whatever "boxsweep.exe" the search path finds first,
+// in the same working folder.
+void RestartProgram()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return;
+    std::string commandLine = std::string("\"") + path + "\" /restart";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}

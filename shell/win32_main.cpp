@@ -1,0 +1,90 @@
+// Start-up and shut-down of the program.
+#include <windows.h>
+
+#include "dialogs/editing_dialogs.h"
+#include "resources/resource_ids.h"
+#include "shell/command_line.h"
+#include "shell/win32_app.h"
+#include "shell/win32_single_instance.h"
+#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
+
+EntryList g_list;
+Settings g_settings{};
+ListFileState g_listFileState{};
+HINSTANCE g_instance = nullptr;
+HMODULE g_language = nullptr;
+HWND g_mainWindow = nullptr;
+HWND g_page = nullptr;
+
+void SaveListFile()
+{
+    SaveList(kListFileName, g_list, g_settings, g_listFileState);
+}
+
+namespace {
+
+// System DLLs come from the system folder only, so that a DLL dropped into the working folder
+// cannot stand in for one. Looked up at run time: systems before Windows 8 (without the update
+// that added it) and some Wine versions lack the function.
+void RestrictDllSearchToSystemFolder()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr)
+        return;
+    auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDirectories != nullptr)
+        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+bool RegisterMainWindowClass()
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefDlgProcA;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = g_instance;
+    windowClass.hIcon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = "boxsweep";
+    return RegisterClassA(&windowClass) != 0;
+}
+
+void ShutDown()
+{
+    SaveListFile();
+    WinHelpA(g_mainWindow, kHelpFile, HELP_QUIT, 0);
+    KillTimer(g_page, kScanTimer);
+    RemoveTrayIcon(g_page);
+    DestroyPopupMenu();
+    ReleaseLanguageModule();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    g_instance = instance;
+    RestrictDllSearchToSystemFolder();
+    const StartOption option = ParseStartOption(ExtractArgument(GetCommandLineA()));
+    RegisterMainWindowClass();
+
+    g_settings.hideAtStart = true;
+    if (option != StartOption::NoDde && !NegotiateSingleInstance(option))
+        return 0;
+    g_settings.trayEnabled = option != StartOption::NoTray;
+    if (option == StartOption::Setup)
+        RunSetupDialog();
+
+    LoadList(kListFileName, g_list, g_settings, g_listFileState);
+    g_watch.ops = &RealWindowOps();
+    g_watch.list = &g_list;
+    g_watch.settings = &g_settings;
+    LoadLanguageModule(g_settings.language);
+
+    const INT_PTR result = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
+    ShutDown();
+    return static_cast<int>(result);
+}

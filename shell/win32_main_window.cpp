@@ -1,0 +1,146 @@
+// The main window: a hidden, resizable dialog that hosts the configuration page.
+#include <windows.h>
+
+#include "resources/resource_ids.h"
+#include "shell/config_layout.h"
+#include "shell/win32_app.h"
+
+namespace {
+
+constexpr int kCaptionCapacity = 64;
+// A list file that never stored a placement gives an empty rectangle: the window then opens at
+// this size, the smallest it can have.
+constexpr LONG kFirstLeft = 120;
+constexpr LONG kFirstTop = 80;
+
+void CreateConfigPage(HWND main)
+{
+    g_page = CreateDialogParamA(g_language, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
+    if (g_page == nullptr && g_language != g_instance) {
+        // A language module without a usable page must not leave the window empty.
+        g_page = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
+    }
+}
+
+void OnInitDialog(HWND main)
+{
+    g_mainWindow = main;
+    CreateConfigPage(main);
+    char caption[kCaptionCapacity];
+    LoadLanguageString(IDS_CAPTION, caption, sizeof caption);
+    SetWindowTextA(main, caption);
+    SetTimer(main, kStartTimer, kStartDelayMs, nullptr);
+}
+
+void RestorePlacement(HWND main)
+{
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.flags = 0;
+    placement.showCmd = static_cast<UINT>(g_settings.showCommand);
+    placement.rcNormalPosition = RECT{g_settings.normalLeft, g_settings.normalTop, g_settings.normalRight,
+                                      g_settings.normalBottom};
+    RECT& normal = placement.rcNormalPosition;
+    if (normal.right <= normal.left || normal.bottom <= normal.top)
+        normal = RECT{kFirstLeft, kFirstTop, kFirstLeft + kMinTrackWidth, kFirstTop + kMinTrackHeight};
+    // A list file without a placement stores 0, which would hide the window for good.
+    if (placement.showCmd == SW_HIDE)
+        placement.showCmd = SW_SHOWNORMAL;
+    SetWindowPlacement(main, &placement);
+}
+
+void OnStartTimer(HWND main)
+{
+    KillTimer(main, kStartTimer);
+    RestorePlacement(main);
+    if (g_settings.hideAtStart)
+        HideToTray(main);
+}
+
+void MoveControl(HWND page, int id, LayoutPoint at)
+{
+    SetWindowPos(GetDlgItem(page, id), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LayOutPage(int clientWidth, int clientHeight)
+{
+    if (g_page == nullptr)
+        return;
+    const ConfigLayout layout = ComputeConfigLayout(clientWidth, clientHeight);
+    SetWindowPos(g_page, nullptr, 0, 0, layout.pageSize.x, layout.pageSize.y,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(g_page, IDC_ENTRIES), nullptr, 0, 0, layout.entriesSize.x, layout.entriesSize.y,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveControl(g_page, IDC_REMOVE, layout.removeAt);
+    MoveControl(g_page, IDC_ADVANCED, layout.advancedAt);
+    MoveControl(g_page, IDC_LANGUAGE_LABEL, layout.languageLabelAt);
+    MoveControl(g_page, IDC_LANGUAGE, layout.languageAt);
+    MoveControl(g_page, IDOK, layout.closeAt);
+    MoveControl(g_page, IDC_EXIT, layout.exitAt);
+    InvalidateRect(g_page, nullptr, TRUE);
+}
+
+}  // namespace
+
+void HideToTray(HWND main)
+{
+    ShowWindow(main, SW_HIDE);
+    SetTimer(g_page, kScanTimer, static_cast<UINT>(g_settings.scanInterval), nullptr);
+}
+
+void ShowConfiguration(HWND page)
+{
+    KillTimer(page, kScanTimer);
+    if (!IsWindowVisible(g_mainWindow))
+        ShowWindow(g_mainWindow, SW_SHOW);
+    SetForegroundWindow(page);
+}
+
+void EndProgram(INT_PTR result)
+{
+    EndDialog(g_mainWindow, result);
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(main);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kStartTimer)
+            OnStartTimer(main);
+        return TRUE;
+    case WM_CLOSE:
+        CollectSettings();
+        HideToTray(main);
+        return TRUE;
+    case WM_COMMAND:
+        // The dialog manager hands Enter to the top-level dialog as a click of the page's default
+        // button: a command from one of the page's controls belongs to the page.
+        if (lParam != 0 && IsChild(g_page, reinterpret_cast<HWND>(lParam))) {
+            SendMessageA(g_page, WM_COMMAND, wParam, lParam);
+            return TRUE;
+        }
+        // Escape only hides; any other command reaching the window itself ends the program.
+        if (LOWORD(wParam) == IDCANCEL)
+            HideToTray(main);
+        else
+            EndProgram(1);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        EndProgram(1);
+        SetWindowLongPtrA(main, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_SIZE:
+        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
+            LayOutPage(LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = POINT{kMinTrackWidth, kMinTrackHeight};
+        return TRUE;
+    }
+    }
+    return FALSE;
+}

@@ -1,0 +1,212 @@
+// The notification-area icon and its popup menu.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "dialogs/editing_dialogs.h"
+#include "resources/resource_ids.h"
+#include "shell/popup_items.h"
+#include "shell/win32_app.h"
+#include "watcher/scan.h"
+
+namespace {
+
+constexpr int kTitleCapacity256 = 256;
+constexpr int kHelpKeywordCapacity = 23;
+
+HMENU g_menuBar = nullptr;
+HMENU g_popup = nullptr;
+UINT g_popupIdCounter = kFirstWindowItem;
+// The icon and tip last set, to put the icon back after Explorer restarts.
+WORD g_trayIcon = IDI_ACTIVE;
+char g_trayTip[64] = "BoxSweep 1.63";
+
+// Icons come from the program's own module; each handle lives for one call only.
+bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = page;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallback;
+    data.hIcon = static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    lstrcpynA(data.szTip, tip, 64);
+    const bool done = Shell_NotifyIconA(action, &data) != FALSE;
+    if (data.hIcon != nullptr)
+        DestroyIcon(data.hIcon);
+    return done;
+}
+
+void RememberTrayState(WORD icon, const char* tip)
+{
+    g_trayIcon = icon;
+    lstrcpynA(g_trayTip, tip, sizeof g_trayTip);
+}
+
+// The per-window step of the popup's enumeration.
+void AddWindowItem(WindowHandle handle)
+{
+    HWND window = reinterpret_cast<HWND>(handle);
+    char title[kTitleCapacity256];
+    const bool visible = IsWindowVisible(window) != FALSE;
+    title[0] = '\0';
+    if (visible)
+        GetWindowTextA(window, title, sizeof title);
+    if (!IsOfferedWindow(visible, title))
+        return;
+    DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
+    InsertMenuA(g_popup, kWizardCommand, MF_BYCOMMAND | MF_STRING, g_popupIdCounter, title);
+    ++g_popupIdCounter;
+}
+
+void ShowPopup(HWND page)
+{
+    const UINT previousCounter = g_popupIdCounter;
+    g_popupIdCounter = kFirstWindowItem;
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | (g_settings.active == 1 ? MF_CHECKED : MF_UNCHECKED));
+
+    g_watch.popupItemStep = AddWindowItem;
+    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumPopupItems);
+    DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
+    InsertMenuA(g_popup, kWizardCommand, MF_BYCOMMAND | MF_SEPARATOR, g_popupIdCounter, nullptr);
+    ++g_popupIdCounter;
+    // Items left over from a longer list last time.
+    for (UINT id = g_popupIdCounter; id < previousCounter; ++id)
+        DeleteMenu(g_popup, id, MF_BYCOMMAND);
+
+    TrackPopupMenu(g_popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
+}
+
+void AddWindowRule(HWND page, UINT command)
+{
+    char title[kTitleCapacity256];
+    if (GetMenuStringA(g_popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
+        return;
+    ListEntry& entry = g_list.AppendAtTail()->entry;
+    CopyText(entry.title, kTitleCapacity, title);
+    entry.condition = kAlwaysClick;
+    entry.method = kCloseWindow;
+    RefillList(page);
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    if (SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0) != LB_ERR) {
+        EnableWindow(GetDlgItem(page, IDC_REMOVE), TRUE);
+        EnableWindow(GetDlgItem(page, IDC_ADVANCED), TRUE);
+    }
+    SaveListFile();
+}
+
+void OpenHelp()
+{
+    char keyword[kHelpKeywordCapacity];
+    LoadLanguageString(IDS_HELP_KEYWORD, keyword, sizeof keyword);
+    WinHelpA(g_mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
+}
+
+void StartWizardFromTray(HWND page)
+{
+    if (OpenWizardWindow() != nullptr)
+        return;
+    ShowConfiguration(page);
+    ShowWindow(g_mainWindow, SW_HIDE);
+    RunAddWizard(page);
+    HideToTray(g_mainWindow);
+}
+
+}  // namespace
+
+void AddTrayIcon(HWND page)
+{
+    g_menuBar = LoadMenuA(g_language, MAKEINTRESOURCEA(IDM_POPUP));
+    if (g_menuBar == nullptr && g_language != g_instance)
+        g_menuBar = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDM_POPUP));
+    g_popup = GetSubMenu(g_menuBar, 0);
+    RememberTrayState(IDI_ACTIVE, kVersionTip);
+    if (g_settings.trayEnabled)
+        NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
+}
+
+void SetTrayState(HWND page, WORD icon, const char* tip)
+{
+    RememberTrayState(icon, tip);
+    if (g_settings.trayEnabled)
+        NotifyTray(NIM_MODIFY, page, icon, tip);
+}
+
+void RemoveTrayIcon(HWND page)
+{
+    if (!g_settings.trayEnabled)
+        return;
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = page;
+    data.uID = kTrayIconId;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+void DestroyPopupMenu()
+{
+    if (g_menuBar != nullptr)
+        DestroyMenu(g_menuBar);
+    g_menuBar = nullptr;
+    g_popup = nullptr;
+}
+
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+// Explorer forgets every icon when it restarts; it announces itself again with this message.
+void OnTaskbarCreated(HWND page)
+{
+    if (g_settings.trayEnabled)
+        NotifyTray(NIM_ADD, page, g_trayIcon, g_trayTip);
+}
+
+void OnTrayCallback(HWND page, LPARAM mouseMessage)
+{
+    if (HWND wizard = OpenWizardWindow()) {
+        SetForegroundWindow(wizard);
+        return;
+    }
+    if (mouseMessage == WM_LBUTTONDBLCLK)
+        ShowConfiguration(page);
+    else if (mouseMessage == WM_RBUTTONUP)
+        ShowPopup(page);
+}
+
+bool HandlePopupCommand(HWND page, UINT command)
+{
+    switch (command) {
+    case IDM_CONFIGURE:
+        ShowConfiguration(page);
+        return true;
+    case IDM_ACTIVE:
+        ToggleActive(page);
+        return true;
+    case IDM_INFO:
+        RunAboutBox();
+        return true;
+    case IDM_HELP:
+        OpenHelp();
+        return true;
+    case IDM_EXIT:
+        CollectSettings();
+        EndProgram(0);
+        return true;
+    case kWizardCommand:
+        StartWizardFromTray(page);
+        return true;
+    }
+    if (IsActingWindowItem(command)) {
+        AddWindowRule(page, command);
+        return true;
+    }
+    return command > kLastActingWindowItem;
+}

@@ -34,17 +34,46 @@
 
 /* ---- Dialog 200, first-run setup ---------------------------------------------------------- */
 
-/* Controls 2xx are added with the setup dialog. Its language drop-down is 105 as on the
- * configuration page (IDC_LANGUAGE below). */
+/* Its language drop-down is 105 as on the configuration page (IDC_LANGUAGE below); OK is IDOK. */
+#define IDC_SETUP_LANGUAGE_LABEL 201 /* label "Sprache/Language" */
+#define IDC_SETUP_COMMON_LIST 202    /* check box: start with the list of common pop-ups */
 
 /* ---- Dialog 300, about box ---------------------------------------------------------------- */
 
-/* Controls 302 to 313 are added with the about box. */
+#define IDC_ABOUT_TEXT 302        /* label: what the program does, where the updates are */
+#define IDC_ABOUT_MAIL_TEXT 303   /* label: mail welcome */
+#define IDC_ABOUT_WEB 304         /* button: open the web page */
+#define IDC_ABOUT_MAIL 305        /* button: write a mail */
+#define IDC_ABOUT_CONTACT 307     /* group box "Kontakt" */
+#define IDC_ABOUT_LANGUAGE 308    /* label: language file and its author */
+#define IDC_ABOUT_NAME 309        /* label: author's name */
+#define IDC_ABOUT_ADDRESS 310     /* label: author's mail address */
+#define IDC_ABOUT_SITE 311        /* label: web address */
+#define IDC_ABOUT_TOTAL_LABEL 312 /* label "Gesamtanzahl Klicks:" */
+#define IDC_ABOUT_TOTAL 313       /* label, centred: total clicks */
+#define IDC_ABOUT_MAIN_ICON 2001  /* icon control: the program icon */
+#define IDC_ABOUT_SPARE_ICON 2004 /* icon control: the second program icon */
 
 /* ---- Dialog 500, entry editor ------------------------------------------------------------- */
 
-/* Controls 503 to 521 are added with the entry editor. 502 is taken by the configuration
- * page's "advanced" button (IDC_ADVANCED below). */
+/* 502 is taken by the configuration page's "advanced" button (IDC_ADVANCED below). */
+#define IDC_EDITOR_CANCEL 503        /* button "&Abbrechen" */
+#define IDC_EDITOR_OK 504            /* default button "O&K" */
+#define IDC_EDITOR_MESSAGE 506       /* multi-line edit, starts disabled: message pattern */
+#define IDC_EDITOR_CONDITION 507     /* group box "&Klickbedingung" */
+#define IDC_EDITOR_NEVER 508         /* radio: condition 0 */
+#define IDC_EDITOR_ALWAYS 509        /* radio: condition 1 */
+#define IDC_EDITOR_IF_MESSAGE 510    /* radio: condition 2 */
+#define IDC_EDITOR_CAPTURE 511       /* button, starts disabled: capture the message */
+#define IDC_EDITOR_METHOD 512        /* drop-down list, unsorted: method = index */
+#define IDC_EDITOR_METHOD_LABEL 513  /* label "&BoxSweep Methode:" */
+#define IDC_EDITOR_COUNT_BEFORE 515  /* label "Dieser Button wurde" */
+#define IDC_EDITOR_COUNT 516         /* label: click count */
+#define IDC_EDITOR_COUNT_AFTER 517   /* label "mal geklickt." */
+#define IDC_EDITOR_TITLE_LABEL 518   /* label "&Fenstertitel" */
+#define IDC_EDITOR_TITLE 519         /* edit: title pattern */
+#define IDC_EDITOR_BUTTON_LABEL 521  /* label "&Buttontext" */
+#define IDC_EDITOR_BUTTON 522        /* edit: button text */
 
 /* ---- Dialog 501, configuration page ------------------------------------------------------- */
 
@@ -65,7 +94,52 @@
 
 /* ---- Dialogs 600 to 720, add-entry wizard pages ------------------------------------------- */
 
-/* Controls 6xx and 7xx are added with the wizard. */
+/* The same ids recur on several pages; each names the control on the page that holds it. */
+#define IDC_WIZ_RULE_600 602            /* horizontal rules under the heading, one per page */
+#define IDC_WIZ_RULE_620 622
+#define IDC_WIZ_RULE_640 642
+#define IDC_WIZ_RULE_660 722
+#define IDC_WIZ_RULE_680 662
+#define IDC_WIZ_RULE_700 682
+#define IDC_WIZ_RULE_720 722
+/* 600 */
+#define IDC_WIZ_KIND_HEADING 601
+#define IDC_WIZ_KIND_BUTTON 603         /* radio: button rule */
+#define IDC_WIZ_KIND_WINDOW 604         /* radio: window rule */
+/* 620 */
+#define IDC_WIZ_TEXTS_HEADING 621
+#define IDC_WIZ_TEXTS_HINT 623
+#define IDC_WIZ_TITLE_LABEL 624
+#define IDC_WIZ_BUTTON_LABEL 625
+#define IDC_WIZ_TITLE 626               /* edit: title pattern (also on 680) */
+#define IDC_WIZ_BUTTON 627              /* edit: button text */
+#define IDC_WIZ_CAPTURE_ALL 628         /* button "Erkennen": title, button and message */
+#define IDC_WIZ_MESSAGE_HINT 629
+#define IDC_WIZ_USE_MESSAGE 630         /* check box: include the message text */
+#define IDC_WIZ_MESSAGE_LABEL 631       /* starts disabled */
+#define IDC_WIZ_MESSAGE 632             /* edit, starts disabled: message pattern */
+#define IDC_WIZ_CAPTURE_MESSAGE 633     /* button "Erkennen", starts disabled: message only */
+/* 640 */
+#define IDC_WIZ_METHOD_HEADING 641
+#define IDC_WIZ_METHOD_HINT 643
+#define IDC_WIZ_METHOD_GROUP 644
+#define IDC_WIZ_BUTTON_MESSAGE 645      /* radio: method 3 */
+#define IDC_WIZ_LEFT_CLICK 646          /* radio: method 0 */
+#define IDC_WIZ_RIGHT_CLICK 647         /* radio: method 1 */
+/* 660 and 720 */
+#define IDC_WIZ_FINISH_HEADING 701      /* label on 660 and 720 (701 is a radio on 700) */
+#define IDC_WIZ_SUMMARY 661             /* read-only multi-line edit on 660 and 720 */
+/* 680 */
+#define IDC_WIZ_WINDOW_HEADING 661      /* label on 680 */
+#define IDC_WIZ_WINDOWS_LABEL 681
+#define IDC_WIZ_WINDOWS 682             /* unsorted list box: open windows */
+#define IDC_WIZ_TITLE_HINT 684
+#define IDC_WIZ_WINDOW_TITLE_LABEL 683
+/* 700 */
+#define IDC_WIZ_ACTION_HEADING 681      /* label on 700 */
+#define IDC_WIZ_CLOSE 701               /* radio: method 2 */
+#define IDC_WIZ_MINIMIZE 702            /* radio: method 5 */
+#define IDC_WIZ_MAXIMIZE 703            /* radio: method 4 */
 
 /* ---- Menu 1000, tray popup ---------------------------------------------------------------- */
 

@@ -360,11 +360,11 @@ void SetDefaultSettings(Settings& settings)
     settings.reservedValue = 3;
 }
 
-std::string FormatDefaultList(const Settings& settings)
+namespace {
+
+std::string FormatListEnd(const Settings& settings)
 {
     std::string out;
-    out += kVersionText;
-    out += kLineEnd;
     out += kEndOfList;
     out += kLineEnd;
     AppendNumberLine(out, settings.active);
@@ -372,6 +372,26 @@ std::string FormatDefaultList(const Settings& settings)
     AppendTextLine(out, settings.language);
     AppendNumberLine(out, settings.reservedValue);
     return out;
+}
+
+}  // namespace
+
+std::string FormatDefaultList(const Settings& settings)
+{
+    return std::string(kVersionText) + kLineEnd + FormatListEnd(settings);
+}
+
+bool FinishNewListFile(const char* path, bool keepEntries, const Settings& settings)
+{
+    if (!keepEntries)
+        return WriteFileWhole(path, FormatDefaultList(settings));
+    std::string bytes;
+    bool missing = false;
+    if (!ReadWholeFile(path, bytes, &missing))
+        return false;
+    if (!bytes.empty() && bytes.back() != '\n')
+        bytes += kLineEnd;
+    return WriteFileWhole(path, bytes + FormatListEnd(settings));
 }
 
 std::string FormatList(const EntryList& list, const Settings& settings)

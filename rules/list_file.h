@@ -56,3 +56,10 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
 // The default settings and the six lines written when no list file exists.
 void SetDefaultSettings(Settings& settings);
 std::string FormatDefaultList(const Settings& settings);
+
+// Finishes the list file the first-run setup begins: either the rules already in it (a copy of
+// a prepared list, cut before "end of list") are kept, or it starts empty; then "end of list"
+// and the settings without a placement follow. A kept file that does not end its last line gets
+// a line end first. Written whole through a temporary file; false, with nothing changed, when
+// the file cannot be read or written.
+bool FinishNewListFile(const char* path, bool keepEntries, const Settings& settings);

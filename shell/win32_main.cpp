@@ -1,6 +1,8 @@
 // Start-up and shut-down of the program.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "dialogs/editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
@@ -70,6 +72,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     RestrictDllSearchToSystemFolder();
     const StartOption option = ParseStartOption(ExtractArgument(GetCommandLineA()));
     RegisterMainWindowClass();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
 
     g_settings.hideAtStart = true;
     if (option != StartOption::NoDde && !NegotiateSingleInstance(option))

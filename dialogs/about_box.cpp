@@ -1,0 +1,70 @@
+// The about box: the product, the project's contact data and the total number of clicks.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "dialogs/editing_dialogs.h"
+#include "resources/resource_ids.h"
+#include "shell/win32_app.h"
+
+namespace {
+
+// The addresses live here, not in the language modules: a module can only ever offer texts,
+// never decide what the shell opens.
+constexpr char kProjectWeb[] = "https://boxsweep.example.org";
+constexpr char kProjectMail[] = "boxsweep-project@example.org";
+constexpr char kMailSubject[] = "?subject=BoxSweep 1.63";
+
+// The icon controls show the program's own icons whichever module the template came from.
+void ShowProgramIcon(HWND about, int control, WORD icon)
+{
+    HICON image = LoadIconA(g_instance, MAKEINTRESOURCEA(icon));
+    SendDlgItemMessageA(about, control, STM_SETICON, reinterpret_cast<WPARAM>(image), 0);
+}
+
+void OnInitDialog(HWND about)
+{
+    SetDlgItemTextA(about, IDC_ABOUT_TOTAL, std::to_string(g_list.TotalClicks()).c_str());
+    ShowProgramIcon(about, IDC_ABOUT_MAIN_ICON, IDI_PROGRAM);
+    ShowProgramIcon(about, IDC_ABOUT_SPARE_ICON, IDI_SPARE);
+}
+
+void Open(HWND about, const std::string& address)
+{
+    ShellExecuteA(about, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(about);
+        return TRUE;
+    case WM_COMMAND:
+        // Enter and every other command do nothing; only Escape and the close box end it.
+        switch (LOWORD(wParam)) {
+        case IDC_ABOUT_WEB:
+            Open(about, kProjectWeb);
+            break;
+        case IDC_ABOUT_MAIL:
+            Open(about, std::string("mailto:") + kProjectMail + kMailSubject);
+            break;
+        case IDCANCEL:
+            EndDialog(about, 0);
+            break;
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void RunAboutBox()
+{
+    if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0) == -1 &&
+        g_language != g_instance)
+        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+}

@@ -1,0 +1,328 @@
+// The add-entry wizard: a seven-page wizard property sheet whose course the program steers
+// itself. Each Next or Back is vetoed and the page for the new step shown by its template id.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "dialogs/capture.h"
+#include "dialogs/editing_dialogs.h"
+#include "dialogs/pointer_capture.h"
+#include "dialogs/wizard_steps.h"
+#include "resources/resource_ids.h"
+#include "shell/popup_items.h"
+#include "shell/win32_app.h"
+#include "watcher/scan.h"
+
+namespace {
+
+constexpr UINT_PTR kCaptureAllTimer = 7;
+constexpr UINT_PTR kCaptureMessageTimer = 4;
+constexpr CaptureTarget kWizardTarget = {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE};
+constexpr int kPageTemplates[] = {IDD_WIZARD_START,         IDD_WIZARD_BUTTON_TEXTS,  IDD_WIZARD_BUTTON_METHOD,
+                                  IDD_WIZARD_BUTTON_FINISH, IDD_WIZARD_WINDOW_TITLE,  IDD_WIZARD_WINDOW_ACTION,
+                                  IDD_WIZARD_WINDOW_FINISH};
+constexpr int kSummaryFormatCapacity = 256;
+constexpr int kMethodNameCapacity = 32;
+constexpr int kErrorTextCapacity = 200;
+constexpr int kErrorCaptionCapacity = 32;
+
+// One run of the wizard.
+struct WizardRun {
+    WizardState state;
+    EntryNode* newEntry;
+    HWND window;  // the sheet, once its first page exists
+};
+
+WizardRun* g_run = nullptr;
+
+void SetResult(HWND page, LONG_PTR result)
+{
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
+}
+
+std::string MethodName(int32_t method)
+{
+    char name[kMethodNameCapacity];
+    LoadLanguageString(static_cast<UINT>(method + IDS_METHOD_FIRST), name, sizeof name);
+    return name;
+}
+
+void ShowSummary(HWND page, UINT formatId, const char* const* texts, int count, size_t capacity)
+{
+    char format[kSummaryFormatCapacity];
+    LoadLanguageString(formatId, format, sizeof format);
+    std::string summary = FormatWithTexts(format, texts, count);
+    if (summary.size() > capacity - 1)
+        summary.resize(capacity - 1);
+    SetDlgItemTextA(page, IDC_WIZ_SUMMARY, summary.c_str());
+}
+
+void ShowButtonRuleSummary(HWND page, const ListEntry& entry)
+{
+    const std::string method = MethodName(entry.method);
+    const char* message = entry.condition == kClickIfMessage ? entry.message : "-";
+    const char* texts[] = {entry.title, entry.button, message, method.c_str()};
+    ShowSummary(page, IDS_SUMMARY_BUTTON, texts, 4, 1024);
+}
+
+void ShowWindowRuleSummary(HWND page, const ListEntry& entry)
+{
+    const std::string method = MethodName(entry.method);
+    const char* texts[] = {entry.title, method.c_str()};
+    ShowSummary(page, IDS_SUMMARY_WINDOW, texts, 2, 512);
+}
+
+// The per-window step of the open-window list's enumeration.
+HWND g_windowList = nullptr;
+
+void AddOpenWindow(WindowHandle handle)
+{
+    HWND window = reinterpret_cast<HWND>(handle);
+    if (window == g_run->window)
+        return;
+    char title[256] = "";
+    const bool visible = IsWindowVisible(window) != FALSE;
+    if (visible)
+        GetWindowTextA(window, title, sizeof title);
+    if (IsOfferedWindow(visible, title))
+        SendMessageA(g_windowList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
+}
+
+void FillOpenWindows(HWND page)
+{
+    g_windowList = GetDlgItem(page, IDC_WIZ_WINDOWS);
+    SendMessageA(g_windowList, LB_RESETCONTENT, 0, 0);
+    g_watch.wizardListStep = AddOpenWindow;
+    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumWizardList);
+}
+
+void OnPageInit(HWND page)
+{
+    // Page 600 is created when the sheet starts, and only then is the step 0: exactly one new
+    // entry per run, linked after the tail but not kept until Finish.
+    if (g_run->state.step == 0)
+        g_run->newEntry = g_list.AppendAfter(g_list.Tail());
+    CheckDlgButton(page, IDC_WIZ_BUTTON_MESSAGE, BST_CHECKED);
+    CheckDlgButton(page, IDC_WIZ_CLOSE, BST_CHECKED);
+    CheckDlgButton(page, IDC_WIZ_KIND_BUTTON, BST_CHECKED);
+    HWND sheet = GetParent(page);
+    SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_run->window = sheet;
+}
+
+void OnSetActive(HWND page)
+{
+    const WizardState& state = g_run->state;
+    const ListEntry& entry = g_run->newEntry->entry;
+    if (state.step == 0)
+        PropSheet_SetWizButtons(GetParent(page), PSWIZB_NEXT);
+    if (state.kind == kKindButtonRule && state.step == 3)
+        ShowButtonRuleSummary(page, entry);
+    if (state.kind == kKindWindowRule && state.step == 1)
+        FillOpenWindows(page);
+    if (state.kind == kKindWindowRule && state.step == 3)
+        ShowWindowRuleSummary(page, entry);
+    SetResult(page, 0);
+}
+
+bool Checked(HWND page, int id)
+{
+    return IsDlgButtonChecked(page, id) == BST_CHECKED;
+}
+
+void ShowPageForStep(HWND page)
+{
+    HWND sheet = GetParent(page);
+    const WizardState& state = g_run->state;
+    PropSheet_SetCurSelByID(sheet, WizardPageTemplate(state));
+}
+
+void ShowInputError(HWND page, int error)
+{
+    char text[kErrorTextCapacity];
+    char caption[kErrorCaptionCapacity];
+    LoadLanguageString(static_cast<UINT>(error), text, sizeof text);
+    LoadLanguageString(IDS_INPUT_ERROR, caption, sizeof caption);
+    MessageBoxA(page, text, caption, MB_ICONINFORMATION);
+}
+
+void OnNext(HWND page)
+{
+    char title[kTitleCapacity];
+    char button[kButtonCapacity];
+    char message[kMessageCapacity];
+    GetDlgItemTextA(page, IDC_WIZ_TITLE, title, sizeof title);
+    GetDlgItemTextA(page, IDC_WIZ_BUTTON, button, sizeof button);
+    GetDlgItemTextA(page, IDC_WIZ_MESSAGE, message, sizeof message);
+    WizardInput input{};
+    input.title = title;
+    input.button = button;
+    input.message = message;
+    input.useMessage = Checked(page, IDC_WIZ_USE_MESSAGE);
+    input.buttonMessage = Checked(page, IDC_WIZ_BUTTON_MESSAGE);
+    input.leftClick = Checked(page, IDC_WIZ_LEFT_CLICK);
+    input.closeWindow = Checked(page, IDC_WIZ_CLOSE);
+    input.minimizeWindow = Checked(page, IDC_WIZ_MINIMIZE);
+    input.kindButton = Checked(page, IDC_WIZ_KIND_BUTTON);
+    input.kindWindow = Checked(page, IDC_WIZ_KIND_WINDOW);
+
+    const int error = WizardNext(g_run->state, input, g_run->newEntry->entry);
+    // The sheet's own page change is always vetoed; the program shows the page itself.
+    SetResult(page, -1);
+    if (error != kNoInputError) {
+        ShowInputError(page, error);
+        return;
+    }
+    const bool last = g_run->state.step == 3;
+    PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | (last ? PSWIZB_FINISH : PSWIZB_NEXT));
+    ShowPageForStep(page);
+}
+
+void OnBack(HWND page)
+{
+    WizardBack(g_run->state);
+    SetResult(page, -1);
+    PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | PSWIZB_NEXT);
+    ShowPageForStep(page);
+}
+
+void OnFinish(HWND page)
+{
+    g_list.SetTail(g_run->newEntry);
+    RefillList(g_page);
+    SetResult(page, 0);
+}
+
+void OnQueryCancel(HWND page)
+{
+    g_list.RemoveAfter(g_list.Tail());
+    SetResult(page, 0);
+}
+
+void OnNotify(HWND page, const NMHDR& header)
+{
+    switch (header.code) {
+    case PSN_SETACTIVE:
+        OnSetActive(page);
+        break;
+    case PSN_WIZNEXT:
+        OnNext(page);
+        break;
+    case PSN_WIZBACK:
+        OnBack(page);
+        break;
+    case PSN_WIZFINISH:
+        OnFinish(page);
+        break;
+    case PSN_QUERYCANCEL:
+        OnQueryCancel(page);
+        break;
+    }
+}
+
+void EnableMessageFields(HWND page)
+{
+    const BOOL enable = Checked(page, IDC_WIZ_USE_MESSAGE);
+    EnableWindow(GetDlgItem(page, IDC_WIZ_MESSAGE), enable);
+    EnableWindow(GetDlgItem(page, IDC_WIZ_MESSAGE_LABEL), enable);
+    EnableWindow(GetDlgItem(page, IDC_WIZ_CAPTURE_MESSAGE), enable);
+}
+
+void CopySelectedWindowTitle(HWND page)
+{
+    HWND list = GetDlgItem(page, IDC_WIZ_WINDOWS);
+    const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return;
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0);
+    if (length == LB_ERR)
+        return;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::strlen(text.c_str()));
+    if (text.size() > kTitleCapacity - 1)
+        text.resize(kTitleCapacity - 1);
+    SetDlgItemTextA(page, IDC_WIZ_TITLE, text.c_str());
+}
+
+void OnCommand(HWND page, UINT id)
+{
+    switch (id) {
+    case IDC_WIZ_CAPTURE_ALL:
+        StartCapture(page, IDC_WIZ_CAPTURE_ALL, kCaptureAllTimer);
+        break;
+    case IDC_WIZ_CAPTURE_MESSAGE:
+        StartCapture(page, IDC_WIZ_CAPTURE_MESSAGE, kCaptureMessageTimer);
+        break;
+    case IDC_WIZ_USE_MESSAGE:
+        EnableMessageFields(page);
+        break;
+    case IDC_WIZ_WINDOWS:
+        CopySelectedWindowTitle(page);
+        break;
+    }
+}
+
+void OnTimer(HWND page, UINT_PTR timer)
+{
+    if (timer == kCaptureAllTimer)
+        CaptureTick(page, timer, kWizardTarget, kCaptureButton | kCaptureTitle | kCaptureMessage, IDC_WIZ_CAPTURE_ALL);
+    else if (timer == kCaptureMessageTimer)
+        CaptureTick(page, timer, kWizardTarget, kCaptureMessage, IDC_WIZ_CAPTURE_MESSAGE);
+}
+
+// The one procedure of all seven pages.
+INT_PTR CALLBACK WizardPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnPageInit(page);
+        return TRUE;
+    case WM_NOTIFY:
+        OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(page, LOWORD(wParam));
+        return TRUE;
+    case WM_TIMER:
+        OnTimer(page, wParam);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+HWND OpenWizardWindow()
+{
+    return g_run != nullptr ? g_run->window : nullptr;
+}
+
+void RunAddWizard(HWND parent)
+{
+    PROPSHEETPAGEA pages[std::size(kPageTemplates)] = {};
+    for (size_t i = 0; i < std::size(kPageTemplates); ++i) {
+        pages[i].dwSize = sizeof pages[i];
+        pages[i].dwFlags = PSP_DEFAULT;
+        pages[i].hInstance = g_language;
+        pages[i].pszTemplate = MAKEINTRESOURCEA(kPageTemplates[i]);
+        pages[i].pfnDlgProc = WizardPageProc;
+    }
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE | PSH_USEICONID;
+    header.hwndParent = parent;
+    header.hInstance = g_language;
+    header.pszIcon = MAKEINTRESOURCEA(IDI_ACTIVE);
+    header.nPages = std::size(kPageTemplates);
+    header.nStartPage = 0;
+    header.ppsp = pages;
+
+    WizardRun run{};
+    g_run = &run;
+    PropertySheetA(&header);
+    g_run = nullptr;
+}

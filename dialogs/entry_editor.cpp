@@ -1,0 +1,146 @@
+// The entry editor: every field of the entry selected in the configuration list.
+#include <windows.h>
+
+#include "dialogs/capture.h"
+#include "dialogs/editing_dialogs.h"
+#include "dialogs/pointer_capture.h"
+#include "resources/resource_ids.h"
+#include "shell/win32_app.h"
+
+namespace {
+
+constexpr UINT_PTR kEditorCaptureTimer = 3;
+constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
+constexpr int kMethodNameCapacity = 64;
+
+// The entry at the page's current selection; nullptr without one.
+ListEntry* SelectedEntry(HWND page)
+{
+    const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return nullptr;
+    EntryNode* node = g_list.NodeAt(static_cast<int>(selected) + 1);
+    return node != nullptr ? &node->entry : nullptr;
+}
+
+void EnableMessageFields(HWND editor, bool enable)
+{
+    EnableWindow(GetDlgItem(editor, IDC_EDITOR_MESSAGE), enable);
+    EnableWindow(GetDlgItem(editor, IDC_EDITOR_CAPTURE), enable);
+}
+
+void FillMethods(HWND editor, int32_t method)
+{
+    HWND methods = GetDlgItem(editor, IDC_EDITOR_METHOD);
+    for (UINT id = IDS_METHOD_FIRST; id <= IDS_METHOD_LAST; ++id) {
+        char name[kMethodNameCapacity];
+        LoadLanguageString(id, name, sizeof name);
+        SendMessageA(methods, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    // A method the list file brought from outside 0 to 6 shows no selection.
+    const bool known = method >= kLeftClick && method <= kClickThenBack;
+    SendMessageA(methods, CB_SETCURSEL, known ? static_cast<WPARAM>(method) : static_cast<WPARAM>(-1), 0);
+}
+
+void LoadEntry(HWND editor, const ListEntry& entry)
+{
+    SetDlgItemTextA(editor, IDC_EDITOR_TITLE, entry.title);
+    SetDlgItemTextA(editor, IDC_EDITOR_BUTTON, entry.button);
+    FillMethods(editor, entry.method);
+    if (entry.condition == kNeverClick)
+        CheckDlgButton(editor, IDC_EDITOR_NEVER, BST_CHECKED);
+    else if (entry.condition == kAlwaysClick)
+        CheckDlgButton(editor, IDC_EDITOR_ALWAYS, BST_CHECKED);
+    else if (entry.condition == kClickIfMessage) {
+        CheckDlgButton(editor, IDC_EDITOR_IF_MESSAGE, BST_CHECKED);
+        EnableMessageFields(editor, true);
+    }
+    SetDlgItemTextA(editor, IDC_EDITOR_MESSAGE, entry.message);
+    SetDlgItemInt(editor, IDC_EDITOR_COUNT, static_cast<UINT>(entry.clicks), FALSE);
+}
+
+// Texts are kept as the list file will give them back: a line break (the Dutch message field
+// takes Enter as one) ends the text, marked with "*".
+void ReadField(HWND editor, int id, char* text, int capacity)
+{
+    GetDlgItemTextA(editor, id, text, capacity);
+    CutAtFirstLineBreak(text);
+}
+
+void SaveEntry(HWND editor)
+{
+    HWND page = g_page;
+    ListEntry* entry = SelectedEntry(page);
+    if (entry == nullptr)
+        return;
+    ReadField(editor, IDC_EDITOR_TITLE, entry->title, kTitleCapacity);
+    ReadField(editor, IDC_EDITOR_BUTTON, entry->button, kButtonCapacity);
+    ReadField(editor, IDC_EDITOR_MESSAGE, entry->message, kMessageCapacity);
+    entry->method = static_cast<ClickMethod>(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0));
+    if (IsDlgButtonChecked(editor, IDC_EDITOR_NEVER) == BST_CHECKED)
+        entry->condition = kNeverClick;
+    else if (IsDlgButtonChecked(editor, IDC_EDITOR_ALWAYS) == BST_CHECKED)
+        entry->condition = kAlwaysClick;
+    else if (IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE) == BST_CHECKED)
+        entry->condition = kClickIfMessage;
+    RefillList(page);
+}
+
+void OnCommand(HWND editor, UINT id)
+{
+    switch (id) {
+    case IDC_EDITOR_NEVER:
+    case IDC_EDITOR_ALWAYS:
+        EnableMessageFields(editor, false);
+        break;
+    case IDC_EDITOR_IF_MESSAGE:
+        EnableMessageFields(editor, true);
+        SetFocus(GetDlgItem(editor, IDC_EDITOR_MESSAGE));
+        break;
+    case IDC_EDITOR_CAPTURE:
+        StartCapture(editor, IDC_EDITOR_CAPTURE, kEditorCaptureTimer);
+        break;
+    case IDC_EDITOR_OK:
+        SaveEntry(editor);
+        EndDialog(editor, 1);
+        break;
+    case IDC_EDITOR_CANCEL:
+    case IDCANCEL:
+        EndDialog(editor, 0);
+        break;
+    }
+}
+
+INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        LoadEntry(editor, *reinterpret_cast<const ListEntry*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(editor, LOWORD(wParam));
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kEditorCaptureTimer)
+            CaptureTick(editor, kEditorCaptureTimer, kEditorTarget, kCaptureMessage, IDC_EDITOR_CAPTURE);
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(editor, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void RunEntryEditor(HWND page)
+{
+    const ListEntry* entry = SelectedEntry(page);
+    if (entry == nullptr)
+        return;
+    // Opened over the page, so that its owner is the main window.
+    const auto parameter = reinterpret_cast<LPARAM>(entry);
+    if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter) == -1 &&
+        g_language != g_instance)
+        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter);
+}

@@ -1,0 +1,61 @@
+// The first-run setup ("/setup"): the language, and whether to start from the prepared list of
+// common pop-ups. Runs before the list file is read.
+#include <windows.h>
+
+#include "dialogs/editing_dialogs.h"
+#include "resources/resource_ids.h"
+#include "shell/win32_app.h"
+
+namespace {
+
+constexpr char kCommonList[] = "mostcommon.lst";
+
+void OnInitDialog(HWND setup)
+{
+    HWND dropdown = GetDlgItem(setup, IDC_LANGUAGE);
+    FillLanguages(dropdown);
+    CheckDlgButton(setup, IDC_SETUP_COMMON_LIST, BST_CHECKED);
+    SendMessageA(dropdown, CB_SETCURSEL, 0, 0);
+    // Only a new user gets the dialog: with a list already there, or nothing to start from,
+    // it ends before it is shown.
+    if (!CopyFileA(kCommonList, kListFileName, TRUE))
+        EndDialog(setup, 0);
+}
+
+// When the file cannot be written nothing is; start-up then goes on with whatever the list
+// file holds, or with the defaults when there is none.
+void OnOk(HWND setup)
+{
+    g_settings.active = 1;
+    g_settings.scanInterval = 1000;
+    ReadLanguageChoice(setup, g_settings.language);
+    g_settings.languageChanged = false;
+    g_settings.reservedValue = 3;
+    const bool keepCommonList = IsDlgButtonChecked(setup, IDC_SETUP_COMMON_LIST) == BST_CHECKED;
+    FinishNewListFile(kListFileName, keepCommonList, g_settings);
+    EndDialog(setup, 1);
+}
+
+// No close box and no Escape: OK is the only way out.
+INT_PTR CALLBACK SetupDialogProc(HWND setup, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(setup);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            OnOk(setup);
+        return TRUE;
+    case WM_CLOSE:
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void RunSetupDialog()
+{
+    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
+}

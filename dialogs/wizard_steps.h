@@ -1,0 +1,54 @@
+// The add-entry wizard's course: which page each step shows, what each step reads into the new
+// entry and which input errors it reports. Platform-neutral, so it is tested natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "rules/entry_list.h"
+
+enum WizardKind : uint8_t {
+    kKindNotChosen = 0,
+    kKindButtonRule = 1,
+    kKindWindowRule = 2,
+};
+
+struct WizardState {
+    uint8_t step;  // 0 to 3
+    uint8_t kind;  // WizardKind; 3 is possible only in theory and runs as a window rule
+};
+
+// String ids of the input errors; 0 is none.
+constexpr int kNoInputError = 0;
+constexpr int kErrorMessageTextMissing = 19;
+constexpr int kErrorButtonRuleTexts = 20;
+constexpr int kErrorWindowTitleMissing = 21;
+
+// What the controls of the page being left hold.
+struct WizardInput {
+    const char* title;    // 626
+    const char* button;   // 627
+    const char* message;  // 632
+    bool useMessage;      // 630
+    bool buttonMessage;   // 645
+    bool leftClick;       // 646
+    bool closeWindow;     // 701 on page 700
+    bool minimizeWindow;  // 702
+    bool kindButton;      // 603
+    bool kindWindow;      // 604
+};
+
+// Template id of the page for the state's step.
+int WizardPageTemplate(const WizardState& state);
+
+// Next: reads the step's input into entry and, without an error, moves on (at most to step 3).
+// The kind is decided when leaving step 0. Returns the error's string id, or 0.
+int WizardNext(WizardState& state, const WizardInput& input, ListEntry& entry);
+
+// Back: one step down.
+void WizardBack(WizardState& state);
+
+// Replaces each "%s" of format with the next argument, in order; "%%" gives "%". Any other
+// "%" sequence is copied as it is, so that a language module's text can never make the
+// formatting read what is not there. Missing arguments count as empty.
+std::string FormatWithTexts(const char* format, const char* const* arguments, int count);

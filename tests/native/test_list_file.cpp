@@ -289,3 +289,39 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListFileTest, SetupFinishesACopiedCommonListOrStartsAnEmptyOne)
+{
+    Settings settings = NoSettings();
+    SetDefaultSettings(settings);
+    CopyText(settings.language, kLanguageCapacity, "dutch.dll");
+
+    // The prepared list ends its last line without a line end: one is added first.
+    Write(ListPath(), "1.63\r\nWerbung*\r\n\r\n\r\n1\r\n2\r\n0");
+    ASSERT_TRUE(FinishNewListFile(ListPath().c_str(), true, settings));
+    EXPECT_EQ(Read(ListPath()),
+              "1.63\r\nWerbung*\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n1000\r\ndutch.dll\r\n3\r\n");
+    EntryList list;
+    Settings back = NoSettings();
+    EXPECT_EQ(ParseList(Read(ListPath()), list, back), LoadOutcome::Complete);
+    EXPECT_EQ(list.Count(), 1);
+
+    Write(ListPath(), "1.63\r\nWerbung*\r\n\r\n\r\n1\r\n2\r\n0\r\n");
+    ASSERT_TRUE(FinishNewListFile(ListPath().c_str(), false, settings));
+    EXPECT_EQ(Read(ListPath()), "1.63\r\nend of list\r\n1\r\n1000\r\ndutch.dll\r\n3\r\n");
+}
+
+TEST_F(ListFileTest, SetupThatCannotWriteLeavesTheFileAsItWas)
+{
+    Settings settings = NoSettings();
+    SetDefaultSettings(settings);
+    Write(ListPath(), "1.63\r\nWerbung*\r\n");
+    fs::create_directory(ListPath() + ".new");
+    EXPECT_FALSE(FinishNewListFile(ListPath().c_str(), true, settings));
+    EXPECT_FALSE(FinishNewListFile(ListPath().c_str(), false, settings));
+    EXPECT_EQ(Read(ListPath()), "1.63\r\nWerbung*\r\n");
+}
+
+}  // namespace

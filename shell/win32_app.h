@@ -50,6 +50,12 @@ UINT TaskbarCreatedMessage();
 // True when the command was one of the popup's; it has then been carried out.
 bool HandlePopupCommand(HWND page, UINT command);
 
+// Early scans on window events (win32_early_scans.cpp).
+void SetWatching(bool watching);
+void UpdateEarlyScans();
+void OnEarlyScanTimer();
+constexpr UINT_PTR kEarlyScanTimerId = 2;
+
 // Language modules (win32_language.cpp).
 void LoadLanguageModule(const char* name);
 void ReleaseLanguageModule();

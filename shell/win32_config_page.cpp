@@ -139,6 +139,7 @@ void ToggleActive(HWND page)
 {
     g_settings.active = g_settings.active ? 0 : 1;
     CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
+    UpdateEarlyScans();
     if (g_settings.active) {
         SetTrayState(page, IDI_ACTIVE, kVersionTip);
         return;
@@ -183,6 +184,8 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
         if (wParam == kScanTimer)
             ScanTick();
+        else if (wParam == kEarlyScanTimerId)
+            OnEarlyScanTimer();
         return TRUE;
     case kTrayCallback:
         OnTrayCallback(page, lParam);

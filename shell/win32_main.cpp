@@ -59,6 +59,7 @@ void ShutDown()
     SaveListFile();
     WinHelpA(g_mainWindow, kHelpFile, HELP_QUIT, 0);
     KillTimer(g_page, kScanTimer);
+    SetWatching(false);
     RemoveTrayIcon(g_page);
     DestroyPopupMenu();
     ReleaseLanguageModule();

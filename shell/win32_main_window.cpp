@@ -86,11 +86,13 @@ void HideToTray(HWND main)
 {
     ShowWindow(main, SW_HIDE);
     SetTimer(g_page, kScanTimer, static_cast<UINT>(g_settings.scanInterval), nullptr);
+    SetWatching(true);
 }
 
 void ShowConfiguration(HWND page)
 {
     KillTimer(page, kScanTimer);
+    SetWatching(false);
     if (!IsWindowVisible(g_mainWindow))
         ShowWindow(g_mainWindow, SW_SHOW);
     SetForegroundWindow(page);

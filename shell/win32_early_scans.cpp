@@ -39,6 +39,10 @@ bool HooksInstalled()
 
 void InstallHooks()
 {
+#ifdef BOXSWEEP_TIMER_ONLY
+    // The benchmarks' build that measures the timer alone.
+    return;
+#endif
     if (HooksInstalled())
         return;
     for (size_t i = 0; i < std::size(kHookedEvents); ++i) {

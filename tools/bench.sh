@@ -15,3 +15,6 @@ cmake --preset win32 > /dev/null
 cmake --build --preset win32 --target bench_scan_wine > /dev/null
 echo "== bench_scan_wine (Wine)"
 tools/wine-run build/win32/bench/win32/bench_scan_wine.exe "${BENCH_SAMPLES:-15}"
+cmake --build --preset win32 --target bench_early_scan > /dev/null
+echo "== bench_early_scan (Wine): reaction to a new dialog, and CPU while windows come and go"
+tools/wine-run build/win32/bench_early_scan.exe "${BENCH_DIALOGS:-50}" "${BENCH_CPU_SECONDS:-60}"

@@ -21,19 +21,20 @@ set(dialog_sources
   dialogs/pointer_capture.cpp
   dialogs/setup_dialog.cpp
 )
-add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc)
+add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc resources/version.rc)
 target_link_libraries(boxsweep PRIVATE boxsweep_win32 shell32 comctl32)
 set_target_properties(boxsweep PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The same program without early scans, for the benchmark that measures what they bring.
-add_executable(boxsweep_timer_only WIN32 EXCLUDE_FROM_ALL ${shell_sources} ${dialog_sources} resources/boxsweep.rc)
+add_executable(boxsweep_timer_only WIN32 EXCLUDE_FROM_ALL ${shell_sources} ${dialog_sources} resources/boxsweep.rc
+  resources/version.rc)
 target_link_libraries(boxsweep_timer_only PRIVATE boxsweep_win32 shell32 comctl32)
 target_compile_definitions(boxsweep_timer_only PRIVATE BOXSWEEP_TIMER_ONLY)
 set_target_properties(boxsweep_timer_only PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The Dutch language module: resources and an entry point that only reports success, linked
 # against nothing at all.
-add_library(dutch SHARED lang/dutch/dutch_entry.c lang/dutch/dutch.rc)
+add_library(dutch SHARED lang/dutch/dutch_entry.c lang/dutch/dutch.rc lang/dutch/version.rc)
 set_target_properties(dutch PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12)
 

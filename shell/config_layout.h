@@ -1,11 +1,16 @@
 // Where the configuration page's controls go when the main window is resized. Pixel values,
-// relative to the page. Platform-neutral so that it is tested natively.
+// relative to the page, given for 96 DPI and scaled to the window's DPI. Platform-neutral so
+// that it is tested natively.
 #pragma once
 
 #include <cstdint>
 
 constexpr int32_t kMinTrackWidth = 272;
 constexpr int32_t kMinTrackHeight = 344;
+constexpr uint32_t kDefaultDpi = 96;
+
+// pixels at 96 DPI, rounded to the nearest pixel at dpi.
+int32_t ScaleForDpi(int32_t pixels, uint32_t dpi);
 
 struct LayoutPoint {
     int32_t x;
@@ -25,4 +30,7 @@ struct ConfigLayout {
 
 // The page reaches past the client area (it sits above its top edge and its frame is wider),
 // hence the added 8 and 26.
-ConfigLayout ComputeConfigLayout(int32_t clientWidth, int32_t clientHeight);
+ConfigLayout ComputeConfigLayout(int32_t clientWidth, int32_t clientHeight, uint32_t dpi = kDefaultDpi);
+
+// The smallest size the main window may be dragged to.
+LayoutPoint MinimumTrackSize(uint32_t dpi = kDefaultDpi);

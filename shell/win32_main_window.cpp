@@ -13,6 +13,24 @@ constexpr int kCaptionCapacity = 64;
 constexpr LONG kFirstLeft = 120;
 constexpr LONG kFirstTop = 80;
 
+// The window's DPI where the system can tell it per monitor (Windows 10 1607 and later),
+// else the screen's.
+UINT WindowDpi(HWND window)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi != 0)
+            return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
 void CreateConfigPage(HWND main)
 {
     g_page = CreateDialogParamA(g_language, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
@@ -41,8 +59,10 @@ void RestorePlacement(HWND main)
     placement.rcNormalPosition = RECT{g_settings.normalLeft, g_settings.normalTop, g_settings.normalRight,
                                       g_settings.normalBottom};
     RECT& normal = placement.rcNormalPosition;
-    if (normal.right <= normal.left || normal.bottom <= normal.top)
-        normal = RECT{kFirstLeft, kFirstTop, kFirstLeft + kMinTrackWidth, kFirstTop + kMinTrackHeight};
+    if (normal.right <= normal.left || normal.bottom <= normal.top) {
+        const LayoutPoint minimum = MinimumTrackSize(WindowDpi(main));
+        normal = RECT{kFirstLeft, kFirstTop, kFirstLeft + minimum.x, kFirstTop + minimum.y};
+    }
     // A list file without a placement stores 0, which would hide the window for good.
     if (placement.showCmd == SW_HIDE)
         placement.showCmd = SW_SHOWNORMAL;
@@ -66,7 +86,7 @@ void LayOutPage(int clientWidth, int clientHeight)
 {
     if (g_page == nullptr)
         return;
-    const ConfigLayout layout = ComputeConfigLayout(clientWidth, clientHeight);
+    const ConfigLayout layout = ComputeConfigLayout(clientWidth, clientHeight, WindowDpi(g_mainWindow));
     SetWindowPos(g_page, nullptr, 0, 0, layout.pageSize.x, layout.pageSize.y,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(GetDlgItem(g_page, IDC_ENTRIES), nullptr, 0, 0, layout.entriesSize.x, layout.entriesSize.y,
@@ -140,7 +160,16 @@ INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = POINT{kMinTrackWidth, kMinTrackHeight};
+        const LayoutPoint minimum = MinimumTrackSize(WindowDpi(main));
+        limits->ptMinTrackSize = POINT{minimum.x, minimum.y};
+        return TRUE;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: take the size the system suggests; the WM_SIZE
+        // that follows lays the page out for the new DPI.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(main, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return TRUE;
     }
     }

@@ -93,3 +93,50 @@ TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)
 }
 
 }  // namespace
+
+#include "shell/config_layout.h"
+
+namespace {
+
+TEST(ConfigLayoutTest, At96DpiTheOffsetsAreExactlyThoseOfTheTemplate)
+{
+    const ConfigLayout layout = ComputeConfigLayout(264, 310);
+    const int w = 272, h = 336;
+    EXPECT_EQ(layout.pageSize.x, w);
+    EXPECT_EQ(layout.pageSize.y, h);
+    EXPECT_EQ(layout.entriesSize.x, w - 24);
+    EXPECT_EQ(layout.entriesSize.y, h - 241);
+    EXPECT_EQ(layout.removeAt.x, w - 114);
+    EXPECT_EQ(layout.removeAt.y, 41);
+    EXPECT_EQ(layout.advancedAt.y, h - 142);
+    EXPECT_EQ(layout.languageLabelAt.x, 9);
+    EXPECT_EQ(layout.languageLabelAt.y, h - 95);
+    EXPECT_EQ(layout.languageAt.x, 84);
+    EXPECT_EQ(layout.languageAt.y, h - 99);
+    EXPECT_EQ(layout.closeAt.y, h - 66);
+    EXPECT_EQ(layout.exitAt.x, w - 114);
+    EXPECT_EQ(MinimumTrackSize().x, 272);
+    EXPECT_EQ(MinimumTrackSize().y, 344);
+}
+
+// At 144 DPI everything is half again as large, so the controls keep their distances in
+// proportion: the list box ends above the Advanced button, the buttons do not overlap.
+TEST(ConfigLayoutTest, At144DpiTheOffsetsScaleAndNothingOverlaps)
+{
+    EXPECT_EQ(MinimumTrackSize(144).x, 408);
+    EXPECT_EQ(MinimumTrackSize(144).y, 516);
+    EXPECT_EQ(ScaleForDpi(41, 144), 62);  // 61.5 rounds up
+    EXPECT_EQ(ScaleForDpi(-41, 144), -62);
+    EXPECT_EQ(ScaleForDpi(41, 120), 51);
+    const ConfigLayout at96 = ComputeConfigLayout(264, 310, 96);
+    const ConfigLayout at144 = ComputeConfigLayout(396, 465, 144);
+    EXPECT_EQ(at144.pageSize.x, 408);
+    EXPECT_NEAR(at144.entriesSize.y, at96.entriesSize.y * 1.5, 1.0);
+    const int listTop = 54 * 3 / 2;  // roughly where the template puts the list at 144 DPI
+    EXPECT_LT(listTop + at144.entriesSize.y, at144.advancedAt.y);
+    EXPECT_LT(at144.advancedAt.y, at144.languageAt.y);
+    EXPECT_LT(at144.languageAt.y, at144.closeAt.y);
+    EXPECT_GT(at144.exitAt.x, at144.closeAt.x + ScaleForDpi(100, 144));
+}
+
+}  // namespace

@@ -4,7 +4,9 @@ enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR}")
 
 # No DLL beyond the system's: the C and C++ runtimes and winpthreads are linked in.
-add_link_options(-static -static-libgcc -static-libstdc++)
+if(NOT MSVC)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
 
 add_library(boxsweep_win32 STATIC
   watcher/win32_window_ops.cpp
@@ -36,13 +38,23 @@ set_target_properties(boxsweep_timer_only PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${
 # against nothing at all.
 add_library(dutch SHARED lang/dutch/dutch_entry.c lang/dutch/dutch.rc lang/dutch/version.rc)
 set_target_properties(dutch PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12)
+if(MSVC)
+  target_link_options(dutch PRIVATE /NOENTRY /NODEFAULTLIB)
+else()
+  target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12)
+endif()
 
-# GoogleTest from Debian's source package, built with the cross compiler.
-set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-
-add_subdirectory(tests/win32)
-add_subdirectory(bench/win32)
+# The Win32 tests and benchmarks need GoogleTest's source, which Debian installs in
+# /usr/src/googletest (GOOGLETEST_SOURCE elsewhere). Without it only the program and the
+# language module are built, as on a Windows machine that just wants to run BoxSweep.
+set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source folder for the Win32 tests")
+if(EXISTS ${GOOGLETEST_SOURCE}/CMakeLists.txt)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_subdirectory(tests/win32)
+  add_subdirectory(bench/win32)
+else()
+  message(STATUS "No GoogleTest source at ${GOOGLETEST_SOURCE}: building the program only")
+endif()

@@ -3,11 +3,14 @@
 //
 //   fixture.exe --title T [--button TEXT]... [--static TEXT]... [--nested TEXT]...
 //               [--report FILE] [--hang-on-click MS] [--at X Y] [--copies N]
+//               [--also-hidden TEXT]... [--also-untitled]
 //
 // --nested puts a static inside a group box, so that it is a grandchild of the window.
 // --hang-on-click makes the window's thread stop pumping messages for MS milliseconds when a
 // button is clicked, like a program that hangs while handling it.
 // --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks).
+// --also-hidden opens one more window with that title that is never shown; --also-untitled one
+// more visible window without a title (windows a window list must leave out).
 // Report lines: "command TEXT", "lbuttondown TEXT", "lbuttonup TEXT", "rbuttondown TEXT",
 // "rbuttonup TEXT", "close WPARAM", "maximized", "minimized".
 #include <windows.h>
@@ -126,6 +129,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     int x = 200;
     int y = 150;
     int copies = 0;
+    std::vector<std::string> hiddenTitles;
+    bool untitled = false;
     for (int i = 1; i < __argc; ++i) {
         std::string option = __argv[i];
         bool hasValue = i + 1 < __argc;
@@ -141,6 +146,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             g_reportPath = __argv[++i];
         else if (option == "--hang-on-click" && hasValue)
             g_hangOnClickMs = static_cast<DWORD>(std::atoi(__argv[++i]));
+        else if (option == "--also-hidden" && hasValue)
+            hiddenTitles.push_back(__argv[++i]);
+        else if (option == "--also-untitled")
+            untitled = true;
         else if (option == "--copies" && hasValue)
             copies = std::atoi(__argv[++i]);
         else if (option == "--at" && i + 2 < __argc) {
@@ -159,6 +168,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     if (copies > 0)
         return RunCopies(instance, title, copies);
+
+    for (const std::string& hidden : hiddenTitles)
+        CreateWindowExA(0, "BoxSweepFixture", hidden.c_str(), WS_OVERLAPPEDWINDOW, x + 20, y + 20, 300,
+                        120, nullptr, nullptr, instance, nullptr);
+    if (untitled) {
+        HWND plain = CreateWindowExA(0, "BoxSweepFixture", "", WS_OVERLAPPEDWINDOW, x + 40, y + 40, 300,
+                                     120, nullptr, nullptr, instance, nullptr);
+        ShowWindow(plain, SW_SHOWNOACTIVATE);
+    }
 
     int rows = static_cast<int>(g_buttons.size() + statics.size()) + (nested.empty() ? 0 : 2)
                + static_cast<int>(nested.size());

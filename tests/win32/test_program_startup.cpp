@@ -1,0 +1,259 @@
+// Start-up, the command line, the single instance and the ways the program ends, against the
+// real boxsweep.exe.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "program_process.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// Two rules, the second with an empty message pattern, and settings that differ from the
+// defaults everywhere, placement included.
+const char kTwoRules[] =
+    "1.63\r\n"
+    "Speichern?\r\n&Ja\r\n*nicht gespeichert*\r\n2\r\n3\r\n17\r\n"
+    "Werbung*\r\n\r\n\r\n1\r\n2\r\n4\r\n"
+    "end of list\r\n0\r\n2500\r\nboxsweep.exe\r\n7\r\n100,120,500,600,1";
+
+// Selects an entry as a click in the list box would, then presses "Entfernen".
+void RemoveEntry(ProgramProcess& app, int index)
+{
+    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, index, 0);
+    ASSERT_TRUE(app.Command(IDC_ENTRIES, LBN_SELCHANGE));
+    ASSERT_TRUE(app.Command(IDC_REMOVE));
+}
+
+class StartupTest : public ProgramTest {};
+
+TEST_F(StartupTest, WithoutListFileWritesTheDefaultsAndGoesToWatching)
+{
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    HWND main = app.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(List(), kDefaultListFile);
+    EXPECT_EQ(WindowText(main), "BoxSweep Fensterliste");
+    EXPECT_TRUE(app.Checked(IDC_ACTIVE));
+    EXPECT_EQ(app.ControlText(IDC_INTERVAL), "1000");
+    EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
+    // Shown by the dialog loop, hidden by the start-up timer.
+    ASSERT_TRUE(app.WaitWatching());
+    EXPECT_TRUE(app.HasTrayIcon());
+    EXPECT_FALSE(app.ExitStatus(0).has_value());
+}
+
+TEST_F(StartupTest, ListFileIsReadAndWrittenBackUnchanged)
+{
+    WriteList(kTwoRules);
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_NE(app.Page(), nullptr);
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), (std::vector<std::string>{"Speichern?", "Werbung*"}));
+    EXPECT_FALSE(app.Checked(IDC_ACTIVE));
+    EXPECT_EQ(app.ControlText(IDC_INTERVAL), "2500");
+    ASSERT_TRUE(app.WaitWatching());
+    RECT placed{};
+    GetWindowRect(app.MainWindow(), &placed);
+    EXPECT_EQ(placed.left, 100);
+    EXPECT_EQ(placed.top, 120);
+    EXPECT_EQ(placed.right, 500);
+    EXPECT_EQ(placed.bottom, 600);
+
+    app.PostCommand(IDC_EXIT);
+    EXPECT_EQ(app.ExitStatus(10000), 0u);
+    EXPECT_EQ(List(), kTwoRules);
+}
+
+TEST_F(StartupTest, OldFormatIsConvertedAndUnknownVersionReadsNothing)
+{
+    WriteList("Fehler;OK\r\nWarnung;;Ja\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n");
+    {
+        ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+        ASSERT_NE(app.Page(), nullptr);
+        EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), (std::vector<std::string>{"Fehler", "Warnung"}));
+        EXPECT_TRUE(app.Checked(IDC_ACTIVE));
+        EXPECT_EQ(app.ControlText(IDC_INTERVAL), "500");
+        app.PostCommand(IDC_EXIT);
+        ASSERT_EQ(app.ExitStatus(10000), 0u);
+    }
+    std::vector<std::string> lines = SplitCrLf(List());
+    ASSERT_EQ(lines.size(), 19u) << List();
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end() - 1),
+              (std::vector<std::string>{"1.63", "Fehler", "OK", "", "1", "3", "0", "Warnung", "Ja", "", "1", "3",
+                                        "0", "end of list", "1", "500", "boxsweep.exe", "3"}));
+    EXPECT_TRUE(IsPlacementLine(lines.back())) << lines.back();
+
+    // A version the reader does not know: no entries, and the settings stay as they were
+    // before reading (inactive, interval 0, no language module).
+    WriteList("1.20\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n3\r\n");
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_NE(app.Page(), nullptr);
+    EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
+    EXPECT_FALSE(app.Checked(IDC_ACTIVE));
+    EXPECT_EQ(app.ControlText(IDC_INTERVAL), "0");
+    EXPECT_EQ(WindowText(app.MainWindow()), "BoxSweep Fensterliste");
+}
+
+// Each way of ending, with an entry removed in memory only beforehand: the status tells the
+// way, and the shut-down saves what is in memory.
+TEST_F(StartupTest, EveryWayOfEndingGivesItsStatusAndSaves)
+{
+    const std::string twoRules = "1.63\r\nErste\r\nOK\r\n\r\n1\r\n3\r\n0\r\nZweite\r\nOK\r\n\r\n1\r\n3\r\n0\r\n"
+                                 "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
+    const std::string secondOnly = "1.63\r\nZweite\r\nOK\r\n\r\n1\r\n3\r\n0\r\n"
+                                   "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
+    enum class Way { ExitButton, TrayExit, ExitRequest, StrayCommand, SessionEnd };
+    struct Case {
+        Way way;
+        const char* name;
+        DWORD status;
+    } cases[] = {
+        {Way::ExitButton, "Beenden button", 0},
+        {Way::TrayExit, "popup command Beenden", 0},
+        {Way::ExitRequest, "second start with /exit", 0},
+        {Way::StrayCommand, "command 1234 to the main window", 1},
+        {Way::SessionEnd, "session end", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteList(twoRules);
+        // The exit request travels over DDE; the others need no negotiation.
+        ProgramProcess app(temp.Path(), ProgramCommand(c.way == Way::ExitRequest ? "" : "/nodde"));
+        ASSERT_TRUE(app.WaitWatching());
+        RemoveEntry(app, 0);
+        ASSERT_EQ(List(), twoRules) << "removing does not save";
+
+        switch (c.way) {
+        case Way::ExitButton:
+            app.PostCommand(IDC_EXIT);
+            break;
+        case Way::TrayExit:
+            app.PostCommand(IDM_EXIT, 0);
+            break;
+        case Way::ExitRequest: {
+            TempFolder other;
+            ProgramProcess request(other.Path(), ProgramCommand("/exit"));
+            EXPECT_EQ(request.ExitStatus(10000), 0u);
+            EXPECT_FALSE(FileExists(other.File("BOXSWEEP.LST"))) << "the asking start reads no list";
+            break;
+        }
+        case Way::StrayCommand:
+            ASSERT_TRUE(app.MainCommand(MAKEWPARAM(1234, BN_CLICKED)));
+            break;
+        case Way::SessionEnd: {
+            DWORD_PTR answer = 0;
+            ASSERT_TRUE(SendMessageTimeoutA(app.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
+            EXPECT_NE(answer, 0u) << "the session end is not refused";
+            break;
+        }
+        }
+        EXPECT_EQ(app.ExitStatus(10000), c.status);
+        std::string saved = List();
+        ASSERT_EQ(saved.substr(0, secondOnly.size()), secondOnly);
+        EXPECT_TRUE(IsPlacementLine(saved.substr(secondOnly.size()))) << saved;
+    }
+}
+
+TEST_F(StartupTest, StartsThatEndEarly)
+{
+    // Nobody to ask: "/exit" ends at once without reading or writing a list.
+    {
+        ProgramProcess request(temp.Path(), ProgramCommand("/exit"));
+        EXPECT_EQ(request.ExitStatus(10000), 0u);
+        EXPECT_FALSE(FileExists(ListFile()));
+    }
+
+    ProgramProcess running(temp.Path(), ProgramCommand(""));
+    ASSERT_TRUE(running.WaitWatching());
+    TempFolder other;
+    ProgramProcess second(other.Path(), ProgramCommand(""));
+    EXPECT_EQ(second.ExitStatus(10000), 0u);
+    EXPECT_FALSE(FileExists(other.File("BOXSWEEP.LST")));
+    EXPECT_TRUE(running.WaitVisible(true)) << "the running instance opens its configuration";
+    EXPECT_FALSE(running.ExitStatus(0).has_value());
+}
+
+TEST_F(StartupTest, RestartEndsTheRunningInstanceAndStaysOpen)
+{
+    WriteList("1.63\r\nWerbung*\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n"
+              "150,100,550,560,1");
+    ProgramProcess old(temp.Path(), ProgramCommand(""));
+    ASSERT_TRUE(old.WaitWatching());
+
+    ProgramProcess restarted(temp.Path(), ProgramCommand("/restart"));
+    EXPECT_EQ(old.ExitStatus(10000), 0u);
+    HWND main = restarted.MainWindow();
+    ASSERT_NE(main, nullptr);
+    // The start-up timer restores the placement saved by the old instance; the window must
+    // still be open once the timer's handling is over (the sent message waits for it).
+    ASSERT_TRUE(WaitUntil([&] {
+        RECT rect{};
+        GetWindowRect(main, &rect);
+        return rect.left == 150 && rect.top == 100 && rect.right == 550 && rect.bottom == 560;
+    }));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(ListBoxItems(restarted.Control(IDC_ENTRIES)), std::vector<std::string>{"Werbung*"});
+
+    // The new instance took over the service name: a plain start reaches it.
+    TempFolder other;
+    ProgramProcess third(other.Path(), ProgramCommand(""));
+    EXPECT_EQ(third.ExitStatus(10000), 0u);
+}
+
+TEST_F(StartupTest, NoDdeNeitherAsksNorAnswers)
+{
+    TempFolder second;
+    TempFolder third;
+    ProgramProcess quiet(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(quiet.WaitWatching());
+    // A plain start finds nobody (its negotiation is over once its window exists) and runs.
+    ProgramProcess plain(second.Path(), ProgramCommand(""));
+    ASSERT_NE(plain.MainWindow(), nullptr);
+    EXPECT_FALSE(plain.ExitStatus(0).has_value());
+    EXPECT_FALSE(quiet.MainVisible()) << "the /nodde instance was reached";
+
+    ASSERT_TRUE(plain.WaitWatching());
+    ProgramProcess another(third.Path(), ProgramCommand("/nodde"));
+    ASSERT_NE(another.MainWindow(), nullptr);
+    EXPECT_FALSE(another.ExitStatus(0).has_value());
+    EXPECT_FALSE(plain.MainVisible()) << "a /nodde start asked the running instance";
+}
+
+TEST_F(StartupTest, OptionIsTheWholeArgumentWithCaseIgnored)
+{
+    struct Case {
+        const char* argument;
+        bool tray;
+    } cases[] = {
+        {"/NOTRAY", false},
+        {"/setup /notray", true},  // two options are no option: a normal start
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argument);
+        ProgramProcess app(temp.Path(), ProgramCommand(c.argument));
+        // The main window comes only after a setup dialog would have ended.
+        ASSERT_TRUE(app.WaitWatching());
+        EXPECT_EQ(app.HasTrayIcon(), c.tray);
+    }
+}
+
+TEST_F(StartupTest, QuotedProgramPathWithSpaces)
+{
+    const std::string folder = temp.File("Box Sweep Ordner");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string program = folder + "\\boxsweep.exe";
+    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
+    TempFolder work;
+
+    ProgramProcess request(work.Path(), QuoteArgument(program) + "  /exit");
+    EXPECT_EQ(request.ExitStatus(10000), 0u);
+    EXPECT_FALSE(FileExists(work.File("BOXSWEEP.LST"))) << "\"/exit\" was not recognised";
+
+    ProgramProcess app(work.Path(), QuoteArgument(program) + "  /notray");
+    ASSERT_TRUE(app.WaitWatching());
+    EXPECT_FALSE(app.HasTrayIcon()) << "\"/notray\" was not recognised";
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// The tray icon's callback and the popup menu of the real program. The menu of another process
+// cannot be read on Wine, so it is driven with keys like a user's and judged by what choosing an
+// item does; the page takes the item commands directly as well.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "program_process.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// From the top of the popup: "Konfigurieren", "Aktiv", then the submenu of windows.
+constexpr int kDownToActive = 2;
+constexpr int kDownToWindows = 3;
+
+std::string Report(const TempFolder& folder, const char* name)
+{
+    return folder.File(name);
+}
+
+class TrayTest : public ProgramTest {
+protected:
+    // Opens the popup with a right click on the icon; the pointer stays clear of the menu so
+    // that only keys move its selection.
+    HWND OpenPopup(ProgramProcess& app)
+    {
+        SetCursorPos(1270, 10);
+        app.PostTray(WM_RBUTTONUP);
+        return app.WaitForMenu();
+    }
+
+    // Opens the popup, notes the windows it offers, and chooses the window item reached with
+    // the keys after the submenu opens (its first item is selected then).
+    std::vector<std::string> ChooseWindowItem(ProgramProcess& app, std::initializer_list<WORD> keys)
+    {
+        HWND menu = OpenPopup(app);
+        EXPECT_NE(menu, nullptr);
+        if (menu == nullptr)
+            return {};
+        std::vector<std::string> offered = OfferedWindowTitles();
+        PostKey(menu, VK_DOWN, kDownToWindows);
+        PostKey(menu, VK_RIGHT);
+        PostKeys(menu, keys);
+        PostKey(menu, VK_RETURN);
+        EXPECT_TRUE(app.WaitMenuClosed());
+        return offered;
+    }
+
+    // Sends the window item commands first to last, as if each had been chosen in turn.
+    void SendWindowCommands(ProgramProcess& app, UINT first, UINT last)
+    {
+        for (UINT id = first; id <= last; ++id)
+            ASSERT_TRUE(app.Command(static_cast<int>(id), 0)) << id;
+    }
+
+    // The height of the open submenu of windows.
+    int WindowSubmenuHeight(ProgramProcess& app, std::vector<std::string>* offered)
+    {
+        HWND menu = OpenPopup(app);
+        EXPECT_NE(menu, nullptr);
+        if (menu == nullptr)
+            return 0;
+        *offered = OfferedWindowTitles();
+        PostKey(menu, VK_DOWN, kDownToWindows);
+        PostKey(menu, VK_RIGHT);
+        HWND submenu = app.WaitForMenu(2);
+        int height = 0;
+        if (submenu != nullptr) {
+            std::vector<HWND> menus = app.MenuWindows();
+            RECT rect{};
+            GetWindowRect(menus.front() == menu ? menus.back() : menus.front(), &rect);
+            height = rect.bottom - rect.top;
+        }
+        PostKey(menu, VK_ESCAPE, 2);
+        EXPECT_TRUE(app.WaitMenuClosed());
+        return height;
+    }
+};
+
+TEST_F(TrayTest, DoubleClickConfiguresAndRulesActOnlyWhileWatching)
+{
+    WriteList("1.63\r\nZiel*\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n100\r\nboxsweep.exe\r\n3\r\n");
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    {
+        // Closed at once, perhaps before it could be waited for as a FixtureProcess does.
+        ChildProcess target(temp.Path(), FixtureCommand("Ziel Eins", Report(temp, "eins.txt")));
+        EXPECT_TRUE(target.ExitStatus(5000).has_value()) << "watching closes the window";
+        EXPECT_NE(ReadBytes(Report(temp, "eins.txt")).find("close 1"), std::string::npos);
+    }
+
+    app.PostTray(WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(app.WaitVisible(true));
+    FixtureProcess target("Ziel Zwei", {}, Report(temp, "zwei.txt"));
+    ASSERT_NE(target.Window(), nullptr);
+    // Fifteen scan intervals pass without an action while the configuration is open.
+    EXPECT_FALSE(target.Exited(1500)) << "a rule acted while configuring";
+
+    ASSERT_TRUE(app.MainCommand(IDCANCEL));
+    EXPECT_TRUE(target.Exited(5000)) << "watching again after Escape";
+}
+
+TEST_F(TrayTest, PopupOffersTheVisibleTitledWindowsInOrder)
+{
+    FixtureProcess first("Angebot Eins", {"--also-hidden", "Verstecktes Fenster", "--also-untitled"},
+                         Report(temp, "a.txt"));
+    FixtureProcess manager("Program Manager", {}, Report(temp, "b.txt"));
+    FixtureProcess lower("program manager", {}, Report(temp, "c.txt"));
+    FixtureProcess last("Angebot Zwei", {}, Report(temp, "d.txt"));
+    ASSERT_NE(last.Window(), nullptr);
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    HWND list = app.Control(IDC_ENTRIES);
+
+    // Up from the first item wraps to "Wizard starten", up once more skips the separator to
+    // the last window.
+    std::vector<std::string> offered = ChooseWindowItem(app, {VK_UP, VK_UP});
+    ASSERT_FALSE(offered.empty());
+    ASSERT_LE(offered.size(), 19u) << "too many windows on the desktop for this test";
+    for (const char* title : {"Angebot Eins", "program manager", "Angebot Zwei"})
+        EXPECT_NE(std::find(offered.begin(), offered.end(), title), offered.end()) << title;
+    for (const char* title : {"Program Manager", "Verstecktes Fenster", "BoxSweep Fensterliste"})
+        EXPECT_EQ(std::find(offered.begin(), offered.end(), title), offered.end()) << title;
+    ASSERT_TRUE(WaitUntil([&] { return !ListBoxItems(list).empty(); }, 3000));
+    EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{offered.back()});
+
+    // Every item in turn: the entries come out as the window system enumerates the windows.
+    HWND menu = OpenPopup(app);
+    ASSERT_NE(menu, nullptr);
+    offered = OfferedWindowTitles();
+    PostKey(menu, VK_ESCAPE);
+    ASSERT_TRUE(app.WaitMenuClosed());
+    const std::string kept = ListBoxItems(list).at(0);
+    SendWindowCommands(app, IDM_WINDOW_FIRST, IDM_WINDOW_FIRST + static_cast<UINT>(offered.size()) - 1);
+    std::vector<std::string> expected{kept};
+    expected.insert(expected.end(), offered.begin(), offered.end());
+    EXPECT_EQ(ListBoxItems(list), expected);
+}
+
+TEST_F(TrayTest, ChosenWindowBecomesACloseRuleThatActsWhileWatching)
+{
+    WriteList("1.63\r\nend of list\r\n1\r\n200\r\nboxsweep.exe\r\n3\r\n");
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    FixtureProcess target("Werbefenster Test", {}, Report(temp, "r.txt"));
+    ASSERT_NE(target.Window(), nullptr);
+
+    HWND menu = OpenPopup(app);
+    ASSERT_NE(menu, nullptr);
+    std::vector<std::string> offered = OfferedWindowTitles();
+    auto at = std::find(offered.begin(), offered.end(), "Werbefenster Test");
+    ASSERT_NE(at, offered.end());
+    const int index = static_cast<int>(at - offered.begin());
+    ASSERT_LT(index, 19);
+    PostKey(menu, VK_DOWN, kDownToWindows);
+    PostKey(menu, VK_RIGHT);
+    PostKey(menu, VK_DOWN, index);
+    PostKey(menu, VK_RETURN);
+    ASSERT_TRUE(app.WaitMenuClosed());
+
+    HWND list = app.Control(IDC_ENTRIES);
+    ASSERT_TRUE(WaitUntil([&] { return !ListBoxItems(list).empty(); }, 3000));
+    EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{"Werbefenster Test"});
+    EXPECT_EQ(ListBoxSelection(list), 0);
+    EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_REMOVE)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_ADVANCED)));
+    const std::string expected = "1.63\r\nWerbefenster Test\r\n\r\n\r\n1\r\n2\r\n0\r\n"
+                                 "end of list\r\n1\r\n200\r\nboxsweep.exe\r\n3\r\n";
+    std::string saved = List();
+    EXPECT_EQ(saved.substr(0, expected.size()), expected);
+    EXPECT_TRUE(IsPlacementLine(saved.substr(std::min(saved.size(), expected.size())))) << saved;
+
+    EXPECT_TRUE(target.WaitForEvent("close 1"));
+    EXPECT_TRUE(target.Exited(5000));
+}
+
+// 25 more windows make 25 more items, of which only those up to the 19th act, and the items
+// go again when the windows do.
+TEST_F(TrayTest, WindowItemsFollowTheDesktopAndOnlyNineteenAct)
+{
+    auto single = std::make_unique<FixtureProcess>("Einzelfenster", std::vector<std::string>{}, Report(temp, "s.txt"));
+    ASSERT_NE(single->Window(), nullptr);
+    auto copies = std::make_unique<ChildProcess>(temp.Path(),
+                                                 FixtureCommand("Kopie", Report(temp, "k.txt"), {"--copies", "25"}));
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(Report(temp, "k.txt")).find("ready") != std::string::npos; }));
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    HWND list = app.Control(IDC_ENTRIES);
+
+    std::vector<std::string> all;
+    const int allHeight = WindowSubmenuHeight(app, &all);
+    ASSERT_EQ(std::count_if(all.begin(), all.end(), [](const std::string& t) { return t.rfind("Kopie ", 0) == 0; }),
+              25);
+
+    // The last window item lies beyond the 19th: choosing it does nothing. The 19th acts.
+    std::vector<std::string> offered = ChooseWindowItem(app, {VK_UP, VK_UP});
+    ASSERT_GE(offered.size(), 26u);
+    offered = ChooseWindowItem(app, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
+                                     VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});
+    ASSERT_TRUE(WaitUntil([&] { return !ListBoxItems(list).empty(); }, 3000));
+    EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{offered.at(18)});
+
+    // The commands of all items in turn: the first 19 add their windows, the rest nothing.
+    std::vector<std::string> before = ListBoxItems(list);
+    SendWindowCommands(app, IDM_WINDOW_FIRST, IDM_WINDOW_FIRST + static_cast<UINT>(offered.size()) - 1);
+    std::vector<std::string> expected = before;
+    expected.insert(expected.end(), offered.begin(), offered.begin() + 19);
+    EXPECT_EQ(ListBoxItems(list), expected);
+
+    // One window fewer: the submenu loses one item's height. The copies gone: 25 items more.
+    single.reset();
+    std::vector<std::string> withoutSingle;
+    const int oneLessHeight = WindowSubmenuHeight(app, &withoutSingle);
+    ASSERT_EQ(withoutSingle.size() + 1, all.size());
+    const int itemHeight = allHeight - oneLessHeight;
+    ASSERT_GT(itemHeight, 0);
+    copies.reset();
+    ASSERT_TRUE(WaitUntil([] {
+        std::vector<std::string> titles = OfferedWindowTitles();
+        return std::none_of(titles.begin(), titles.end(), [](const std::string& t) { return t.rfind("Kopie ", 0) == 0; });
+    }));
+    std::vector<std::string> few;
+    const int fewHeight = WindowSubmenuHeight(app, &few);
+    EXPECT_EQ(oneLessHeight - fewHeight, 25 * itemHeight) << "items left from the longer list";
+
+    // Nothing stale at the top or the bottom of the shorter submenu, nor behind old ids.
+    ASSERT_FALSE(few.empty());
+    before = ListBoxItems(list);
+    std::vector<std::string> now = ChooseWindowItem(app, {});
+    ASSERT_EQ(now, few);
+    now = ChooseWindowItem(app, {VK_UP, VK_UP});
+    ASSERT_EQ(now, few);
+    expected = before;
+    expected.push_back(few.front());
+    expected.push_back(few.back());
+    ASSERT_TRUE(WaitUntil([&] { return ListBoxItems(list).size() == expected.size(); }, 3000));
+    EXPECT_EQ(ListBoxItems(list), expected);
+    // Behind the separator's id only the old items could still answer with a title.
+    SendWindowCommands(app, IDM_WINDOW_FIRST + static_cast<UINT>(few.size()) + 1, IDM_WINDOW_LAST);
+    std::vector<std::string> after = ListBoxItems(list);
+    ASSERT_GE(after.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), after.begin()));
+    for (size_t i = expected.size(); i < after.size(); ++i)
+        EXPECT_EQ(after[i], "") << "stale item";
+}
+
+TEST_F(TrayTest, ActiveItemTogglesTheFlag)
+{
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    ASSERT_TRUE(app.Checked(IDC_ACTIVE));
+    for (bool expected : {false, true}) {
+        HWND menu = OpenPopup(app);
+        ASSERT_NE(menu, nullptr);
+        PostKey(menu, VK_DOWN, kDownToActive);
+        PostKey(menu, VK_RETURN);
+        ASSERT_TRUE(app.WaitMenuClosed());
+        EXPECT_TRUE(WaitUntil([&] { return app.Checked(IDC_ACTIVE) == expected; }, 3000)) << expected;
+    }
+}
+
+}  // namespace

@@ -1,9 +1,11 @@
-# Sourced by tools/test.sh and tools/run.sh: installs the Debian 12 packages the build, the tests
-# and Wine need, when they are missing. Works as root and, for a normal user, through sudo.
+# Sourced by tools/test.sh, tools/run.sh and tools/package.sh: installs the Debian 12 packages the
+# build, the tests, Wine and the release package need, when they are missing. Works as root and,
+# for a normal user, through sudo.
 
 BOXSWEEP_PACKAGES="cmake make g++ libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 fonts-wine xvfb x11-utils imagemagick"
+  wine wine32:i386 fonts-wine xvfb x11-utils imagemagick
+  nsis zip"
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then

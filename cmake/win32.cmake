@@ -26,6 +26,8 @@ set(dialog_sources
 add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc resources/version.rc)
 target_link_libraries(boxsweep PRIVATE boxsweep_win32 shell32 comctl32)
 set_target_properties(boxsweep PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The prepared list the first-run setup offers lies beside the program.
+configure_file(${PROJECT_SOURCE_DIR}/mostcommon.lst ${CMAKE_BINARY_DIR}/mostcommon.lst COPYONLY)
 
 # The same program without early scans, for the benchmark that measures what they bring.
 add_executable(boxsweep_timer_only WIN32 EXCLUDE_FROM_ALL ${shell_sources} ${dialog_sources} resources/boxsweep.rc
@@ -54,6 +56,7 @@ if(EXISTS ${GOOGLETEST_SOURCE}/CMakeLists.txt)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
   add_subdirectory(tests/win32)
+  add_subdirectory(tests/package)
   add_subdirectory(bench/win32)
 else()
   message(STATUS "No GoogleTest source at ${GOOGLETEST_SOURCE}: building the program only")

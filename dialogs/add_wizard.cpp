@@ -170,23 +170,25 @@ void OnNext(HWND page)
     input.kindWindow = Checked(page, IDC_WIZ_KIND_WINDOW);
 
     const int error = WizardNext(g_run->state, input, g_run->newEntry->entry);
-    // The sheet's own page change is always vetoed; the program shows the page itself.
-    SetResult(page, -1);
     if (error != kNoInputError) {
         ShowInputError(page, error);
-        return;
+    } else {
+        const bool last = g_run->state.step == 3;
+        PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | (last ? PSWIZB_FINISH : PSWIZB_NEXT));
+        ShowPageForStep(page);
     }
-    const bool last = g_run->state.step == 3;
-    PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | (last ? PSWIZB_FINISH : PSWIZB_NEXT));
-    ShowPageForStep(page);
+    // The sheet's own page change is always vetoed; the program has shown the page itself.
+    // Set last: showing the page sends this page notifications of its own that must not see
+    // the veto.
+    SetResult(page, -1);
 }
 
 void OnBack(HWND page)
 {
     WizardBack(g_run->state);
-    SetResult(page, -1);
     PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | PSWIZB_NEXT);
     ShowPageForStep(page);
+    SetResult(page, -1);
 }
 
 void OnFinish(HWND page)
@@ -202,25 +204,28 @@ void OnQueryCancel(HWND page)
     SetResult(page, 0);
 }
 
-void OnNotify(HWND page, const NMHDR& header)
+// True when the notification was handled and its result set; the others (leaving a page,
+// help, reset) get the dialog manager's default answer.
+bool OnNotify(HWND page, const NMHDR& header)
 {
     switch (header.code) {
     case PSN_SETACTIVE:
         OnSetActive(page);
-        break;
+        return true;
     case PSN_WIZNEXT:
         OnNext(page);
-        break;
+        return true;
     case PSN_WIZBACK:
         OnBack(page);
-        break;
+        return true;
     case PSN_WIZFINISH:
         OnFinish(page);
-        break;
+        return true;
     case PSN_QUERYCANCEL:
         OnQueryCancel(page);
-        break;
+        return true;
     }
+    return false;
 }
 
 void EnableMessageFields(HWND page)
@@ -282,8 +287,7 @@ INT_PTR CALLBACK WizardPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         OnPageInit(page);
         return TRUE;
     case WM_NOTIFY:
-        OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
-        return TRUE;
+        return OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
     case WM_COMMAND:
         OnCommand(page, LOWORD(wParam));
         return TRUE;

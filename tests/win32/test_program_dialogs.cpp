@@ -1,0 +1,529 @@
+// The editing dialogs of the real program, driven as a person would: the wizard with its
+// buttons and fields, capture by pointing, the entry editor, the about box and the setup.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "program_process.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    const char* caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window) &&
+        (search->caption == nullptr || WindowText(window) == search->caption))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+// The visible top-level dialog windows of a process, optionally with a given caption.
+std::vector<HWND> DialogsOf(DWORD processId, const char* caption = nullptr)
+{
+    DialogSearch search{processId, caption, {}};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs = 5000)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            std::vector<HWND> dialogs = DialogsOf(processId, caption);
+            found = dialogs.empty() ? nullptr : dialogs.front();
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+// The wizard is the dialog window that has a current property sheet page.
+HWND WaitForWizard(DWORD processId, DWORD timeoutMs = 5000)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND dialog : DialogsOf(processId)) {
+                if (SendMessageA(dialog, PSM_GETCURRENTPAGEHWND, 0, 0) != 0)
+                    found = dialog;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND CurrentPage(HWND wizard)
+{
+    return reinterpret_cast<HWND>(SendMessageA(wizard, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+// The template id of the page on show.
+int CurrentTemplate(HWND wizard)
+{
+    const LRESULT index = SendMessageA(wizard, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(wizard)), 0);
+    return static_cast<int>(SendMessageA(wizard, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
+}
+
+bool WaitForTemplate(HWND wizard, int id, DWORD timeoutMs = 5000)
+{
+    return WaitUntil([&] { return CurrentTemplate(wizard) == id; }, timeoutMs);
+}
+
+void Press(HWND wizard, int button)
+{
+    PostMessageA(wizard, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+}
+
+void SetText(HWND page, int id, const std::string& text)
+{
+    SendMessageA(GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND dialog, int id)
+{
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::string Text(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+// A rule list with one saved setting line block; the rules go first.
+std::string ListOf(const std::string& rules, int interval = 1000)
+{
+    return "1.63\r\n" + rules + "end of list\r\n1\r\n" + std::to_string(interval) + "\r\nboxsweep.exe\r\n3\r\n";
+}
+
+class DialogTest : public ProgramTest {
+protected:
+    // Starts the program and leaves its configuration window open, as "Hinzufügen..." needs.
+    ProgramProcess* StartConfiguring(const std::string& list)
+    {
+        WriteList(list);
+        app_ = std::make_unique<ProgramProcess>(temp.Path(), ProgramCommand("/nodde"));
+        EXPECT_TRUE(app_->WaitWatching());
+        app_->PostTray(WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(app_->WaitVisible(true));
+        return app_.get();
+    }
+
+    HWND OpenWizard(ProgramProcess& app)
+    {
+        app.PostCommand(IDC_ADD);
+        HWND wizard = WaitForWizard(app.Id());
+        EXPECT_NE(wizard, nullptr);
+        return wizard;
+    }
+
+    // Walks page 620 to the summary page 660 with the given texts.
+    void FillButtonRule(HWND wizard, const char* title, const char* button, const char* message)
+    {
+        Press(wizard, PSBTN_NEXT);
+        ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_TEXTS));
+        HWND page = CurrentPage(wizard);
+        SetText(page, IDC_WIZ_TITLE, title);
+        SetText(page, IDC_WIZ_BUTTON, button);
+        if (message != nullptr) {
+            Click(page, IDC_WIZ_USE_MESSAGE);
+            SetText(page, IDC_WIZ_MESSAGE, message);
+        }
+        Press(wizard, PSBTN_NEXT);
+        ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_METHOD));
+        Press(wizard, PSBTN_NEXT);
+        ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_FINISH));
+    }
+
+    // The error box the wizard shows: its text, after which it is closed.
+    std::string TakeInputError(ProgramProcess& app)
+    {
+        HWND box = WaitForDialog(app.Id(), "Eingabefehler");
+        if (box == nullptr)
+            return "";
+        const std::string text = Text(box, 0xFFFF);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(box); }, 3000);
+        return text;
+    }
+
+    std::unique_ptr<ProgramProcess> app_;
+};
+
+TEST_F(DialogTest, ButtonRulesWithAndWithoutMessageAreAddedWithTheirSummaries)
+{
+    ProgramProcess& app = *StartConfiguring(ListOf("Alt\r\nOK\r\n\r\n1\r\n3\r\n5\r\n"));
+    HWND wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_FALSE(app.MainVisible()) << "the main window hides while the wizard runs";
+    EXPECT_EQ(CurrentTemplate(wizard), IDD_WIZARD_START);
+    FillButtonRule(wizard, "Speichern", "&Ja", nullptr);
+    EXPECT_EQ(Text(CurrentPage(wizard), IDC_WIZ_SUMMARY),
+              "Fenstertitel: Speichern\r\nButtontext: &Ja\r\nMeldungstext: -\r\nBoxSweep-Methode: Button-Message");
+    Press(wizard, PSBTN_FINISH);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+    EXPECT_TRUE(app.WaitVisible(true)) << "the main window returns after the wizard";
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), (std::vector<std::string>{"Alt", "Speichern"}));
+
+    wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    FillButtonRule(wizard, "Frage", "&Nein", "*nicht gespeichert*");
+    EXPECT_EQ(Text(CurrentPage(wizard), IDC_WIZ_SUMMARY),
+              "Fenstertitel: Frage\r\nButtontext: &Nein\r\nMeldungstext: *nicht gespeichert*\r\n"
+              "BoxSweep-Methode: Button-Message");
+    Press(wizard, PSBTN_FINISH);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+    ASSERT_TRUE(app.Command(IDOK));
+    EXPECT_EQ(List().substr(0, List().find("end of list")),
+              "1.63\r\nAlt\r\nOK\r\n\r\n1\r\n3\r\n5\r\nSpeichern\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\n"
+              "Frage\r\n&Nein\r\n*nicht gespeichert*\r\n2\r\n3\r\n0\r\n");
+}
+
+TEST_F(DialogTest, InputErrorsShowTheirTextAndKeepTheStep)
+{
+    ProgramProcess& app = *StartConfiguring(ListOf(""));
+    HWND wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_TEXTS));
+    HWND page = CurrentPage(wizard);
+    SetText(page, IDC_WIZ_TITLE, "Speichern");
+    SetText(page, IDC_WIZ_BUTTON, "&Ja");
+    Click(page, IDC_WIZ_USE_MESSAGE);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_MESSAGE)));
+    Press(wizard, PSBTN_NEXT);
+    EXPECT_EQ(TakeInputError(app), "Wenn die Option \"Meldungstext in die Erkennung einbeziehen\" aktiviert ist, "
+                                   "darf das Feld \"Meldungstext\" nicht leer sein.");
+    EXPECT_EQ(CurrentTemplate(wizard), IDD_WIZARD_BUTTON_TEXTS);
+    SetText(page, IDC_WIZ_BUTTON, "");
+    Press(wizard, PSBTN_NEXT);
+    EXPECT_EQ(TakeInputError(app), "Die Felder \"Fenstertitel\" und \"Buttontext\" d\xfcrfen nicht leer sein");
+    EXPECT_EQ(CurrentTemplate(wizard), IDD_WIZARD_BUTTON_TEXTS);
+
+    // Back to the start and on as a window rule without a title.
+    Press(wizard, PSBTN_BACK);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_START));
+    Click(CurrentPage(wizard), IDC_WIZ_KIND_WINDOW);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_WINDOW_TITLE));
+    SetText(CurrentPage(wizard), IDC_WIZ_TITLE, "");
+    Press(wizard, PSBTN_NEXT);
+    EXPECT_EQ(TakeInputError(app), "Das Feld \"Fenstertitel\" darf nicht leer sein");
+    EXPECT_EQ(CurrentTemplate(wizard), IDD_WIZARD_WINDOW_TITLE);
+    Press(wizard, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+}
+
+TEST_F(DialogTest, AWindowRulePickedFromTheOpenWindowsCanBeEditedFirst)
+{
+    FixtureProcess editor("Unbenannt - Editor", {}, temp.File("editor.txt"));
+    ASSERT_NE(editor.Window(), nullptr);
+    ProgramProcess& app = *StartConfiguring(ListOf(""));
+    HWND wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    // Through the button pages first: the window path must not lose what they wrote.
+    FillButtonRule(wizard, "Knopf", "&OK", "*Meldung*");
+    for (int back = 0; back < 3; ++back)
+        Press(wizard, PSBTN_BACK);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_START));
+    Click(CurrentPage(wizard), IDC_WIZ_KIND_WINDOW);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_WINDOW_TITLE));
+    HWND page = CurrentPage(wizard);
+    std::vector<std::string> windows = ListBoxItems(GetDlgItem(page, IDC_WIZ_WINDOWS));
+    auto at = std::find(windows.begin(), windows.end(), "Unbenannt - Editor");
+    ASSERT_NE(at, windows.end());
+    EXPECT_EQ(std::find(windows.begin(), windows.end(), WindowText(wizard)), windows.end())
+        << "the wizard does not offer itself";
+    SendMessageA(GetDlgItem(page, IDC_WIZ_WINDOWS), LB_SETCURSEL, static_cast<WPARAM>(at - windows.begin()), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_WIZ_WINDOWS, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_WIZ_WINDOWS)));
+    EXPECT_EQ(Text(page, IDC_WIZ_TITLE), "Unbenannt - Editor");
+    SetText(page, IDC_WIZ_TITLE, "*Editor");
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_WINDOW_ACTION));
+    Click(CurrentPage(wizard), IDC_WIZ_MINIMIZE);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_WINDOW_FINISH));
+    EXPECT_EQ(Text(CurrentPage(wizard), IDC_WIZ_SUMMARY), "Fenstertitel: *Editor\r\nBoxSweep-Methode: Fenster minimieren");
+    Press(wizard, PSBTN_FINISH);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+    ASSERT_TRUE(app.Command(IDOK));
+    EXPECT_EQ(List().substr(0, List().find("end of list")), "1.63\r\n*Editor\r\n&OK\r\n*Meldung*\r\n1\r\n5\r\n0\r\n");
+}
+
+TEST_F(DialogTest, CancelLeavesTheListAsItWas)
+{
+    const std::string list = ListOf("Alt\r\nOK\r\n\r\n1\r\n3\r\n5\r\n");
+    ProgramProcess& app = *StartConfiguring(list);
+    HWND wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_TEXTS));
+    SetText(CurrentPage(wizard), IDC_WIZ_TITLE, "Weg");
+    SetText(CurrentPage(wizard), IDC_WIZ_BUTTON, "OK");
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_METHOD));
+    Press(wizard, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{"Alt"});
+    ASSERT_TRUE(app.Command(IDOK));
+    EXPECT_EQ(List().substr(0, List().find("end of list")), "1.63\r\nAlt\r\nOK\r\n\r\n1\r\n3\r\n5\r\n");
+}
+
+TEST_F(DialogTest, AWizardFromTheTrayIsOnlyBroughtForwardAndEndsWatching)
+{
+    WriteList(ListOf(""));
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    app.PostCommand(IDM_WIZARD, 0);
+    HWND wizard = WaitForWizard(app.Id());
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_FALSE(app.MainVisible());
+    app.PostTray(WM_RBUTTONUP);
+    app.PostCommand(IDM_WIZARD, 0);
+    Sleep(500);
+    EXPECT_TRUE(app.MenuWindows().empty()) << "a tray click while the wizard runs opens no menu";
+    int sheets = 0;
+    for (HWND dialog : DialogsOf(app.Id()))
+        sheets += SendMessageA(dialog, PSM_GETCURRENTPAGEHWND, 0, 0) != 0;
+    EXPECT_EQ(sheets, 1) << "a second \"Wizard starten\" does nothing";
+    FillButtonRule(wizard, "Vom Tray", "OK", nullptr);
+    Press(wizard, PSBTN_FINISH);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+    EXPECT_FALSE(app.MainVisible()) << "watching again after the wizard";
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{"Vom Tray"});
+}
+
+// A message box as the system builds one, in the test's own process: the message in a static
+// with id 0xFFFF, a button beside it.
+class MessageBoxWindow {
+public:
+    MessageBoxWindow(const char* title, const char* message, const char* button)
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "CaptureTarget";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(WS_EX_TOPMOST, "CaptureTarget", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 600, 400,
+                                  320, 160, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        CreateWindowExA(0, "STATIC", message, WS_CHILD | WS_VISIBLE, 10, 10, 300, 40, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), GetModuleHandleA(nullptr), nullptr);
+        button_ = CreateWindowExA(0, "BUTTON", button, WS_CHILD | WS_VISIBLE, 110, 70, 100, 30, window_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(6)), GetModuleHandleA(nullptr), nullptr);
+        WaitUntil([] { return false; }, 200);  // let it paint
+    }
+    ~MessageBoxWindow() { DestroyWindow(window_); }
+    POINT ButtonCentre() const
+    {
+        RECT rect{};
+        GetWindowRect(button_, &rect);
+        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    }
+
+private:
+    HWND window_ = nullptr;
+    HWND button_ = nullptr;
+};
+
+TEST_F(DialogTest, PointingAtAMessageBoxFillsTheFieldsAndRestingEndsTheCapture)
+{
+    ProgramProcess& app = *StartConfiguring(ListOf(""));
+    HWND wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_TEXTS));
+    HWND page = CurrentPage(wizard);
+
+    // Pointing at the wizard itself writes nothing.
+    RECT wizardRect{};
+    GetWindowRect(wizard, &wizardRect);
+    SetCursorPos(wizardRect.left + 40, wizardRect.top + 60);
+    PostMessageA(page, WM_COMMAND, IDC_WIZ_CAPTURE_ALL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(page, IDC_WIZ_CAPTURE_ALL)); }, 3000));
+    WaitUntil([] { return false; }, 400);
+    EXPECT_EQ(Text(page, IDC_WIZ_TITLE), "");
+    EXPECT_EQ(Text(page, IDC_WIZ_BUTTON), "");
+
+    MessageBoxWindow box("Speichern", "Datei speichern?\r\nJa oder Nein", "&Ja");
+    const POINT centre = box.ButtonCentre();
+    SetCursorPos(centre.x, centre.y);
+    EXPECT_TRUE(WaitUntil([&] { return Text(page, IDC_WIZ_BUTTON) == "&Ja"; }, 3000));
+    EXPECT_EQ(Text(page, IDC_WIZ_TITLE), "Speichern");
+    EXPECT_EQ(Text(page, IDC_WIZ_MESSAGE), "Datei speichern?*");
+    // Two seconds of rest end the capture.
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDC_WIZ_CAPTURE_ALL)) != FALSE; }, 5000));
+    Press(wizard, PSBTN_CANCEL);
+    WaitUntil([&] { return !IsWindow(wizard); });
+}
+
+TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
+{
+    ProgramProcess& app = *StartConfiguring(
+        ListOf("Eins\r\nOK\r\n\r\n0\r\n3\r\n1\r\nZwei\r\n&Ja\r\n*gespeichert*\r\n2\r\n6\r\n42\r\nDrei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n"));
+    HWND list = app.Control(IDC_ENTRIES);
+    auto openEditor = [&](int index) {
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+        app.PostCommand(IDC_ADVANCED);
+        return WaitForDialog(app.Id(), "Erweitert");
+    };
+
+    HWND editor = openEditor(1);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor, IDC_EDITOR_TITLE), "Zwei");
+    EXPECT_EQ(Text(editor, IDC_EDITOR_BUTTON), "&Ja");
+    EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "*gespeichert*");
+    EXPECT_EQ(Text(editor, IDC_EDITOR_COUNT), "42");
+    EXPECT_EQ(IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE), BST_CHECKED);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_MESSAGE)));
+    EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0), 6);
+    // Condition 2 to 1 keeps the message text; a new title shows in the list.
+    Click(editor, IDC_EDITOR_ALWAYS);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_MESSAGE)));
+    SetText(editor, IDC_EDITOR_TITLE, "Zwei neu");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"Eins", "Zwei neu", "Drei"}));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_REMOVE)));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_ADVANCED)));
+
+    // A method outside 0 to 6 shows no selection; Cancel keeps everything.
+    editor = openEditor(2);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0), CB_ERR);
+    SetText(editor, IDC_EDITOR_TITLE, "Verworfen");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    ASSERT_TRUE(app.Command(IDOK));
+    EXPECT_EQ(List().substr(0, List().find("end of list")),
+              "1.63\r\nEins\r\nOK\r\n\r\n0\r\n3\r\n1\r\nZwei neu\r\n&Ja\r\n*gespeichert*\r\n1\r\n6\r\n42\r\n"
+              "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n");
+}
+
+TEST_F(DialogTest, TheEditorCapturesItsOwnCaptionWhenThePointerNeverMoves)
+{
+    ProgramProcess& app = *StartConfiguring(ListOf("Eins\r\nOK\r\nalt\r\n2\r\n3\r\n0\r\n"));
+    HWND list = app.Control(IDC_ENTRIES);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+    app.PostCommand(IDC_ADVANCED);
+    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    ASSERT_NE(editor, nullptr);
+    RECT rect{};
+    GetWindowRect(GetDlgItem(editor, IDC_EDITOR_CAPTURE), &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CAPTURE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Text(editor, IDC_EDITOR_MESSAGE) == "Erweitert"; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_CAPTURE)) != FALSE; }, 5000));
+    EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "Erweitert");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
+    WaitUntil([&] { return !IsWindow(editor); });
+}
+
+TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)
+{
+    ProgramProcess& app = *StartConfiguring(ListOf("Eins\r\nOK\r\n\r\n1\r\n3\r\n3\r\nZwei\r\nOK\r\n\r\n1\r\n3\r\n4\r\n"));
+    app.PostCommand(IDM_INFO, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND dialog : DialogsOf(app.Id())) {
+            if (GetDlgItem(dialog, IDC_ABOUT_TOTAL) != nullptr)
+                about = dialog;
+        }
+        return about != nullptr;
+    }));
+    EXPECT_EQ(Text(about, IDC_ABOUT_TOTAL), "7");
+    EXPECT_NE(SendDlgItemMessageA(about, IDC_ABOUT_MAIN_ICON, STM_GETICON, 0, 0), 0) << "the program icon shows";
+    PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+}
+
+class SetupTest : public ProgramTest {
+protected:
+    void CopyCommonList() { ASSERT_TRUE(CopyFileA(CommonListPath().c_str(), temp.File("mostcommon.lst").c_str(), FALSE)); }
+    static std::string CommonListPath()
+    {
+        std::string program = ProgramPath();
+        return program.substr(0, program.find_last_of('\\') + 1) + "mostcommon.lst";
+    }
+};
+
+TEST_F(SetupTest, AnExistingListMeansNoDialogAndNoChange)
+{
+    CopyCommonList();
+    const std::string list = ListOf("Meins\r\nOK\r\n\r\n1\r\n3\r\n2\r\n");
+    WriteList(list);
+    ProgramProcess app(temp.Path(), ProgramCommand("/setup"));
+    ASSERT_NE(app.MainWindow(), nullptr);
+    EXPECT_TRUE(DialogsOf(app.Id(), "BoxSweep Setup").empty());
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{"Meins"});
+    EXPECT_EQ(List(), list);
+}
+
+TEST_F(SetupTest, TheCommonListIsKeptOrDeclinedWithTheChosenLanguage)
+{
+    const std::string common = ReadBytes(CommonListPath());
+    ASSERT_FALSE(common.empty());
+    for (bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "kept" : "declined");
+        TempFolder folder;
+        ASSERT_TRUE(CopyFileA(CommonListPath().c_str(), folder.File("mostcommon.lst").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(DutchModulePath().c_str(), folder.File("dutch.dll").c_str(), FALSE));
+        ProgramProcess app(folder.Path(), ProgramCommand("/setup"));
+        HWND setup = WaitForDialog(app.Id(), "BoxSweep Setup");
+        ASSERT_NE(setup, nullptr);
+        EXPECT_EQ(IsDlgButtonChecked(setup, IDC_SETUP_COMMON_LIST), BST_CHECKED);
+        std::vector<std::string> languages = ComboItems(GetDlgItem(setup, IDC_LANGUAGE));
+        auto dutch = std::find(languages.begin(), languages.end(), "Nederlands (dutch.dll)");
+        ASSERT_NE(dutch, languages.end());
+        SendDlgItemMessageA(setup, IDC_LANGUAGE, CB_SETCURSEL, static_cast<WPARAM>(dutch - languages.begin()), 0);
+        if (!keep)
+            Click(setup, IDC_SETUP_COMMON_LIST);
+        PostMessageA(setup, WM_COMMAND, IDOK, 0);
+        ASSERT_NE(app.MainWindow(), nullptr);
+        EXPECT_EQ(WindowText(app.MainWindow()), "BoxSweep Lijst");
+        const std::string expectedEnd = "end of list\r\n1\r\n1000\r\ndutch.dll\r\n3\r\n";
+        const std::string list = ReadBytes(folder.File("BOXSWEEP.LST"));
+        if (keep) {
+            std::string rules = common;
+            if (!rules.empty() && rules.back() != '\n')
+                rules += "\r\n";
+            EXPECT_EQ(list, rules + expectedEnd);
+            EXPECT_FALSE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
+        } else {
+            EXPECT_EQ(list, "1.63\r\n" + expectedEnd);
+            EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
+        }
+    }
+}
+
+TEST_F(SetupTest, WithoutTheCommonListTheDefaultsAreCreated)
+{
+    ProgramProcess app(temp.Path(), ProgramCommand("/setup"));
+    ASSERT_NE(app.MainWindow(), nullptr);
+    EXPECT_TRUE(DialogsOf(app.Id(), "BoxSweep Setup").empty());
+    EXPECT_EQ(List(), "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n");
+}
+
+}  // namespace

@@ -416,12 +416,7 @@ std::string FormatList(const EntryList& list, const Settings& settings)
         AppendNumberLine(out, entry.method);
         AppendNumberLine(out, entry.clicks);
     }
-    out += kEndOfList;
-    out += kLineEnd;
-    AppendNumberLine(out, settings.active);
-    AppendNumberLine(out, settings.scanInterval);
-    AppendTextLine(out, settings.language);
-    AppendNumberLine(out, settings.reservedValue);
+    out += FormatListEnd(settings);
     char placement[80];
     std::snprintf(placement, sizeof placement, "%d,%d,%d,%d,%d", static_cast<int>(settings.normalLeft),
                   static_cast<int>(settings.normalTop), static_cast<int>(settings.normalRight),

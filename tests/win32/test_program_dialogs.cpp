@@ -166,6 +166,14 @@ protected:
         return text;
     }
 
+    // Closes the configuration with "Schließen", which saves, and gives the saved rules.
+    std::string SaveAndReadRules(ProgramProcess& app)
+    {
+        EXPECT_TRUE(app.Command(IDOK));
+        const std::string list = List();
+        return list.substr(0, list.find("end of list"));
+    }
+
     std::unique_ptr<ProgramProcess> app_;
 };
 
@@ -192,8 +200,7 @@ TEST_F(DialogTest, ButtonRulesWithAndWithoutMessageAreAddedWithTheirSummaries)
               "BoxSweep-Methode: Button-Message");
     Press(wizard, PSBTN_FINISH);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
-    ASSERT_TRUE(app.Command(IDOK));
-    EXPECT_EQ(List().substr(0, List().find("end of list")),
+    EXPECT_EQ(SaveAndReadRules(app),
               "1.63\r\nAlt\r\nOK\r\n\r\n1\r\n3\r\n5\r\nSpeichern\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\n"
               "Frage\r\n&Nein\r\n*nicht gespeichert*\r\n2\r\n3\r\n0\r\n");
 }
@@ -267,8 +274,7 @@ TEST_F(DialogTest, AWindowRulePickedFromTheOpenWindowsCanBeEditedFirst)
     EXPECT_EQ(Text(CurrentPage(wizard), IDC_WIZ_SUMMARY), "Fenstertitel: *Editor\r\nBoxSweep-Methode: Fenster minimieren");
     Press(wizard, PSBTN_FINISH);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
-    ASSERT_TRUE(app.Command(IDOK));
-    EXPECT_EQ(List().substr(0, List().find("end of list")), "1.63\r\n*Editor\r\n&OK\r\n*Meldung*\r\n1\r\n5\r\n0\r\n");
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\n*Editor\r\n&OK\r\n*Meldung*\r\n1\r\n5\r\n0\r\n");
 }
 
 TEST_F(DialogTest, CancelLeavesTheListAsItWas)
@@ -286,8 +292,7 @@ TEST_F(DialogTest, CancelLeavesTheListAsItWas)
     Press(wizard, PSBTN_CANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
     EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{"Alt"});
-    ASSERT_TRUE(app.Command(IDOK));
-    EXPECT_EQ(List().substr(0, List().find("end of list")), "1.63\r\nAlt\r\nOK\r\n\r\n1\r\n3\r\n5\r\n");
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\nAlt\r\nOK\r\n\r\n1\r\n3\r\n5\r\n");
 }
 
 TEST_F(DialogTest, AWizardFromTheTrayIsOnlyBroughtForwardAndEndsWatching)
@@ -415,8 +420,7 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
     SetText(editor, IDC_EDITOR_TITLE, "Verworfen");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
-    ASSERT_TRUE(app.Command(IDOK));
-    EXPECT_EQ(List().substr(0, List().find("end of list")),
+    EXPECT_EQ(SaveAndReadRules(app),
               "1.63\r\nEins\r\nOK\r\n\r\n0\r\n3\r\n1\r\nZwei neu\r\n&Ja\r\n*gespeichert*\r\n1\r\n6\r\n42\r\n"
               "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n");
 }

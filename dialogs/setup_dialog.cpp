@@ -22,8 +22,9 @@ void OnInitDialog(HWND setup)
         EndDialog(setup, 0);
 }
 
-// When the file cannot be written nothing is; start-up then goes on with whatever the list
-// file holds, or with the defaults when there is none.
+// When the list file cannot be finished, the copy made at the start goes again (no list of the
+// user's existed, or the copy would have failed), so that start-up goes on as for a missing
+// file and creates the defaults.
 void OnOk(HWND setup)
 {
     g_settings.active = 1;
@@ -32,7 +33,8 @@ void OnOk(HWND setup)
     g_settings.languageChanged = false;
     g_settings.reservedValue = 3;
     const bool keepCommonList = IsDlgButtonChecked(setup, IDC_SETUP_COMMON_LIST) == BST_CHECKED;
-    FinishNewListFile(kListFileName, keepCommonList, g_settings);
+    if (!FinishNewListFile(kListFileName, keepCommonList, g_settings))
+        DeleteFileA(kListFileName);
     EndDialog(setup, 1);
 }
 

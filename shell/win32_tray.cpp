@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kTitleCapacity256 = 256;
+constexpr int kWindowTitleCapacity = 256;
 constexpr int kHelpKeywordCapacity = 23;
 
 HMENU g_menuBar = nullptr;
@@ -49,7 +49,7 @@ void RememberTrayState(WORD icon, const char* tip)
 void AddWindowItem(WindowHandle handle)
 {
     HWND window = reinterpret_cast<HWND>(handle);
-    char title[kTitleCapacity256];
+    char title[kWindowTitleCapacity];
     const bool visible = IsWindowVisible(window) != FALSE;
     title[0] = '\0';
     if (visible)
@@ -83,7 +83,7 @@ void ShowPopup(HWND page)
 
 void AddWindowRule(HWND page, UINT command)
 {
-    char title[kTitleCapacity256];
+    char title[kWindowTitleCapacity];
     if (GetMenuStringA(g_popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
         return;
     ListEntry& entry = g_list.AppendAtTail()->entry;

@@ -1,8 +1,9 @@
 // A small Windows helper for tools/screenshots.sh. It runs under Wine on the same desktop as
-// boxsweep.exe and does what a person's mouse would: waits for the main window, resizes it,
-// opens the tray menu and its window submenu, and reports where windows are on the screen so
-// that the script can crop its captures. Screen coordinates equal the X root's on a private
-// Xvfb without a window manager.
+// boxsweep.exe and does what a person's mouse and keyboard would: waits for the main window,
+// resizes it, opens the tray menu and its window submenu, opens the dialogs through the
+// configuration page's commands, drives the add-entry wizard, and reports where windows are on
+// the screen so that the script can crop its captures. Screen coordinates equal the X root's on
+// a private Xvfb without a window manager.
 //
 //   screenshot_helper wait-main                 wait for the configuration window; print x y w h
 //   screenshot_helper size W H                  resize the main window; print x y w h
@@ -11,13 +12,32 @@
 //   screenshot_helper popup X Y                 open the tray menu at X,Y and its window submenu;
 //                                               print the bounds of the open menus as x y w h
 //   screenshot_helper close-menus               close any open menu
+//   screenshot_helper select-entry INDEX        select a line of the rule list, as a click would
+//   screenshot_helper open-dialog COMMAND       post COMMAND to the configuration page and wait
+//                                               for the dialog it opens; print x y w h
+//   screenshot_helper close-dialog              cancel the program's open dialog or wizard
+//   screenshot_helper dialog-rect TITLE         wait for a window with this title; print x y w h
+//   screenshot_helper dialog-command TITLE ID   post command ID to that window; wait until it goes
+//   screenshot_helper wizard-set ID TEXT        put TEXT into control ID of the current page
+//   screenshot_helper wizard-click ID           click control ID of the current page
+//   screenshot_helper wizard-pick TITLE         select TITLE in the open-window list (682);
+//                                               print the list, one line each
+//   screenshot_helper wizard-press next|back T  press Next or Back and wait for the page of
+//                                               template T; print the wizard's x y w h
+//   screenshot_helper wizard-text ID            print the text of control ID of the current page
 //
-// Every wait is bounded (10 s); the exit status is 0 on success and 1 when a wait ran out.
+// Every wait is bounded (10 s); the exit status is 0 on success and 1 when a wait ran out or a
+// window was missing (wizard-press: 3 when it had to correct the page, see there).
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +48,12 @@ constexpr UINT kTrayCallback = WM_USER + 1;
 HWND FindMainWindow() {
   HWND main = FindWindowA("boxsweep", nullptr);
   return main != nullptr && IsWindowVisible(main) ? main : nullptr;
+}
+
+// The configuration page: the dialog child of the main window, visible or not.
+HWND FindPage() {
+  HWND main = FindWindowA("boxsweep", nullptr);
+  return main != nullptr ? FindWindowExA(main, nullptr, "#32770", nullptr) : nullptr;
 }
 
 void PrintRect(const RECT& r) {
@@ -155,9 +181,7 @@ void PostKey(HWND menu, WPARAM key) {
 // posted to its window: down to "Fenster hinzufügen" (the fourth line, past one separator) and
 // right into the submenu.
 int Popup(int x, int y) {
-  HWND main = FindMainWindow();
-  if (main == nullptr) main = FindWindowA("boxsweep", nullptr);
-  HWND page = main != nullptr ? FindWindowExA(main, nullptr, "#32770", nullptr) : nullptr;
+  HWND page = FindPage();
   if (page == nullptr) {
     std::fprintf(stderr, "screenshot_helper: no configuration page\n");
     return 1;
@@ -188,6 +212,275 @@ int CloseMenus() {
   }) ? 0 : 1;
 }
 
+bool IsDialogClass(HWND window) {
+  char className[16] = {};
+  GetClassNameA(window, className, sizeof className);
+  return std::strcmp(className, "#32770") == 0;
+}
+
+struct DialogScan {
+  DWORD process = 0;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+  DialogScan& scan = *reinterpret_cast<DialogScan*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == scan.process && IsWindowVisible(window) && IsDialogClass(window)) {
+    scan.found.push_back(window);
+  }
+  return TRUE;
+}
+
+// The visible top-level dialogs of the program: the entry editor, the about box, the wizard and
+// any message box over them. The configuration page is a child window and never among them.
+std::vector<HWND> ProgramDialogs() {
+  DialogScan scan;
+  HWND main = FindWindowA("boxsweep", nullptr);
+  if (main == nullptr) return scan.found;
+  GetWindowThreadProcessId(main, &scan.process);
+  EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&scan));
+  return scan.found;
+}
+
+HWND CurrentPage(HWND sheet) {
+  return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+// The wizard is the program's dialog that has a current page.
+HWND FindWizard() {
+  for (HWND dialog : ProgramDialogs()) {
+    if (CurrentPage(dialog) != nullptr) return dialog;
+  }
+  return nullptr;
+}
+
+// Waits until the window is visible at a size that has stopped changing; prints its rectangle.
+int PrintSettledRect(HWND window) {
+  RECT last{};
+  int stable = 0;
+  bool ok = WaitFor([&] {
+    RECT r{};
+    if (!IsWindow(window) || !IsWindowVisible(window) || !GetWindowRect(window, &r)) {
+      stable = 0;
+      return false;
+    }
+    stable = EqualRect(&r, &last) ? stable + 1 : 0;
+    last = r;
+    return stable >= 4;
+  });
+  if (!ok) {
+    std::fprintf(stderr, "screenshot_helper: the window did not settle\n");
+    return 1;
+  }
+  PrintRect(last);
+  return 0;
+}
+
+std::string WindowText(HWND window) {
+  char text[2048] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// A click on a line of the rule list: the selection, then the notification the list box would
+// send its page.
+int SelectEntry(int index) {
+  HWND page = FindPage();
+  HWND list = page != nullptr ? GetDlgItem(page, 102) : nullptr;
+  if (list == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no rule list\n");
+    return 1;
+  }
+  if (SendMessageA(list, LB_SETCURSEL, index, 0) == LB_ERR) {
+    std::fprintf(stderr, "screenshot_helper: the rule list has no line %d\n", index);
+    return 1;
+  }
+  SendMessageA(page, WM_COMMAND, MAKEWPARAM(102, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  return IsWindowEnabled(GetDlgItem(page, 502)) ? 0 : 1;
+}
+
+int OpenDialog(int command) {
+  HWND page = FindPage();
+  if (page == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no configuration page\n");
+    return 1;
+  }
+  const std::vector<HWND> before = ProgramDialogs();
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  HWND opened = nullptr;
+  if (!WaitFor([&] {
+        for (HWND dialog : ProgramDialogs()) {
+          bool known = false;
+          for (HWND old : before) known = known || old == dialog;
+          if (!known) opened = dialog;
+        }
+        return opened != nullptr;
+      })) {
+    std::fprintf(stderr, "screenshot_helper: command %d opened no dialog\n", command);
+    return 1;
+  }
+  return PrintSettledRect(opened);
+}
+
+// Cancel on the wizard, Escape on any other dialog.
+int CloseDialog() {
+  const std::vector<HWND> open = ProgramDialogs();
+  if (open.empty()) return 0;
+  HWND dialog = open.front();
+  if (CurrentPage(dialog) != nullptr) {
+    PostMessageA(dialog, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+  } else {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+  }
+  return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }) ? 0 : 1;
+}
+
+HWND FindVisibleTitle(const char* title) {
+  HWND window = FindWindowA(nullptr, title);
+  return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+int DialogRect(const char* title) {
+  HWND window = nullptr;
+  if (!WaitFor([&] { return (window = FindVisibleTitle(title)) != nullptr; })) {
+    std::fprintf(stderr, "screenshot_helper: no window \"%s\"\n", title);
+    return 1;
+  }
+  return PrintSettledRect(window);
+}
+
+int DialogCommand(const char* title, int command) {
+  HWND window = FindVisibleTitle(title);
+  if (window == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no window \"%s\"\n", title);
+    return 1;
+  }
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }) ? 0 : 1;
+}
+
+// The control of the wizard's current page; reports what is missing.
+HWND PageControl(int id) {
+  HWND wizard = FindWizard();
+  if (wizard == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no wizard\n");
+    return nullptr;
+  }
+  HWND control = GetDlgItem(CurrentPage(wizard), id);
+  if (control == nullptr) std::fprintf(stderr, "screenshot_helper: no control %d on the page\n", id);
+  return control;
+}
+
+int WizardSet(int id, const char* text) {
+  HWND control = PageControl(id);
+  if (control == nullptr) return 1;
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  return 0;
+}
+
+int WizardClick(int id) {
+  HWND control = PageControl(id);
+  if (control == nullptr) return 1;
+  SendMessageA(control, BM_CLICK, 0, 0);
+  return 0;
+}
+
+// Selects a title in the open-window list and tells the page, as a click on it would.
+int WizardPick(const char* title) {
+  HWND list = PageControl(682);
+  if (list == nullptr) return 1;
+  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  LRESULT chosen = LB_ERR;
+  for (LRESULT i = 0; i < count; ++i) {
+    // Read as wide text: Wine 8 hands an ANSI LB_GETTEXT from another process back in UTF-16.
+    wchar_t wide[256] = {};
+    char text[512] = {};
+    if (SendMessageW(list, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(std::size(wide))) continue;
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    std::printf("%s\n", text);
+    if (chosen == LB_ERR && std::strcmp(text, title) == 0) chosen = i;
+  }
+  std::fflush(stdout);
+  if (chosen == LB_ERR) {
+    std::fprintf(stderr, "screenshot_helper: \"%s\" is not in the window list\n", title);
+    return 1;
+  }
+  SendMessageA(list, LB_SETCURSEL, chosen, 0);
+  SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(682, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  return 0;
+}
+
+// The template id of the page on show.
+int CurrentTemplate(HWND sheet) {
+  const LRESULT index =
+      SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0);
+  return static_cast<int>(SendMessageA(sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
+}
+
+std::string ComplaintText(HWND box) {
+  std::string text = "\"" + WindowText(box) + "\":";
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    text += " [" + WindowText(child) + "]";
+  }
+  return text;
+}
+
+// Presses Next or Back and waits until the wizard has settled on a page other than the one it
+// showed before. A message box instead (an input error) is reported with its text. When the
+// sheet ends up on another page than the one of template T, that is reported and page T is
+// shown, so that the remaining pages can still be captured; the exit status is then 3.
+int WizardPress(bool next, int expected) {
+  HWND wizard = FindWizard();
+  if (wizard == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no wizard\n");
+    return 1;
+  }
+  const int before = CurrentTemplate(wizard);
+  PostMessageA(wizard, PSM_PRESSBUTTON, next ? PSBTN_NEXT : PSBTN_BACK, 0);
+  HWND complaint = nullptr;
+  int shown = before;
+  int stable = 0;
+  const bool settled = WaitFor([&] {
+    for (HWND dialog : ProgramDialogs()) {
+      if (dialog != wizard && CurrentPage(dialog) == nullptr) complaint = dialog;
+    }
+    const int now = CurrentTemplate(wizard);
+    stable = now == shown && IsWindowVisible(CurrentPage(wizard)) ? stable + 1 : 0;
+    shown = now;
+    return complaint != nullptr || (shown != before && stable >= 5);
+  });
+  if (complaint != nullptr) {
+    std::fprintf(stderr, "screenshot_helper: the wizard says %s\n", ComplaintText(complaint).c_str());
+    return 1;
+  }
+  if (!settled) {
+    std::fprintf(stderr, "screenshot_helper: %s on page %d changed nothing\n",
+                 next ? "Next" : "Back", before);
+    return 1;
+  }
+  if (shown == expected) return PrintSettledRect(wizard);
+  std::fprintf(stderr,
+               "screenshot_helper: %s on page %d led to page %d instead of %d; showing %d\n",
+               next ? "Next" : "Back", before, shown, expected, expected);
+  SendMessageA(wizard, PSM_SETCURSELID, 0, expected);
+  if (!WaitFor([&] { return CurrentTemplate(wizard) == expected; })) {
+    std::fprintf(stderr, "screenshot_helper: page %d could not be shown\n", expected);
+    return 1;
+  }
+  return PrintSettledRect(wizard) == 0 ? 3 : 1;
+}
+
+int WizardText(int id) {
+  HWND control = PageControl(id);
+  if (control == nullptr) return 1;
+  std::printf("%s\n", WindowText(control).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,8 +496,32 @@ int main(int argc, char** argv) {
       return Popup(std::atoi(argv[2]), std::atoi(argv[3]));
     }
     if (std::strcmp(command, "close-menus") == 0) return CloseMenus();
+    if (std::strcmp(command, "select-entry") == 0 && argc == 3) {
+      return SelectEntry(std::atoi(argv[2]));
+    }
+    if (std::strcmp(command, "open-dialog") == 0 && argc == 3) return OpenDialog(std::atoi(argv[2]));
+    if (std::strcmp(command, "close-dialog") == 0) return CloseDialog();
+    if (std::strcmp(command, "dialog-rect") == 0 && argc == 3) return DialogRect(argv[2]);
+    if (std::strcmp(command, "dialog-command") == 0 && argc == 4) {
+      return DialogCommand(argv[2], std::atoi(argv[3]));
+    }
+    if (std::strcmp(command, "wizard-set") == 0 && argc == 4) {
+      return WizardSet(std::atoi(argv[2]), argv[3]);
+    }
+    if (std::strcmp(command, "wizard-click") == 0 && argc == 3) {
+      return WizardClick(std::atoi(argv[2]));
+    }
+    if (std::strcmp(command, "wizard-pick") == 0 && argc == 3) return WizardPick(argv[2]);
+    if (std::strcmp(command, "wizard-press") == 0 && argc == 4) {
+      const bool next = std::strcmp(argv[2], "next") == 0;
+      if (next || std::strcmp(argv[2], "back") == 0) return WizardPress(next, std::atoi(argv[3]));
+    }
+    if (std::strcmp(command, "wizard-text") == 0 && argc == 3) return WizardText(std::atoi(argv[2]));
   }
   std::fprintf(stderr, "usage: screenshot_helper wait-main | size W H | windows TITLE... | "
-                       "wait-title TITLE | popup X Y | close-menus\n");
+                       "wait-title TITLE | popup X Y | close-menus | select-entry INDEX | "
+                       "open-dialog COMMAND | close-dialog | dialog-rect TITLE | "
+                       "dialog-command TITLE ID | wizard-set ID TEXT | wizard-click ID | "
+                       "wizard-pick TITLE | wizard-press next|back T | wizard-text ID\n");
   return 2;
 }

@@ -4,13 +4,23 @@
 #
 #   tools/screenshots.sh [OUTPUT_FOLDER]      default: build/screenshots
 #
-# Saves config-de.png (the configuration window in German), config-de-resized.png (the same
-# after a resize), popup-de.png (the tray menu with its window submenu open), config-nl.png and
-# popup-nl.png (the same with the Dutch language module). Each language runs in a temporary
-# working folder of its own with dutch.dll and a prepared list file.
+# For each language, German (suffix de) and Dutch (nl, from dutch.dll), it saves:
+#   config-LANG.png          the configuration window (German also config-de-resized.png)
+#   popup-LANG.png           the tray menu with its window submenu open
+#   editor-LANG.png          the entry editor on the first rule
+#   about-LANG.png           the about box
+#   wizard-NNN-LANG.png      every wizard page, NNN its template: 600 (kind), 620, 640 and 660
+#                            (button rule, with filled fields and summary), 680 (the open-window
+#                            list), 700 and 720 (window rule and its summary)
+# and once:
+#   setup.png                the first-run setup ("/setup" with mostcommon.lst and no list file)
+#   config-de-144dpi.png     the configuration window and the first button step at 144 DPI, in
+#   wizard-620-de-144dpi.png a Wine prefix of their own; all other pictures are at 96 DPI
+# Each picture is cropped to its window. Each run uses a temporary working folder of its own
+# with dutch.dll and a prepared list file. The wizard's summaries are printed as they read.
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -u
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 out=${1:-build/screenshots}
 mkdir -p "$out" && out=$(cd "$out" && pwd) || exit 1
@@ -39,11 +49,14 @@ if [ ! -f "$helper" ] || [ tools/screenshot_helper.cpp -nt "$helper" ]; then
 fi
 helper=$root/$helper
 
-# A prefix and an X server of this script's own: the program registers the DDE service
+# Prefixes and an X server of this script's own: the program registers the DDE service
 # "BOXSWEEP", which must not meet an instance that a test has started on the tests' desktop.
+# The second prefix differs only in its DPI.
 state=$root/build/screenshots-wine
 mkdir -p "$state"
-export WINEPREFIX=$state/prefix
+prefix_96=$state/prefix
+prefix_144=$state/prefix-144dpi
+export WINEPREFIX=$prefix_96
 export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -71,25 +84,34 @@ export DISPLAY=:$display_number
 
 workdirs=()
 finish() {
-  wineserver -k 2>/dev/null
+  WINEPREFIX=$prefix_96 wineserver -k 2>/dev/null
+  WINEPREFIX=$prefix_144 wineserver -k 2>/dev/null
   kill "$xvfb_pid" 2>/dev/null
   [ ${#workdirs[@]} -eq 0 ] || rm -rf "${workdirs[@]}"
 }
 trap finish EXIT
 
-if [ ! -f "$WINEPREFIX/.boxsweep-ready" ]; then
-  echo "screenshots: creating the Wine prefix (once, about 15 s)"
-  wineboot -i > "$state/wineboot.log" 2>&1
-  # No window manager here: unmanaged windows spare a two-second stall on every hide.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    >> "$state/wineboot.log" 2>&1
+# Creates the current prefix once, with the given DPI (Wine reads it from the registry).
+prepare_prefix() {
+  local dpi=$1
+  [ ! -f "$WINEPREFIX/.boxsweep-ready" ] || return 0
+  echo "screenshots: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
+  {
+    wineboot -i
+    # No window manager here: unmanaged windows spare a two-second stall on every hide.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+      /v LogPixels /t REG_DWORD /d "$dpi" /f
+  } > "$state/wineboot.log" 2>&1
   # Wine leaves the prefix's font folder empty and does not find the fonts of fonts-wine by
   # itself: without Marlett the caption buttons show letters, and the dialogs' "Helv" and
   # "MS Sans Serif" fall back to another face. Linking them in gives the look of Windows.
   ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   wineserver -w
   touch "$WINEPREFIX/.boxsweep-ready"
-fi
+}
+prepare_prefix 96
 
 # Runs the helper; its console output ends lines with CR LF.
 help_with() {
@@ -97,14 +119,19 @@ help_with() {
   return "${PIPESTATUS[0]}"
 }
 
-# Saves the screen area x y w h (widened by a small margin) as a PNG.
+# The helper prints the program's texts as they are, in Windows-1252.
+from_ansi() {
+  iconv -f WINDOWS-1252 -t UTF-8
+}
+
+# Saves the screen area x y w h, the window's own rectangle, as a PNG without time stamps, so
+# that a picture changes only when the window does.
 capture() {
-  local file=$1 x=$2 y=$3 w=$4 h=$5 margin=6
-  x=$((x - margin)); y=$((y - margin)); w=$((w + 2 * margin)); h=$((h + 2 * margin))
-  [ "$x" -ge 0 ] || x=0
-  [ "$y" -ge 0 ] || y=0
+  local file=$1 x=$2 y=$3 w=$4 h=$5
+  [ "$x" -ge 0 ] || { w=$((w + x)); x=0; }
+  [ "$y" -ge 0 ] || { h=$((h + y)); y=0; }
   import -display "$DISPLAY" -window root "$state/screen.png" &&
-    convert "$state/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/$file" &&
+    convert "$state/screen.png" -crop "${w}x${h}+${x}+${y}" +repage -strip "$out/$file" &&
     echo "screenshots: $out/$file"
 }
 
@@ -136,34 +163,126 @@ stop_program() {
   wineserver -w
 }
 
-# One language: start with "/restart" so that the configuration window stays open, capture it,
-# optionally resize it, then open the tray menu's window submenu and capture that.
+# Starts from an empty desktop, whatever a failed earlier run left behind, and makes a working
+# folder with the program files; prints its path.
+new_workdir() {
+  local work
+  wineserver -k > /dev/null 2>&1
+  wineserver -w > /dev/null 2>&1
+  work=$(mktemp -d "$root/build/screenshots-work.XXXXXX") || return 1
+  cp build/win32/boxsweep.exe build/win32/dutch.dll "$work/" || return 1
+  echo "$work"
+}
+
+# Lets the X server finish drawing what the program painted last, then captures x y w h.
+settle_and_capture() {
+  sleep 0.7
+  capture "$@"
+}
+
+# Starts the program with "/restart", so that the configuration window stays open; sets pid.
+start_program() {
+  local work=$1
+  (cd "$work" && exec wine boxsweep.exe /restart) &
+  pid=$!
+}
+
+# Presses Next or Back (the first argument) and sets rect to the wizard's rectangle once the page
+# of the template (the second) is on show. A wizard that went elsewhere is put on the expected
+# page by the helper, so that every page is still captured, and the run ends with status 1.
+wizard_detours=0
+wizard_press() {
+  local result
+  rect=$(help_with wizard-press "$1" "$2")
+  result=$?
+  [ "$result" -ne 3 ] || { wizard_detours=$((wizard_detours + 1)); result=0; }
+  return "$result"
+}
+
+# The add-entry wizard, opened from the page's "Hinzufügen..." button: the button rule's three
+# steps with the fields filled, back to the first page, then the window rule's three steps.
+shoot_wizard() {
+  local suffix=$1 title=$2 button=$3 message=$4 rect
+  rect=$(help_with open-dialog 111) || { echo "screenshots: the wizard did not open" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-600-$suffix.png" $rect
+
+  wizard_press next 620 || return 1
+  help_with wizard-set 626 "$title" && help_with wizard-set 627 "$button" &&
+    help_with wizard-click 630 && help_with wizard-set 632 "$message" || return 1
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-620-$suffix.png" $rect
+
+  wizard_press next 640 || return 1
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-640-$suffix.png" $rect
+
+  wizard_press next 660 || return 1
+  help_with wizard-text 661 | from_ansi | sed "s/^/screenshots: summary 660 ($suffix): /"
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-660-$suffix.png" $rect
+
+  wizard_press back 640 && wizard_press back 620 && wizard_press back 600 &&
+    help_with wizard-click 604 || return 1
+
+  wizard_press next 680 || return 1
+  help_with wizard-pick 'Editor - Unbenannt' | from_ansi |
+    sed "s/^/screenshots: open window ($suffix): /"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || return 1
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-680-$suffix.png" $rect
+
+  wizard_press next 700 || return 1
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-700-$suffix.png" $rect
+
+  wizard_press next 720 || return 1
+  help_with wizard-text 661 | from_ansi | sed "s/^/screenshots: summary 720 ($suffix): /"
+  # shellcheck disable=SC2086
+  settle_and_capture "wizard-720-$suffix.png" $rect
+
+  if ! help_with close-dialog || ! help_with wait-main > /dev/null; then
+    echo "screenshots: the wizard did not close" >&2
+    return 1
+  fi
+}
+
+# The entry editor on the first rule (a button rule with a message condition) and the about box.
+shoot_editor_and_about() {
+  local suffix=$1 rect
+  help_with select-entry 0 || { echo "screenshots: could not select a rule" >&2; return 1; }
+  rect=$(help_with open-dialog 502) || { echo "screenshots: no entry editor" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "editor-$suffix.png" $rect
+  help_with close-dialog || { echo "screenshots: the editor did not close" >&2; return 1; }
+
+  rect=$(help_with open-dialog 1003) || { echo "screenshots: no about box" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "about-$suffix.png" $rect
+  help_with close-dialog || { echo "screenshots: the about box did not close" >&2; return 1; }
+}
+
+# One language: the configuration window, optionally resized, the tray menu with its window
+# submenu, the entry editor, the about box and the wizard.
 shoot_language() {
-  local suffix=$1 language=$2 resize=$3 work rect pid
-  # Start from an empty desktop, whatever a failed earlier language left behind.
-  wineserver -k 2>/dev/null
-  wineserver -w
-  work=$(mktemp -d "$root/build/screenshots-work.XXXXXX")
+  local suffix=$1 language=$2 resize=$3 work rect pid status=0
+  shift 3
+  work=$(new_workdir) || return 1
   workdirs+=("$work")
-  cp build/win32/boxsweep.exe build/win32/dutch.dll "$work/"
   write_list_file "$work/BOXSWEEP.LST" "$language"
 
   wine "$helper" windows 'Editor - Unbenannt' 'Größe ändern' 'Rechner' > /dev/null 2>&1 &
   help_with wait-title 'Rechner' || { echo "screenshots: helper windows missing" >&2; return 1; }
 
-  (cd "$work" && exec wine boxsweep.exe /restart) &
-  pid=$!
+  start_program "$work"
   rect=$(help_with wait-main) || { echo "screenshots: no configuration window" >&2; return 1; }
-  # Let the X server finish drawing what the program painted last.
-  sleep 0.7
   # shellcheck disable=SC2086
-  capture "config-$suffix.png" $rect
+  settle_and_capture "config-$suffix.png" $rect
 
   if [ "$resize" = yes ]; then
     if rect=$(help_with size 480 580); then
-      sleep 0.7
       # shellcheck disable=SC2086
-      capture "config-$suffix-resized.png" $rect
+      settle_and_capture "config-$suffix-resized.png" $rect
     else
       echo "screenshots: the resize did not take" >&2
       return 1
@@ -171,15 +290,79 @@ shoot_language() {
   fi
 
   rect=$(help_with popup 600 80) || { echo "screenshots: no tray menu" >&2; return 1; }
-  sleep 0.7
   # shellcheck disable=SC2086
-  capture "popup-$suffix.png" $rect
+  settle_and_capture "popup-$suffix.png" $rect
   help_with close-menus
 
+  shoot_editor_and_about "$suffix" || status=1
+  help_with close-dialog
+  shoot_wizard "$suffix" "$@" || { echo "screenshots: wizard ($suffix) incomplete" >&2; status=1; }
+
+  stop_program "$work" "$pid"
+  return $status
+}
+
+# The first-run setup: "/setup" in a folder with the prepared common list and no list file.
+# OK then writes the list file, which is checked before the program is ended.
+shoot_setup() {
+  local work rect pid waited=0
+  work=$(new_workdir) || return 1
+  workdirs+=("$work")
+  cp mostcommon.lst "$work/" || return 1
+  (cd "$work" && exec wine boxsweep.exe /setup) &
+  pid=$!
+  rect=$(help_with dialog-rect 'BoxSweep Setup') || { echo "screenshots: no setup dialog" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture setup.png $rect
+  help_with dialog-command 'BoxSweep Setup' 1 || { echo "screenshots: setup did not end" >&2; return 1; }
+  while ! grep -qa 'end of list' "$work/BOXSWEEP.LST" 2>/dev/null && [ "$waited" -lt 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  grep -qa 'end of list' "$work/BOXSWEEP.LST" 2>/dev/null ||
+    { echo "screenshots: setup wrote no list file" >&2; stop_program "$work" "$pid"; return 1; }
   stop_program "$work" "$pid"
 }
 
+# The configuration window and the first button step in the prefix set to 144 DPI.
+shoot_high_dpi() {
+  local work rect pid status=0
+  local -x WINEPREFIX=$prefix_144
+  prepare_prefix 144
+  work=$(new_workdir) || return 1
+  workdirs+=("$work")
+  write_list_file "$work/BOXSWEEP.LST" boxsweep.exe
+
+  start_program "$work"
+  if rect=$(help_with wait-main); then
+    # shellcheck disable=SC2086
+    settle_and_capture config-de-144dpi.png $rect
+    if rect=$(help_with open-dialog 111) && wizard_press next 620 &&
+       help_with wizard-set 626 'Änderungen speichern?' && help_with wizard-set 627 '&Nein' &&
+       help_with wizard-click 630 && help_with wizard-set 632 '*nicht gespeichert*'; then
+      # shellcheck disable=SC2086
+      settle_and_capture wizard-620-de-144dpi.png $rect
+    else
+      echo "screenshots: no wizard at 144 DPI" >&2
+      status=1
+    fi
+    help_with close-dialog
+  else
+    echo "screenshots: no configuration window at 144 DPI" >&2
+    status=1
+  fi
+  stop_program "$work" "$pid"
+  return $status
+}
+
 status=0
-shoot_language de boxsweep.exe yes || status=1
-shoot_language nl dutch.dll no || status=1
+shoot_language de boxsweep.exe yes 'Änderungen speichern?' '&Nein' '*nicht gespeichert*' ||
+  status=1
+shoot_language nl dutch.dll no 'Wijzigingen opslaan?' '&Nee' '*niet opgeslagen*' || status=1
+shoot_setup || status=1
+shoot_high_dpi || status=1
+if [ "$wizard_detours" -gt 0 ]; then
+  echo "screenshots: $wizard_detours wizard page changes went to the wrong page" >&2
+  status=1
+fi
 exit $status

@@ -148,6 +148,7 @@ TEST_F(StartupTest, EveryWayOfEndingGivesItsStatusAndSaves)
         }
         }
         EXPECT_EQ(app.ExitStatus(10000), c.status);
+        EXPECT_FALSE(app.HasTrayIcon()) << "the icon stays after the end";
         std::string saved = List();
         ASSERT_EQ(saved.substr(0, secondOnly.size()), secondOnly);
         EXPECT_TRUE(IsPlacementLine(saved.substr(secondOnly.size()))) << saved;

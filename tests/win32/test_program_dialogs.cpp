@@ -425,6 +425,33 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
               "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n");
 }
 
+// The Dutch message field takes Enter as a line break; whatever the field holds, the rule keeps
+// only what the list file can give back.
+TEST_F(DialogTest, AMessageWithLineBreaksIsKeptAsTheListFileGivesItBack)
+{
+    CopyDutchModule();
+    ProgramProcess& app = *StartConfiguring(
+        "1.63\r\nEins\r\nOK\r\nalt\r\n2\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\ndutch.dll\r\n3\r\n");
+    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, 0, 0);
+    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+    app.PostCommand(IDC_ADVANCED);
+    HWND editor = WaitForDialog(app.Id(), "Geavanceerde Eigenschappen");
+    ASSERT_NE(editor, nullptr);
+    SetText(editor, IDC_EDITOR_MESSAGE, "Erste Zeile\r\nZweite Zeile");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    // The rule in memory already holds what a load of the saved file will give.
+    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, 0, 0);
+    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+    app.PostCommand(IDC_ADVANCED);
+    editor = WaitForDialog(app.Id(), "Geavanceerde Eigenschappen");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "Erste Zeile*");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\nEins\r\nOK\r\nErste Zeile*\r\n2\r\n3\r\n0\r\n");
+}
+
 TEST_F(DialogTest, TheEditorCapturesItsOwnCaptionWhenThePointerNeverMoves)
 {
     ProgramProcess& app = *StartConfiguring(ListOf("Eins\r\nOK\r\nalt\r\n2\r\n3\r\n0\r\n"));

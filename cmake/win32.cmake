@@ -1,7 +1,20 @@
 # The Windows side: the real window operations, the program and its language module, and the
 # tests that run under Wine.
 enable_language(RC)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR}")
+
+# The version header and the manifest are generated for this build: the version from project(),
+# the manifest's processorArchitecture from the target processor.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(BOXSWEEP_MANIFEST_ARCH amd64)
+else()
+  set(BOXSWEEP_MANIFEST_ARCH x86)
+endif()
+set(generated_dir ${CMAKE_BINARY_DIR}/generated)
+configure_file(${PROJECT_SOURCE_DIR}/resources/version.h.in ${generated_dir}/version.h @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/resources/boxsweep.manifest.in ${generated_dir}/boxsweep.manifest
+  @ONLY)
+include_directories(${generated_dir})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR} -I${generated_dir}")
 
 # No DLL beyond the system's: the C and C++ runtimes and winpthreads are linked in.
 if(NOT MSVC)
@@ -43,7 +56,12 @@ set_target_properties(dutch PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAK
 if(MSVC)
   target_link_options(dutch PRIVATE /NOENTRY /NODEFAULTLIB)
 else()
-  target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12)
+  # The entry symbol carries the stdcall decoration on x86 only.
+  if(BOXSWEEP_MANIFEST_ARCH STREQUAL amd64)
+    target_link_options(dutch PRIVATE -nostdlib -Wl,-e,DllEntry -Wl,--fatal-warnings)
+  else()
+    target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12 -Wl,--fatal-warnings)
+  endif()
 endif()
 
 # The Win32 tests and benchmarks need GoogleTest's source, which Debian installs in

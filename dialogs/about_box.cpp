@@ -8,6 +8,7 @@
 #include "dialogs/editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
+#include "version.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 // never decide what the shell opens.
 constexpr char kProjectWeb[] = "https://boxsweep.example.org";
 constexpr char kProjectMail[] = "boxsweep-project@example.org";
-constexpr char kMailSubject[] = "?subject=BoxSweep 1.63";
+constexpr char kMailSubject[] = "?subject=" BOXSWEEP_PRODUCT_TEXT;
 
 // The icon controls show the program's own icons whichever module the template came from.
 void ShowProgramIcon(HWND about, int control, WORD icon)

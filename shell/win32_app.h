@@ -5,6 +5,7 @@
 
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
+#include "version.h"
 
 // Timer ids, message numbers and the tray icon's id.
 constexpr UINT_PTR kStartTimer = 1;  // on the main window, once, 800 ms after start
@@ -12,7 +13,7 @@ constexpr UINT kStartDelayMs = 800;
 constexpr UINT_PTR kScanTimer = 1;   // on the configuration page
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 1234;
-constexpr char kVersionTip[] = "BoxSweep 1.63";
+constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 constexpr char kHelpFile[] = "BoxSweep.hlp";
 
 extern EntryList g_list;

@@ -19,7 +19,7 @@ HMENU g_popup = nullptr;
 UINT g_popupIdCounter = kFirstWindowItem;
 // The icon and tip last set, to put the icon back after Explorer restarts.
 WORD g_trayIcon = IDI_ACTIVE;
-char g_trayTip[64] = "BoxSweep 1.63";
+char g_trayTip[64] = BOXSWEEP_PRODUCT_TEXT;
 
 // Icons come from the program's own module; each handle lives for one call only.
 bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)

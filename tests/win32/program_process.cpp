@@ -97,6 +97,23 @@ std::string DutchModulePath()
     return TestBinaryFolder() + "..\\..\\dutch.dll";
 }
 
+static std::string OtherArchFile(const char* name)
+{
+    std::string path = std::string(OTHER_ARCH_TREE) + "/" + name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string OtherArchProgramPath()
+{
+    return OtherArchFile("boxsweep.exe");
+}
+
+std::string OtherArchDutchModulePath()
+{
+    return OtherArchFile("dutch.dll");
+}
+
 std::string ProgramCommand(const std::string& argument, const std::string& program)
 {
     std::string commandLine = QuoteArgument(program);

@@ -17,6 +17,9 @@
 // The program and the Dutch module where the build leaves them (two folders above the tests).
 std::string ProgramPath();
 std::string DutchModulePath();
+// The same two files of the other architecture's build (an x86 one for the x64 tests).
+std::string OtherArchProgramPath();
+std::string OtherArchDutchModulePath();
 // A command line that runs the program: its quoted path, then one space and the argument.
 std::string ProgramCommand(const std::string& argument, const std::string& program = ProgramPath());
 

@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "program_process.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -449,6 +451,61 @@ TEST_F(LanguageModules, AccessKeysAreNotSharedWithinADialog)
         }
         std::sort(shared.begin(), shared.end());
         EXPECT_EQ(shared, known[m]) << modules_[m].name;
+    }
+}
+
+
+// The manifest of each build must name that build's own processor architecture: Windows refuses
+// side-by-side activation of an x64 program whose manifest says x86 (Wine does not mind, so only
+// a look at the resource shows it). Checked for this build's program and the other build's.
+std::string ManifestOf(const std::string& program)
+{
+    HMODULE module = LoadLibraryExA(program.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr)
+        return "";
+    std::string text;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    if (found != nullptr) {
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+        text.assign(bytes, SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    return text;
+}
+
+// The machine field of the program's PE header: 0x8664 for x64, 0x14c for x86.
+WORD MachineOf(const std::string& program)
+{
+    std::string bytes = ReadBytes(program);
+    if (bytes.size() < 0x40)
+        return 0;
+    DWORD peOffset = 0;
+    std::memcpy(&peOffset, bytes.data() + 0x3c, sizeof peOffset);
+    WORD machine = 0;
+    if (peOffset + 6 <= bytes.size())
+        std::memcpy(&machine, bytes.data() + peOffset + 4, sizeof machine);
+    return machine;
+}
+
+TEST(Manifest, NamesTheArchitectureOfEachBuild)
+{
+    const struct {
+        std::string program;
+        std::string arch;
+    } builds[] = {{ProgramPath(), OWN_ARCH}, {OtherArchProgramPath(), OTHER_ARCH}};
+    for (const auto& build : builds) {
+        SCOPED_TRACE(build.program);
+        const std::string manifest = ManifestOf(build.program);
+        ASSERT_FALSE(manifest.empty()) << "no manifest: build the other architecture first (tools/test.sh does)";
+        EXPECT_EQ(MachineOf(build.program), build.arch == "amd64" ? 0x8664 : 0x14c);
+        // Both the program's identity and the common-controls dependency carry it.
+        const std::regex attribute("processorArchitecture=\"([^\"]*)\"");
+        std::vector<std::string> named;
+        for (auto it = std::sregex_iterator(manifest.begin(), manifest.end(), attribute);
+             it != std::sregex_iterator(); ++it)
+            named.push_back((*it)[1]);
+        EXPECT_EQ(named, (std::vector<std::string>{build.arch, build.arch}));
     }
 }
 

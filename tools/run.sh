@@ -16,14 +16,15 @@ root=$PWD
 
 ensure_packages || { echo "run: could not install the build packages" >&2; exit 1; }
 
-# Build only the program and its language module: the tests are not needed to run it.
+# Build only the x64 program and its language module: the tests are not needed to run it, and
+# wine64 runs the x64 build on every machine.
 mkdir -p build
-if ! cmake --preset win32 > build/configure-win32.log 2>&1; then
-  cat build/configure-win32.log >&2
+if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
+  cat build/configure-win64.log >&2
   echo "run: configure failed" >&2
   exit 1
 fi
-if ! cmake --build --preset win32 --target boxsweep dutch > build/build-run.log 2>&1; then
+if ! cmake --build --preset win64 --target boxsweep dutch > build/build-run.log 2>&1; then
   tail -n 60 build/build-run.log >&2
   echo "run: build failed" >&2
   exit 1
@@ -37,18 +38,15 @@ mkdir -p "$work"
 refresh() {
   cp -f "$1" "$work/.$2.new" && mv -f "$work/.$2.new" "$work/$2"
 }
-refresh build/win32/boxsweep.exe boxsweep.exe || exit 1
-refresh build/win32/dutch.dll dutch.dll || exit 1
+refresh build/win64/boxsweep.exe boxsweep.exe || exit 1
+refresh build/win64/dutch.dll dutch.dll || exit 1
 if [ -f mostcommon.lst ]; then
   refresh mostcommon.lst mostcommon.lst || exit 1
 fi
 
 # A prefix of run/'s own: the tests' prefix in the build tree is wiped with the build, and the
 # running program must not share a desktop (and the DDE service "BOXSWEEP") with the tests.
-export WINEPREFIX=$work/.wine
-export WINEARCH=win32
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+wine_use win64 "$work/.wine64"
 
 state=$work/.xvfb
 mkdir -p "$state"
@@ -57,27 +55,6 @@ display_usable() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" > /dev/null 2>&1
 }
 
-private_xvfb_alive() {
-  [ -f "$state/pid" ] && [ -f "$state/display" ] && kill -0 "$(cat "$state/pid")" 2>/dev/null
-}
-
-start_private_xvfb() {
-  local fifo display
-  fifo=$(mktemp -u "$state/displayfd.XXXXXX")
-  mkfifo "$fifo"
-  # setsid: a Ctrl-C meant for the program must not take the server down with it.
-  # 8>&- 9>&-: the server must hold neither of the locks below.
-  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 8>&- 9>&- \
-    > "$state/xvfb.log" 2>&1 < /dev/null &
-  echo $! > "$state/pid"
-  read -r -t 20 display < "$fifo"
-  rm -f "$fifo"
-  if [ -z "${display:-}" ]; then
-    echo "run: Xvfb did not start (see $state/xvfb.log)" >&2
-    return 1
-  fi
-  echo ":$display" > "$state/display"
-}
 
 # Everything up to the program's start happens under one lock, so that two runs at once neither
 # create the prefix twice nor start two servers. The wineserver that wineboot leaves running must
@@ -98,8 +75,9 @@ else
   # lock is free only when the last of them has ended.
   exec 8>> "$state/users"
   flock -s 8
-  if ! private_xvfb_alive; then
-    start_private_xvfb || exit 1
+  # The server holds neither of the locks (8, 9) and survives a Ctrl-C meant for the program.
+  if ! wine_xvfb_alive "$state"; then
+    wine_start_xvfb "$state" 8 9 || exit 1
     owner=1
   fi
   DISPLAY=$(cat "$state/display")
@@ -108,26 +86,15 @@ else
   echo "run: (look at it with: import -display $DISPLAY -window root shot.png)"
 fi
 
-if [ ! -f "$WINEPREFIX/.boxsweep-ready" ]; then
+[ -f "$WINEPREFIX/.boxsweep-ready" ] ||
   echo "run: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
-  wineboot -i 9>&- > "$work/.wineboot.log" 2>&1
-  touch "$WINEPREFIX/.boxsweep-ready"
-fi
-# Wine leaves the prefix's font folder empty and does not find the fonts of fonts-wine by
-# itself: without Marlett the caption buttons show letters, and the dialogs' "Helv" and
-# "MS Sans Serif" fall back to another face. Linking them in gives the look of Windows.
-fonts=$WINEPREFIX/drive_c/windows/Fonts
-if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/marlett.ttf" ]; then
-  ln -sf /usr/share/wine/fonts/* "$fonts/"
-fi
 # Without a window manager Wine stalls about two seconds whenever a managed window is hidden or
 # closed, so the private Xvfb gets unmanaged windows. On a real desktop the window manager must
 # manage them (frames, focus, the taskbar). The value is set on every start because the same
 # prefix serves both; with the server already up that takes a fraction of a second.
 managed=Y
 [ "$on_xvfb" -eq 0 ] || managed=N
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f 9>&- \
-  >> "$work/.wineboot.log" 2>&1
+wine_prepare_prefix "$managed"
 exec 9>&-
 
 # The program keeps no state outside its working folder: run it from run/. A Ctrl-C reaches
@@ -145,7 +112,6 @@ trap - INT
 # before it looks at the server.
 if [ "$owner" -eq 1 ]; then
   exec 8>&-
-  flock -x "$state/users" sh -c 'kill "$(cat "$1/pid")" 2>/dev/null; rm -f "$1/pid" "$1/display"' \
-    sh "$state"
+  flock -x "$state/users" bash -c '. "$1"; wine_stop_xvfb "$2"' bash "$root/tools/lib/wine.sh" "$state"
 fi
 exit $status

@@ -79,3 +79,9 @@ if(EXISTS ${GOOGLETEST_SOURCE}/CMakeLists.txt)
 else()
   message(STATUS "No GoogleTest source at ${GOOGLETEST_SOURCE}: building the program only")
 endif()
+
+# The helper of tools/screenshots.sh: opens the tray menu and the dialogs and reports window
+# rectangles. A console program of each Windows build.
+add_executable(screenshot_helper EXCLUDE_FROM_ALL tools/screenshot_helper.cpp)
+target_link_libraries(screenshot_helper PRIVATE user32 comctl32)
+set_target_properties(screenshot_helper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

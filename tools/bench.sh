@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: the native ones with Google Benchmark (medians of 5
-# repetitions), then the scan over real windows under Wine. Not part of the test run.
+# repetitions), then the scan over real windows and the early scans under wine64, on the x64
+# build. Not part of the test run.
 set -eu
 cd "$(dirname "$0")/.."
+. tools/packages.sh
+ensure_packages
 cmake --preset native > /dev/null
 cmake --build --preset native > /dev/null
 for bench in build/native/bench/bench_*; do
@@ -11,10 +14,10 @@ for bench in build/native/bench/bench_*; do
   "$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_min_time=0.2 2>/dev/null | grep -E 'median|Benchmark|---'
 done
-cmake --preset win32 > /dev/null
-cmake --build --preset win32 --target bench_scan_wine > /dev/null
-echo "== bench_scan_wine (Wine)"
-tools/wine-run build/win32/bench/win32/bench_scan_wine.exe "${BENCH_SAMPLES:-15}"
-cmake --build --preset win32 --target bench_early_scan > /dev/null
-echo "== bench_early_scan (Wine): reaction to a new dialog, and CPU while windows come and go"
-tools/wine-run build/win32/bench_early_scan.exe "${BENCH_DIALOGS:-50}" "${BENCH_CPU_SECONDS:-60}"
+cmake --preset win64 > /dev/null
+cmake --build --preset win64 --target bench_scan_wine > /dev/null
+echo "== bench_scan_wine (wine64, x64)"
+tools/wine-run build/win64/bench/win32/bench_scan_wine.exe "${BENCH_SAMPLES:-15}"
+cmake --build --preset win64 --target bench_early_scan > /dev/null
+echo "== bench_early_scan (wine64, x64): reaction to a new dialog, and CPU while windows come and go"
+tools/wine-run build/win64/bench_early_scan.exe "${BENCH_DIALOGS:-50}" "${BENCH_CPU_SECONDS:-60}"

@@ -29,37 +29,29 @@ mkdir -p "$out" && out=$(cd "$out" && pwd) || exit 1
 ensure_packages || { echo "screenshots: could not install the packages" >&2; exit 1; }
 
 mkdir -p build
-if ! cmake --preset win32 > build/configure-win32.log 2>&1; then
-  cat build/configure-win32.log >&2
+# The x64 build, which wine64 runs on every machine. The helper that opens the tray menu and
+# reports window positions is a Windows program of the same build.
+if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
+  cat build/configure-win64.log >&2
   echo "screenshots: configure failed" >&2
   exit 1
 fi
-if ! cmake --build --preset win32 --target boxsweep dutch > build/build-screenshots.log 2>&1; then
+if ! cmake --build --preset win64 --target boxsweep dutch screenshot_helper \
+     > build/build-screenshots.log 2>&1; then
   tail -n 60 build/build-screenshots.log >&2
   echo "screenshots: build failed" >&2
   exit 1
 fi
-
-# The helper that opens the tray menu and reports window positions is a Windows program of its
-# own; it is small enough to build here rather than in the CMake tree.
-helper=build/win32/screenshot_helper.exe
-if [ ! -f "$helper" ] || [ tools/screenshot_helper.cpp -nt "$helper" ]; then
-  i686-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static \
-    -o "$helper" tools/screenshot_helper.cpp || exit 1
-fi
-helper=$root/$helper
+helper=$root/build/win64/screenshot_helper.exe
 
 # Prefixes and an X server of this script's own: the program registers the DDE service
 # "BOXSWEEP", which must not meet an instance that a test has started on the tests' desktop.
 # The second prefix differs only in its DPI.
 state=$root/build/screenshots-wine
 mkdir -p "$state"
-prefix_96=$state/prefix
-prefix_144=$state/prefix-144dpi
-export WINEPREFIX=$prefix_96
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+prefix_96=$state/prefix64
+prefix_144=$state/prefix64-144dpi
+wine_use win64 "$prefix_96"
 
 # Wine takes the ANSI code page from the locale. The program's texts are Windows-1252, which a
 # German locale and the C locale both give; the caller's own locale might not.
@@ -69,47 +61,23 @@ else
   export LC_ALL=C.UTF-8
 fi
 
-fifo=$(mktemp -u "$state/displayfd.XXXXXX")
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" > "$state/xvfb.log" 2>&1 \
-  < /dev/null &
-xvfb_pid=$!
-read -r -t 20 display_number < "$fifo"
-rm -f "$fifo"
-if [ -z "${display_number:-}" ]; then
-  echo "screenshots: Xvfb did not start (see $state/xvfb.log)" >&2
-  exit 1
-fi
-export DISPLAY=:$display_number
+wine_start_xvfb "$state" || exit 1
 
 workdirs=()
 finish() {
   WINEPREFIX=$prefix_96 wineserver -k 2>/dev/null
   WINEPREFIX=$prefix_144 wineserver -k 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
+  wine_stop_xvfb "$state"
   [ ${#workdirs[@]} -eq 0 ] || rm -rf "${workdirs[@]}"
 }
 trap finish EXIT
 
-# Creates the current prefix once, with the given DPI (Wine reads it from the registry).
+# Creates the current prefix once, with the given DPI (Wine reads it from the registry); no
+# window manager here, so its windows are unmanaged.
 prepare_prefix() {
-  local dpi=$1
-  [ ! -f "$WINEPREFIX/.boxsweep-ready" ] || return 0
-  echo "screenshots: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
-  {
-    wineboot -i
-    # No window manager here: unmanaged windows spare a two-second stall on every hide.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
-    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
-      /v LogPixels /t REG_DWORD /d "$dpi" /f
-  } > "$state/wineboot.log" 2>&1
-  # Wine leaves the prefix's font folder empty and does not find the fonts of fonts-wine by
-  # itself: without Marlett the caption buttons show letters, and the dialogs' "Helv" and
-  # "MS Sans Serif" fall back to another face. Linking them in gives the look of Windows.
-  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-  wineserver -w
-  touch "$WINEPREFIX/.boxsweep-ready"
+  [ -f "$WINEPREFIX/.boxsweep-ready" ] ||
+    echo "screenshots: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
+  wine_prepare_prefix N "$1"
 }
 prepare_prefix 96
 
@@ -170,7 +138,7 @@ new_workdir() {
   wineserver -k > /dev/null 2>&1
   wineserver -w > /dev/null 2>&1
   work=$(mktemp -d "$root/build/screenshots-work.XXXXXX") || return 1
-  cp build/win32/boxsweep.exe build/win32/dutch.dll "$work/" || return 1
+  cp build/win64/boxsweep.exe build/win64/dutch.dll "$work/" || return 1
   echo "$work"
 }
 

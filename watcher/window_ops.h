@@ -30,9 +30,9 @@ constexpr uint32_t kMouseRightUp = 0x0010;
 
 // What became of a message sent or posted to another program's window.
 enum class Delivery {
-    Delivered,   // handled
+    Delivered,   // handled, or for a post queued
     Unanswered,  // not handled within the bound: the target may still be busy with it, or gone
-    Refused,     // the system would not deliver it (a higher integrity level)
+    Refused,     // never arrived: a higher integrity level, or for a post a window that is gone
 };
 
 // Return 0 to stop the enumeration.

@@ -43,7 +43,7 @@ void BM_ScanTickNoMatch(benchmark::State& state)
     }
     Settings settings{};
     settings.active = 1;
-    g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr};
+    g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
 
     for (auto _ : state)
         ScanTick();

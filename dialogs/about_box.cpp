@@ -18,6 +18,9 @@ constexpr char kProjectWeb[] = "https://boxsweep.example.org";
 constexpr char kProjectMail[] = "boxsweep-project@example.org";
 constexpr char kMailSubject[] = "?subject=" BOXSWEEP_PRODUCT_TEXT;
 
+// The about box's window while it runs, for the tray to bring forward.
+HWND g_aboutWindow = nullptr;
+
 // The icon controls show the program's own icons whichever module the template came from.
 void ShowProgramIcon(HWND about, int control, WORD icon)
 {
@@ -27,6 +30,7 @@ void ShowProgramIcon(HWND about, int control, WORD icon)
 
 void OnInitDialog(HWND about)
 {
+    g_aboutWindow = about;
     SetDlgItemTextA(about, IDC_ABOUT_TOTAL, std::to_string(g_list.TotalClicks()).c_str());
     ShowProgramIcon(about, IDC_ABOUT_MAIN_ICON, IDI_PROGRAM);
     ShowProgramIcon(about, IDC_ABOUT_SPARE_ICON, IDI_SPARE);
@@ -63,9 +67,15 @@ INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM)
 
 }  // namespace
 
+HWND OpenAboutWindow()
+{
+    return g_aboutWindow;
+}
+
 void RunAboutBox()
 {
     if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0) == -1 &&
         g_language != g_instance)
         DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+    g_aboutWindow = nullptr;
 }

@@ -13,6 +13,9 @@ constexpr UINT_PTR kEditorCaptureTimer = 3;
 constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
 constexpr int kMethodNameCapacity = 64;
 
+// The editor's window while it runs, for the tray to bring forward.
+HWND g_editorWindow = nullptr;
+
 // The entry at the page's current selection; nullptr without one.
 ListEntry* SelectedEntry(HWND page)
 {
@@ -67,10 +70,15 @@ void ReadField(HWND editor, int id, char* text, int capacity)
     CutAtFirstLineBreak(text);
 }
 
+// The entry the editor opened, kept in its user word: the list's selection may have moved since.
+ListEntry* EditedEntry(HWND editor)
+{
+    return reinterpret_cast<ListEntry*>(GetWindowLongPtrA(editor, DWLP_USER));
+}
+
 void SaveEntry(HWND editor)
 {
-    HWND page = g_page;
-    ListEntry* entry = SelectedEntry(page);
+    ListEntry* entry = EditedEntry(editor);
     if (entry == nullptr)
         return;
     ReadField(editor, IDC_EDITOR_TITLE, entry->title, kTitleCapacity);
@@ -83,7 +91,7 @@ void SaveEntry(HWND editor)
         entry->condition = kAlwaysClick;
     else if (IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE) == BST_CHECKED)
         entry->condition = kClickIfMessage;
-    RefillList(page);
+    RefillList(g_page);
 }
 
 void OnCommand(HWND editor, UINT id)
@@ -115,6 +123,8 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_INITDIALOG:
+        g_editorWindow = editor;
+        SetWindowLongPtrA(editor, DWLP_USER, lParam);
         LoadEntry(editor, *reinterpret_cast<const ListEntry*>(lParam));
         return TRUE;
     case WM_COMMAND:
@@ -133,9 +143,14 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
+HWND OpenEditorWindow()
+{
+    return g_editorWindow;
+}
+
 void RunEntryEditor(HWND page)
 {
-    const ListEntry* entry = SelectedEntry(page);
+    ListEntry* entry = SelectedEntry(page);
     if (entry == nullptr)
         return;
     // Opened over the page, so that its owner is the main window.
@@ -143,4 +158,5 @@ void RunEntryEditor(HWND page)
     if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter) == -1 &&
         g_language != g_instance)
         DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter);
+    g_editorWindow = nullptr;
 }

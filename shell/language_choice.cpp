@@ -26,3 +26,13 @@ bool ModuleNameFromChoice(const char* text, char* name, int capacity)
     name[length] = '\0';
     return true;
 }
+
+bool IsOfferableModuleName(const char* fileName, int capacity)
+{
+    const size_t length = std::strlen(fileName);
+    if (capacity <= 0 || length > static_cast<size_t>(capacity - 1))
+        return false;
+    // "dutch (1).dll" would come back from its item as "dutch (1", and the list file reads the
+    // language up to the first white space.
+    return std::strpbrk(fileName, "() \t\r\n\v\f") == nullptr;
+}

@@ -10,3 +10,7 @@ std::string FormatLanguageItem(const char* name, const char* fileName);
 // False, with name untouched, when the text has no such pair or the file name would not fit a
 // buffer of capacity bytes (a shortened name would name another file).
 bool ModuleNameFromChoice(const char* text, char* name, int capacity);
+
+// Whether a module file name can be offered: it must fit a buffer of capacity bytes and come
+// back whole from the drop-down text and from the list file, whose language is one word.
+bool IsOfferableModuleName(const char* fileName, int capacity);

@@ -170,10 +170,6 @@ void CollectSettings()
 
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == TaskbarCreatedMessage() && message != 0) {
-        OnTaskbarCreated(page);
-        return TRUE;
-    }
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(page);

@@ -16,6 +16,13 @@ HWINEVENTHOOK g_hooks[std::size(kHookedEvents)] = {};
 EarlyScanQueue g_queue{};
 bool g_watching = false;
 
+// Rules are never applied while they are being edited, and an inactive watcher has nothing to
+// bring forward.
+bool EarlyScansWanted()
+{
+    return g_watching && g_settings.active != 0;
+}
+
 void SetEarlyScanTimer(uint32_t delay)
 {
     if (delay != 0)
@@ -23,9 +30,11 @@ void SetEarlyScanTimer(uint32_t delay)
 }
 
 // Out of context: the system posts the events to this thread, so they arrive between messages
-// and never inside a scan.
+// and never inside a scan. An event queued before the hooks went away still arrives.
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
 {
+    if (!EarlyScansWanted())
+        return;
     if (window == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF)
         return;
     HWND root = GetAncestor(window, GA_ROOT);
@@ -70,11 +79,10 @@ void SetWatching(bool watching)
     UpdateEarlyScans();
 }
 
-// Listening only while watching and active: rules are never applied while being edited, and
-// an inactive watcher has nothing to bring forward.
+// Listening only while early scans are wanted.
 void UpdateEarlyScans()
 {
-    if (g_watching && g_settings.active != 0)
+    if (EarlyScansWanted())
         InstallHooks();
     else
         RemoveHooks();
@@ -83,5 +91,9 @@ void UpdateEarlyScans()
 void OnEarlyScanTimer()
 {
     KillTimer(g_page, kEarlyScanTimer);
+    if (!EarlyScansWanted()) {
+        ClearEarlyScans(g_queue);
+        return;
+    }
     SetEarlyScanTimer(RunEarlyScan(g_queue, GetTickCount()));
 }

@@ -66,8 +66,8 @@ void FillLanguages(HWND dropdown)
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
-        // A name that does not fit the list file's language field could not be stored.
-        if (std::strlen(found.cFileName) > static_cast<size_t>(kLanguageCapacity - 1))
+        // A name that could not be stored and read back would name another file next time.
+        if (!IsOfferableModuleName(found.cFileName, kLanguageCapacity))
             continue;
         HMODULE module = OpenModuleAsData(found.cFileName);
         if (module == nullptr)

@@ -125,6 +125,11 @@ void EndProgram(INT_PTR result)
 
 INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Broadcast to top-level windows only: the page, a child, never sees it.
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        OnTaskbarCreated(g_page);
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(main);

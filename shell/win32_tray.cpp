@@ -107,6 +107,17 @@ void OpenHelp()
     WinHelpA(g_mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
 }
 
+// The wizard, the editor or the about box while one runs: the tray then only brings it forward,
+// so that the popup can neither change the list under an edit nor stack a second dialog.
+HWND OpenDialogWindow()
+{
+    if (HWND wizard = OpenWizardWindow())
+        return wizard;
+    if (HWND editor = OpenEditorWindow())
+        return editor;
+    return OpenAboutWindow();
+}
+
 void StartWizardFromTray(HWND page)
 {
     if (OpenWizardWindow() != nullptr)
@@ -171,8 +182,8 @@ void OnTaskbarCreated(HWND page)
 
 void OnTrayCallback(HWND page, LPARAM mouseMessage)
 {
-    if (HWND wizard = OpenWizardWindow()) {
-        SetForegroundWindow(wizard);
+    if (HWND dialog = OpenDialogWindow()) {
+        SetForegroundWindow(dialog);
         return;
     }
     if (mouseMessage == WM_LBUTTONDBLCLK)

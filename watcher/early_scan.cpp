@@ -33,7 +33,8 @@ void DropCandidate(EarlyScanQueue& queue, int index)
     --queue.count;
 }
 
-// Whether a tick would act on this window now: visible, titled and wanted by a rule.
+// Whether a tick would act on this window now: visible, titled, wanted by a rule and not one
+// that is passed over because it does not answer.
 bool RuleWants(WindowHandle window)
 {
     WindowOps& ops = *g_watch.ops;
@@ -42,7 +43,7 @@ bool RuleWants(WindowHandle window)
     char title[256];
     title[0] = '\0';
     ops.GetWindowTextA(window, title, sizeof title);
-    return title[0] != '\0' && FindMatchingEntry(title, window) != nullptr;
+    return title[0] != '\0' && FindMatchingEntry(title, window) != nullptr && !StillUnresponsive(window);
 }
 
 }  // namespace

@@ -23,6 +23,44 @@ void CountAction(ListEntry& entry)
         ++entry.clicks;
 }
 
+int UnresponsiveIndex(WindowHandle window)
+{
+    const UnresponsiveWindows& known = g_watch.unresponsive;
+    for (int i = 0; i < known.count; ++i) {
+        if (known.windows[i] == window)
+            return i;
+    }
+    return -1;
+}
+
+void ForgetUnresponsive(int index)
+{
+    UnresponsiveWindows& known = g_watch.unresponsive;
+    for (int i = index + 1; i < known.count; ++i)
+        known.windows[i - 1] = known.windows[i];
+    --known.count;
+}
+
+void RememberUnresponsive(WindowHandle window)
+{
+    if (UnresponsiveIndex(window) >= 0)
+        return;
+    UnresponsiveWindows& known = g_watch.unresponsive;
+    if (known.count == kMaxUnresponsiveWindows)
+        ForgetUnresponsive(0);
+    known.windows[known.count++] = window;
+}
+
+// The probe before a call that would hold the one thread for as long as the target's thread
+// sleeps (raising, showing, activating). A target that does not answer is remembered.
+bool Answers(WindowHandle window)
+{
+    if (g_watch.ops->Ping(window))
+        return true;
+    RememberUnresponsive(window);
+    return false;
+}
+
 bool AnyChildMatches(WindowHandle window, const char* messagePattern)
 {
     WindowOps& ops = *g_watch.ops;
@@ -36,16 +74,18 @@ bool AnyChildMatches(WindowHandle window, const char* messagePattern)
 }
 
 // Methods 0 and 1: press the button with the mouse where it is on screen, and put the pointer
-// back where the user left it.
-void ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, uint32_t upFlag)
+// back where the user left it. False when the window did not answer.
+bool ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, uint32_t upFlag)
 {
     WindowOps& ops = *g_watch.ops;
     WindowHandle button = ops.FindWindowExA(window, entry.button);
     if (button == 0)
-        return;
+        return true;
     WinRect rect{};
     if (!ops.GetWindowRect(button, &rect))
-        return;
+        return true;
+    if (!Answers(window))
+        return false;
     ops.BringWindowToTop(window);
     int32_t x = rect.right - (rect.right - rect.left) / 2;
     int32_t y = rect.bottom - (rect.bottom - rect.top) / 2;
@@ -57,29 +97,52 @@ void ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, ui
     if (haveSaved)
         ops.SetCursorPos(saved.x, saved.y);
     CountAction(entry);
+    return true;
 }
 
-// Methods 3 and 6. Returns true when the click reached the button.
+// Methods 3 and 6. Returns true when the click counted. A click that ran into the send's bound
+// still reached the target, which is busy with it: it counts once, and the window is passed
+// over until it answers again, so that the click is not sent again while it hangs. Only a
+// refusal or a window gone meanwhile means it never arrived.
 bool ClickWithMessage(WindowHandle window, ListEntry& entry)
 {
     WindowOps& ops = *g_watch.ops;
     WindowHandle button = ops.FindWindowExA(window, entry.button);
     if (button == 0)
         return false;
-    if (ops.SendButtonClick(button) != Delivery::Delivered)
+    const Delivery delivery = ops.SendButtonClick(button);
+    if (delivery == Delivery::Refused)
         return false;
+    if (delivery == Delivery::Unanswered) {
+        if (!ops.IsWindow(button))
+            return false;
+        RememberUnresponsive(window);
+    }
     CountAction(entry);
     return true;
 }
 
-void ShowWindowOnce(WindowHandle window, ListEntry& entry, ShowCommand command)
+// Methods 4 and 5. False when the window did not answer.
+bool ShowWindowOnce(WindowHandle window, ListEntry& entry, ShowCommand command)
 {
     WindowOps& ops = *g_watch.ops;
     bool already = command == ShowCommand::Maximize ? ops.IsZoomed(window) : ops.IsIconic(window);
     if (already)
-        return;
+        return true;
+    if (!Answers(window))
+        return false;
     if (ops.ShowWindow(window, command))
         CountAction(entry);
+    return true;
+}
+
+// Method 6 after its click: the focus goes back where it was, unless that window hangs.
+void ReturnFocus()
+{
+    const WindowHandle previous = g_watch.previousForeground;
+    if (previous == 0 || !Answers(previous))
+        return;
+    g_watch.ops->SetForegroundWindow(previous);
 }
 
 }  // namespace
@@ -106,10 +169,9 @@ int ScanWindow(WindowHandle window)
     if (g_titleBuffer[0] == '\0')
         return 1;
     ListEntry* entry = FindMatchingEntry(g_titleBuffer, window);
-    if (entry == nullptr)
+    if (entry == nullptr || StillUnresponsive(window))
         return 1;
-    PerformAction(window, *entry);
-    return 0;
+    return PerformAction(window, *entry) ? 0 : 1;
 }
 
 ListEntry* FindMatchingEntry(const char* title, WindowHandle window)
@@ -130,39 +192,46 @@ ListEntry* FindMatchingEntry(const char* title, WindowHandle window)
     return nullptr;
 }
 
-void PerformAction(WindowHandle window, ListEntry& entry)
+bool StillUnresponsive(WindowHandle window)
+{
+    const int index = UnresponsiveIndex(window);
+    if (index < 0)
+        return false;
+    WindowOps& ops = *g_watch.ops;
+    if (ops.IsWindow(window) && !ops.Ping(window))
+        return true;
+    ForgetUnresponsive(index);
+    return false;
+}
+
+bool PerformAction(WindowHandle window, ListEntry& entry)
 {
     WindowOps& ops = *g_watch.ops;
     switch (entry.method) {
     case kLeftClick:
-        ClickWithMouse(window, entry, kMouseLeftDown, kMouseLeftUp);
-        break;
+        return ClickWithMouse(window, entry, kMouseLeftDown, kMouseLeftUp);
     case kRightClick:
-        ClickWithMouse(window, entry, kMouseRightDown, kMouseRightUp);
-        break;
+        return ClickWithMouse(window, entry, kMouseRightDown, kMouseRightUp);
     case kCloseWindow:
         if (ops.PostClose(window) == Delivery::Delivered)
             CountAction(entry);
-        break;
+        return true;
     case kButtonMessage:
         ClickWithMessage(window, entry);
-        break;
+        return true;
     case kMaximizeWindow:
-        ShowWindowOnce(window, entry, ShowCommand::Maximize);
-        break;
+        return ShowWindowOnce(window, entry, ShowCommand::Maximize);
     case kMinimizeWindow:
-        ShowWindowOnce(window, entry, ShowCommand::Minimize);
-        break;
+        return ShowWindowOnce(window, entry, ShowCommand::Minimize);
     case kClickThenBack:
         if (!ClickWithMessage(window, entry))
-            break;
+            return true;
         // Let the target finish with the click before the focus goes back.
         ops.Sleep(800);
-        if (g_watch.previousForeground != 0)
-            ops.SetForegroundWindow(g_watch.previousForeground);
-        break;
+        ReturnFocus();
+        return true;
     default:
-        break;
+        return true;
     }
 }
 

@@ -25,14 +25,13 @@ BOOL CALLBACK EnumThunkProc(HWND window, LPARAM param)
     return thunk->callback(FromHwnd(window), thunk->value) != 0;
 }
 
-// A send that timed out was delivered; the target is busy with it. Access denied (a window of a
-// higher integrity level) and a window that no longer exists mean it never arrived.
+// Access denied is a window of a higher integrity level: the message never arrived. Anything
+// else (the bound ran out, the target hung or went away) leaves it to the caller to judge.
 Delivery DeliveryAfterFailure()
 {
-    DWORD error = GetLastError();
-    if (error == ERROR_TIMEOUT)
-        return Delivery::Delivered;
-    return Delivery::Refused;
+    if (GetLastError() == ERROR_ACCESS_DENIED)
+        return Delivery::Refused;
+    return Delivery::Unanswered;
 }
 
 class Win32WindowOps : public WindowOps {
@@ -109,6 +108,15 @@ public:
             return Delivery::Delivered;
         return DeliveryAfterFailure();
     }
+
+    bool Ping(WindowHandle window) override
+    {
+        DWORD_PTR result = 0;
+        return ::SendMessageTimeoutA(ToHwnd(window), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                     kPingTimeoutMs, &result) != 0;
+    }
+
+    bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
 
     Delivery PostClose(WindowHandle window) override
     {

@@ -30,8 +30,9 @@ constexpr uint32_t kMouseRightUp = 0x0010;
 
 // What became of a message sent or posted to another program's window.
 enum class Delivery {
-    Delivered,  // handled, or still being handled when the wait ran out
-    Refused,    // the system would not deliver it (gone, or a higher integrity level)
+    Delivered,   // handled, or for a post queued
+    Unanswered,  // not handled within the bound: the target may still be busy with it, or gone
+    Refused,     // never arrived: a higher integrity level, or for a post a window that is gone
 };
 
 // Return 0 to stop the enumeration.
@@ -55,6 +56,10 @@ public:
     virtual void MouseEvent(uint32_t flags, int32_t x, int32_t y) = 0;
     // BM_CLICK, waiting a bounded time for a target that does not answer.
     virtual Delivery SendButtonClick(WindowHandle button) = 0;
+    // Whether the window's thread answers a message within a short bound; false at once for a
+    // thread the system already counts as hung.
+    virtual bool Ping(WindowHandle window) = 0;
+    virtual bool IsWindow(WindowHandle window) = 0;
     // WM_CLOSE with wParam 1, queued.
     virtual Delivery PostClose(WindowHandle window) = 0;
     virtual bool IsZoomed(WindowHandle window) = 0;

@@ -128,7 +128,7 @@ int main(int argc, char** argv)
     for (int rules : {100, 1000}) {
         EntryList list;
         FillRules(list, rules);
-        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr};
+        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
         // Interleave floor and scan so that both see the same machine load.
         double floor = MedianPass(FloorPass, samples);
         double scan = MedianPass(ScanTick, samples);

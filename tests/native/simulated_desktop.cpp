@@ -156,8 +156,24 @@ bool SimulatedDesktop::GetWindowRect(WindowHandle window, WinRect* rect)
     return true;
 }
 
+SimWindow& SimulatedDesktop::TopLevelOf(WindowHandle window)
+{
+    SimWindow* w = &Window(window);
+    while (w->parent != 0)
+        w = &Window(w->parent);
+    return *w;
+}
+
+void SimulatedDesktop::NoteWaitOn(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    if (w != nullptr && TopLevelOf(window).hung)
+        ++waitsOnHung;
+}
+
 void SimulatedDesktop::BringWindowToTop(WindowHandle window)
 {
+    NoteWaitOn(window);
     Record(SimAction::BringToTop, window);
 }
 
@@ -185,8 +201,32 @@ Delivery SimulatedDesktop::SendButtonClick(WindowHandle button)
     SimWindow* w = Find(button);
     if (w == nullptr || w->refusesMessages)
         return Delivery::Refused;
+    if (w->gone)
+        return Delivery::Unanswered;
+    // A hung thread gets the click when it wakes up; the sender has stopped waiting by then.
     Record(SimAction::ButtonClick, button);
-    return Delivery::Delivered;
+    SimWindow& top = TopLevelOf(button);
+    if (top.onClick == SimWindow::Hangs)
+        top.hung = true;
+    if (top.onClick == SimWindow::Vanishes) {
+        top.gone = true;
+        for (WindowHandle child : top.children)
+            Window(child).gone = true;
+        return Delivery::Unanswered;
+    }
+    return top.hung ? Delivery::Unanswered : Delivery::Delivered;
+}
+
+bool SimulatedDesktop::Ping(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && !w->gone && !TopLevelOf(window).hung;
+}
+
+bool SimulatedDesktop::IsWindow(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && !w->gone;
 }
 
 Delivery SimulatedDesktop::PostClose(WindowHandle window)
@@ -215,6 +255,7 @@ bool SimulatedDesktop::ShowWindow(WindowHandle window, ShowCommand command)
     SimWindow* w = Find(window);
     if (w == nullptr || w->refusesShow)
         return false;
+    NoteWaitOn(window);
     if (command == ShowCommand::Maximize) {
         w->zoomed = true;
         w->iconic = false;
@@ -234,6 +275,7 @@ WindowHandle SimulatedDesktop::GetForegroundWindow()
 
 void SimulatedDesktop::SetForegroundWindow(WindowHandle window)
 {
+    NoteWaitOn(window);
     foreground = window;
     Record(SimAction::SetForeground, window);
 }

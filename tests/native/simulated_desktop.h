@@ -21,6 +21,10 @@ struct SimWindow {
     // What the simulated system does with messages to this window.
     bool refusesMessages = false;  // a higher integrity level: sends and posts fail
     bool refusesShow = false;      // ShowWindow has no effect
+    bool hung = false;             // its thread takes no messages: probes and clicks go unanswered
+    bool gone = false;             // destroyed
+    // What a click on one of its buttons does to the window's thread.
+    enum { Answers, Hangs, Vanishes } onClick = Answers;
 };
 
 // One thing done to the desktop, in the order it happened.
@@ -55,6 +59,8 @@ public:
     WinPoint cursor{500, 400};
     bool cursorReadable = true;
     int enumerations = 0;
+    // Calls that would have held the caller until a hung window's thread woke up.
+    int waitsOnHung = 0;
 
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
@@ -70,6 +76,8 @@ public:
     void SetCursorPos(int32_t x, int32_t y) override;
     void MouseEvent(uint32_t flags, int32_t x, int32_t y) override;
     Delivery SendButtonClick(WindowHandle button) override;
+    bool Ping(WindowHandle window) override;
+    bool IsWindow(WindowHandle window) override;
     Delivery PostClose(WindowHandle window) override;
     bool IsZoomed(WindowHandle window) override;
     bool IsIconic(WindowHandle window) override;
@@ -86,6 +94,8 @@ private:
     SimWindow* Find(WindowHandle handle);
     bool Contains(const SimWindow& window, WinPoint point) const;
     WindowHandle DeepestAt(WindowHandle window, WinPoint point);
+    SimWindow& TopLevelOf(WindowHandle window);
+    void NoteWaitOn(WindowHandle window);
 
     std::deque<SimWindow> windows_;  // every window, by handle; references stay valid
     std::vector<WindowHandle> topLevel_;

@@ -10,26 +10,32 @@
 
 namespace {
 
+ListEntry& AddRuleTo(EntryList& list, const char* title, ClickCondition condition, ClickMethod method,
+                     const char* button = "", const char* message = "")
+{
+    ListEntry& entry = list.AppendAtTail()->entry;
+    CopyText(entry.title, kTitleCapacity, title);
+    CopyText(entry.button, kButtonCapacity, button);
+    CopyText(entry.message, kMessageCapacity, message);
+    entry.condition = condition;
+    entry.method = method;
+    return entry;
+}
+
 class ScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         settings = Settings{};
         settings.active = 1;
-        g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr};
+        g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
     }
     void TearDown() override { g_watch = WatchContext{}; }
 
     ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
                        const char* button = "", const char* message = "")
     {
-        ListEntry& entry = list.AppendAtTail()->entry;
-        CopyText(entry.title, kTitleCapacity, title);
-        CopyText(entry.button, kButtonCapacity, button);
-        CopyText(entry.message, kMessageCapacity, message);
-        entry.condition = condition;
-        entry.method = method;
-        return entry;
+        return AddRuleTo(list, title, condition, method, button, message);
     }
 
     SimulatedDesktop desktop;
@@ -320,6 +326,86 @@ TEST_F(ScanTest, RefusedActionsAreNotCounted)
         EXPECT_EQ(rules[0]->clicks, 0) << "method " << method;
     }
     EXPECT_EQ(desktop.CountOf(SimAction::Sleep), 0) << "no wait after a refused click";
+}
+
+// One click that ran into the send's bound is one click: the window is passed over, as one
+// no rule wants, until it answers again.
+TEST_F(ScanTest, AClickThatRanIntoTheBoundCountsOnceAndTheWindowWaitsUntilItAnswers)
+{
+    WindowHandle box = desktop.AddWindow("Speichern?");
+    desktop.AddChild(box, "OK");
+    desktop.Window(box).onClick = SimWindow::Hangs;
+    desktop.AddWindow("Werbung");
+    ListEntry& click = AddRule("Speichern", kAlwaysClick, kButtonMessage, "OK");
+    ListEntry& behind = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+
+    ScanTick();
+    ScanTick();
+    ScanTick();
+    EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 1);
+    EXPECT_EQ(click.clicks, 1);
+    EXPECT_EQ(behind.clicks, 2) << "the windows behind it wait meanwhile";
+
+    desktop.Window(box).hung = false;
+    ScanTick();
+    EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 2);
+    EXPECT_EQ(click.clicks, 2);
+}
+
+TEST_F(ScanTest, AClickWhoseWindowWentAwayIsNotCounted)
+{
+    WindowHandle box = desktop.AddWindow("Fehler");
+    desktop.AddChild(box, "OK");
+    desktop.Window(box).onClick = SimWindow::Vanishes;
+    ListEntry& rule = AddRule("Fehler", kAlwaysClick, kButtonMessage, "OK");
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 0);
+}
+
+// Raising, showing and activating wait on the target's thread: a target that does not answer
+// a probe is passed over, neither acted on nor counted, until it answers.
+TEST_F(ScanTest, ActionsThatWaitOnTheTargetPassOverOneThatDoesNotAnswer)
+{
+    for (ClickMethod method : {kLeftClick, kRightClick, kMaximizeWindow, kMinimizeWindow}) {
+        SCOPED_TRACE(method);
+        SimulatedDesktop fresh;
+        EntryList rules;
+        g_watch = WatchContext{&fresh, &rules, &settings, 0, nullptr, nullptr, {}};
+        WindowHandle stuck = fresh.AddWindow("Haengt");
+        fresh.AddChild(stuck, "OK", WinRect{10, 10, 50, 30});
+        fresh.Window(stuck).hung = true;
+        fresh.AddWindow("Werbung");
+        ListEntry& stuckRule = AddRuleTo(rules, "Haengt", kAlwaysClick, method, "OK");
+        ListEntry& behind = AddRuleTo(rules, "Werbung", kAlwaysClick, kCloseWindow);
+
+        ScanTick();
+        ScanTick();
+        EXPECT_EQ(fresh.waitsOnHung, 0);
+        EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 0);
+        EXPECT_EQ(stuckRule.clicks, 0);
+        EXPECT_EQ(behind.clicks, 2) << "passed over as if no rule wanted it";
+
+        fresh.Window(stuck).hung = false;
+        ScanTick();
+        EXPECT_EQ(stuckRule.clicks, 1);
+        EXPECT_EQ(behind.clicks, 2);
+    }
+}
+
+TEST_F(ScanTest, ClickThenBackDoesNotActivateAPreviousWindowThatDoesNotAnswer)
+{
+    WindowHandle editor = desktop.AddWindow("Mein Dokument");
+    desktop.foreground = editor;
+    ScanTick();
+    desktop.Window(editor).hung = true;
+    WindowHandle box = desktop.AddWindow("Nachfrage");
+    desktop.AddChild(box, "OK");
+    ListEntry& rule = AddRule("Nachfrage", kAlwaysClick, kClickThenBack, "OK");
+
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_EQ(desktop.CountOf(SimAction::SetForeground), 0);
+    EXPECT_EQ(desktop.waitsOnHung, 0);
 }
 
 TEST_F(ScanTest, ClickCountStopsAtItsLargestValue)

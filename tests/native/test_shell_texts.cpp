@@ -78,6 +78,16 @@ TEST(LanguageChoiceTest, ItemTextRoundTripsToTheFileName)
     EXPECT_STREQ(name, "dutch.dll");
 }
 
+TEST(LanguageChoiceTest, OnlyNamesThatComeBackWholeAreOffered)
+{
+    EXPECT_TRUE(IsOfferableModuleName("dutch.dll", 24));
+    EXPECT_TRUE(IsOfferableModuleName("exactly-23-chars-long.d", 24));
+    EXPECT_FALSE(IsOfferableModuleName("a-module-name-of-24-chars", 24));
+    // A browser's second download, and names the list file would split at a space.
+    for (const char* name : {"dutch (1).dll", "dutch(1.dll", "dutch)1.dll", "my dutch.dll", "dutch\t.dll"})
+        EXPECT_FALSE(IsOfferableModuleName(name, 24)) << name;
+}
+
 TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)
 {
     EXPECT_TRUE(IsOfferedWindow(true, "Unbenannt - Editor"));

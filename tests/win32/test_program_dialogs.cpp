@@ -425,6 +425,31 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
               "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n");
 }
 
+// The tray stays out of an edit: its popup could add a rule and move the list's selection
+// under the editor, which must still save into the entry it opened.
+TEST_F(DialogTest, DuringAnEditTheTrayOpensNoPopupAndOkSavesTheOpenedEntry)
+{
+    const std::string second = "Zwei\r\nOK\r\n\r\n1\r\n3\r\n0\r\n";
+    ProgramProcess& app = *StartConfiguring(ListOf("Eins\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + second));
+    HWND list = app.Control(IDC_ENTRIES);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+    app.PostCommand(IDC_ADVANCED);
+    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    ASSERT_NE(editor, nullptr);
+    SetText(editor, IDC_EDITOR_TITLE, "Eins neu");
+
+    app.PostTray(WM_RBUTTONUP);
+    HWND menu = app.WaitForMenu(1, 1000);
+    EXPECT_EQ(menu, nullptr) << "a tray click during an edit opened the popup";
+    if (menu != nullptr)
+        PostKey(menu, VK_ESCAPE);
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\nEins neu\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + second);
+}
+
 // The Dutch message field takes Enter as a line break; whatever the field holds, the rule keeps
 // only what the list file can give back.
 TEST_F(DialogTest, AMessageWithLineBreaksIsKeptAsTheListFileGivesItBack)
@@ -486,6 +511,11 @@ TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)
     }));
     EXPECT_EQ(Text(about, IDC_ABOUT_TOTAL), "7");
     EXPECT_NE(SendDlgItemMessageA(about, IDC_ABOUT_MAIN_ICON, STM_GETICON, 0, 0), 0) << "the program icon shows";
+    app.PostTray(WM_RBUTTONUP);
+    HWND menu = app.WaitForMenu(1, 1000);
+    EXPECT_EQ(menu, nullptr) << "a tray click while the about box is open opened the popup";
+    if (menu != nullptr)
+        PostKey(menu, VK_ESCAPE);
     PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -246,6 +248,24 @@ TEST_F(TrayTest, WindowItemsFollowTheDesktopAndOnlyNineteenAct)
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), after.begin()));
     for (size_t i = expected.size(); i < after.size(); ++i)
         EXPECT_EQ(after[i], "") << "stale item";
+}
+
+// Explorer forgets every icon when it restarts and announces itself with "TaskbarCreated",
+// which the shell broadcasts to top-level windows only.
+TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain)
+{
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    ASSERT_TRUE(app.HasTrayIcon());
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = app.Page();
+    data.uID = 1234;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+    ASSERT_FALSE(app.HasTrayIcon());
+
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return app.HasTrayIcon(); }, 3000));
 }
 
 TEST_F(TrayTest, ActiveItemTogglesTheFlag)

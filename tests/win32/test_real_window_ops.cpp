@@ -19,7 +19,7 @@ protected:
     {
         settings = Settings{};
         settings.active = 1;
-        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr};
+        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
     }
     void TearDown() override { g_watch = WatchContext{}; }
 
@@ -182,6 +182,60 @@ TEST_F(RealWindowsTest, AHungTargetDelaysATickByNoMoreThanTheBound)
     EXPECT_TRUE(box.WaitForEvent("command OK", 1000));
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_LT(elapsed, kClickTimeoutMs + 4000) << "the tick waited " << elapsed << " ms";
+}
+
+// Ticks four times a second for a while, as a short scan interval would.
+void TickFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        ScanTick();
+        WaitUntil([] { return false; }, 250);
+    }
+}
+
+// Waits until the window's thread takes messages again.
+bool AnswersAgain(HWND window)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result) != 0;
+}
+
+TEST_F(RealWindowsTest, AClickOnAHungTargetIsDeliveredAndCountedOnce)
+{
+    FixtureProcess box("Haengt lange", {"--button", "OK", "--hang-on-click", "6000"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Haengt lange", kAlwaysClick, kButtonMessage, "OK");
+
+    // The first tick's click runs into the bound; the ticks after it come while the target
+    // still hangs.
+    TickFor(5000);
+    ASSERT_TRUE(AnswersAgain(box.Window()));
+    // A click still queued for the target would arrive now.
+    WaitUntil([] { return false; }, 1000);
+    std::vector<std::string> events = box.Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "command OK"), 1);
+    EXPECT_EQ(rule.clicks, 1);
+}
+
+TEST_F(RealWindowsTest, AMaximiseRuleOnAHungWindowWaitsUntilItAnswers)
+{
+    FixtureProcess box("Haengt schon", {"--button", "OK", "--hang-on-click", "4000"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    PostMessageA(box.Child("OK"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(box.WaitForEvent("command OK"));
+    ListEntry& rule = AddRule("Haengt schon", kAlwaysClick, kMaximizeWindow);
+
+    const DWORD start = GetTickCount();
+    ScanTick();
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_LT(elapsed, 1000u) << "the tick waited " << elapsed << " ms for the hung window";
+    EXPECT_EQ(rule.clicks, 0);
+
+    ASSERT_TRUE(AnswersAgain(box.Window()));
+    ScanTick();
+    EXPECT_TRUE(WaitUntil([&] { return IsZoomed(box.Window()) != FALSE; }, 3000));
+    EXPECT_EQ(rule.clicks, 1);
 }
 
 }  // namespace

@@ -186,6 +186,9 @@ TEST_F(TrayTest, WindowItemsFollowTheDesktopAndOnlyNineteenAct)
 {
     auto single = std::make_unique<FixtureProcess>("Einzelfenster", std::vector<std::string>{}, Report(temp, "s.txt"));
     ASSERT_NE(single->Window(), nullptr);
+    // Stays to the end, so that the shorter submenu is never empty whatever else Wine shows.
+    FixtureProcess keeper("Bleibt", {}, Report(temp, "b.txt"));
+    ASSERT_NE(keeper.Window(), nullptr);
     auto copies = std::make_unique<ChildProcess>(temp.Path(),
                                                  FixtureCommand("Kopie", Report(temp, "k.txt"), {"--copies", "25"}));
     ASSERT_TRUE(WaitUntil([&] { return ReadBytes(Report(temp, "k.txt")).find("ready") != std::string::npos; }));
@@ -227,7 +230,11 @@ TEST_F(TrayTest, WindowItemsFollowTheDesktopAndOnlyNineteenAct)
     }));
     std::vector<std::string> few;
     const int fewHeight = WindowSubmenuHeight(app, &few);
-    EXPECT_EQ(oneLessHeight - fewHeight, 25 * itemHeight) << "items left from the longer list";
+    // Measured against what was offered each time: Wine's own windows (its system tray) may come
+    // and go between the two looks.
+    ASSERT_GE(withoutSingle.size(), few.size() + 25);
+    EXPECT_EQ(oneLessHeight - fewHeight, static_cast<int>(withoutSingle.size() - few.size()) * itemHeight)
+        << "items left from the longer list";
 
     // Nothing stale at the top or the bottom of the shorter submenu, nor behind old ids.
     ASSERT_FALSE(few.empty());

@@ -20,6 +20,20 @@ std::wstring Utf8ToWide(const std::string& utf8)
     return wide;
 }
 
+// No ANSI code page holds a character beyond U+FFFF; its two UTF-16 halves would each become a
+// "?", where every other missing character gives one.
+std::wstring OneMarkPerCharacter(const std::wstring& wide)
+{
+    std::wstring joined;
+    joined.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+        joined += pair ? L'?' : wide[i];
+        i += pair ? 1 : 0;
+    }
+    return joined;
+}
+
 }  // namespace
 
 // Through UTF-16, the only way between two code pages the system offers. WC_NO_BEST_FIT_CHARS
@@ -31,7 +45,7 @@ std::string Utf8ToAnsi(const std::string& utf8)
 {
     if (GetACP() == CP_UTF8 || utf8.size() > INT_MAX / 2)
         return utf8;
-    const std::wstring wide = Utf8ToWide(utf8);
+    const std::wstring wide = OneMarkPerCharacter(Utf8ToWide(utf8));
     const int wideLength = static_cast<int>(wide.size());
     const int ansiLength =
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, "?", nullptr);

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#endif
 
 #include <chrono>
 #include <climits>
@@ -378,6 +382,16 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
 // Another program often holds the file only for a moment.
 TEST_F(ListFileTest, AListFileThatBecomesReadableSoonIsRead)
 {
+#ifdef _WIN32
+    // Held open without sharing, as an editor or a virus scanner does.
+    Write(ListPath(), kTwoRules);
+    int held = -1;
+    ASSERT_EQ(_sopen_s(&held, ListPath().c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW, 0), 0);
+    std::thread release([held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        _close(held);
+    });
+#else
     fs::create_directory(ListPath());
     Write(PathOf("ready"), kTwoRules);
     // Swapped in one step: a moment without any file would make the reader create one.
@@ -385,6 +399,7 @@ TEST_F(ListFileTest, AListFileThatBecomesReadableSoonIsRead)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         renameat2(AT_FDCWD, PathOf("ready").c_str(), AT_FDCWD, ListPath().c_str(), RENAME_EXCHANGE);
     });
+#endif
     EntryList list;
     Settings settings = NoSettings();
     ListFileState state{};

@@ -236,6 +236,7 @@ TEST_F(ListFileTest, LoadSaveLoadGivesTheSameRulesAndSettings)
 {
     const char* const files[] = {
         "\r",  // an old-format rule with the title CR, which matches no window
+        "end of list;OK\r\nend of list\r\n",  // an old-format rule whose title ends the rules
         "1.63\r\n\r\r\n&Ja\r\r\nx\ry\r\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n",
         "\xEF\xBB\xBF" "1.63\r\n\xC3\xA4\r\r\nOK\r\n\r\n\r\n1\r\n\r\n3\r\n0\r\nend of list\r\n\r\n1\r\n500\r\n",
     };

@@ -582,7 +582,8 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
     return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
 }
 
-LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state, int retryMs)
+LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
+                     int retryMs)
 {
     state = ListFileState{};
     std::string bytes;

@@ -34,7 +34,9 @@ void PrintLine(const char* key, const std::string& value)
 bool PrintFolder(const char* key, int folder)
 {
     char path[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)))
+    // The Startup folder may not exist before a package puts a shortcut there.
+    if (FAILED(SHGetFolderPathA(nullptr, folder | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT,
+                                path)))
         return false;
     PrintLine(key, path);
     return true;

@@ -186,20 +186,27 @@ step_msi() {
   cd "$work" || fail "no $work"
 
   # Where the package puts things for the current user, in Windows and in Unix terms.
-  local folders lnk_win startup_win paths lnk startup_lnk code rest
-  folders=$("$wine_run" "$helper" --folders | tr -d '\r') || fail "cannot ask for the user's folders"
+  local folders lnk_win startup_win paths local_app programs startup dir code rest
+  folders=$("$wine_run" "$helper" --folders) || fail "cannot ask for the user's folders"
+  folders=$(tr -d '\r' <<< "$folders")
   inst_win="$(field localappdata "$folders")\\Programs\\BoxSweep"
   lnk_win="$(field programs "$folders")\\BoxSweep.lnk"
   startup_win="$(field startup "$folders")\\BoxSweep.lnk"
-  paths=$("$wine_run" winepath.exe -u "$inst_win" "$lnk_win" "$startup_win" | tr -d '\r')
+  paths=$("$wine_run" winepath.exe -u "$(field localappdata "$folders")" "$(field programs "$folders")" \
+    "$(field startup "$folders")" | tr -d '\r')
   # winepath answers through dosdevices/c:, a link to drive_c.
-  inst=$(readlink -m "$(sed -n 1p <<< "$paths")")
-  lnk=$(readlink -m "$(sed -n 2p <<< "$paths")")
-  startup_lnk=$(readlink -m "$(sed -n 3p <<< "$paths")")
-  case $inst in
-    "$tree"/wine/prefix/drive_c/users/*) ;;
-    *) fail "the install folder $inst is not in the prefix's user profile" ;;
-  esac
+  local_app=$(readlink -m "$(sed -n 1p <<< "$paths")")
+  programs=$(readlink -m "$(sed -n 2p <<< "$paths")")
+  startup=$(readlink -m "$(sed -n 3p <<< "$paths")")
+  for dir in "$local_app" "$programs" "$startup"; do
+    case $dir in
+      "$tree"/wine/prefix/drive_c/users/?*) ;;
+      *) fail "'$dir' is not in the prefix's user profile (winepath: $paths)" ;;
+    esac
+  done
+  inst=$local_app/Programs/BoxSweep
+  lnk=$programs/BoxSweep.lnk
+  startup_lnk=$startup/BoxSweep.lnk
 
   # A clean start, whatever an earlier run left behind.
   while read -r code rest; do

@@ -49,6 +49,10 @@ if [ "$build" -eq 1 ]; then
   tree32=${tree32:-$root/build/win32}
 fi
 
+for tool in wixl zip; do
+  command -v "$tool" > /dev/null || { echo "package: no $tool (Debian package $tool)" >&2; exit 1; }
+done
+
 # The version a tree's program was built with, as CMake's cache holds it.
 tree_version() {
   sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt" 2>/dev/null

@@ -117,6 +117,7 @@ msiexec() { timeout 120 "$wine_run" msiexec.exe "$@"; }
 
 step_next() {
   local toolchain
+  mkdir -p "$work"
   toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$tree/CMakeCache.txt")
   cmake -S "$src" -B "$next_tree" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DBOXSWEEP_VERSION="$next_version" \

@@ -89,6 +89,22 @@ step_zip() {
   echo "ok: the ZIP holds the five files, flat and unchanged"
 }
 
+step_next() {
+  local toolchain
+  mkdir -p "$work"
+  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$tree/CMakeCache.txt")
+  cmake -S "$src" -B "$next_tree" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DBOXSWEEP_VERSION="$next_version" \
+    -DGOOGLETEST_SOURCE="$work/no-googletest" > "$work/next-tree.log" 2>&1 \
+    && cmake --build "$next_tree" -j 2 --target boxsweep dutch >> "$work/next-tree.log" 2>&1 \
+    || fail "cannot build version $next_version (see $work/next-tree.log)"
+  rm -rf "$next_out"
+  "$src/tools/package.sh" --no-build --tree64 "$next_tree" --out "$next_out" > /dev/null \
+    || fail "tools/package.sh failed on $next_tree"
+  [ -s "$next_msi" ] || fail "no $next_msi"
+  echo "ok: the MSI of version $next_version made from a tree configured for it"
+}
+
 # --- msi ---------------------------------------------------------------------------------------
 
 upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' "$src/installer/boxsweep.wxs" | cut -d'"' -f2)
@@ -114,22 +130,6 @@ stop_boxsweep() {
 products() { "$wine_run" "$helper" --products "{$upgrade_code}" | tr -d '\r'; }
 
 msiexec() { timeout 120 "$wine_run" msiexec.exe "$@"; }
-
-step_next() {
-  local toolchain
-  mkdir -p "$work"
-  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$tree/CMakeCache.txt")
-  cmake -S "$src" -B "$next_tree" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DBOXSWEEP_VERSION="$next_version" \
-    -DGOOGLETEST_SOURCE="$work/no-googletest" > "$work/next-tree.log" 2>&1 \
-    && cmake --build "$next_tree" -j 2 --target boxsweep dutch >> "$work/next-tree.log" 2>&1 \
-    || fail "cannot build version $next_version (see $work/next-tree.log)"
-  rm -rf "$next_out"
-  "$src/tools/package.sh" --no-build --tree64 "$next_tree" --out "$next_out" > /dev/null \
-    || fail "tools/package.sh failed on $next_tree"
-  [ -s "$next_msi" ] || fail "no $next_msi"
-  echo "ok: the MSI of version $next_version made from a tree configured for it"
-}
 
 # Starts the fixture's dialog and BoxSweep from shortcut $1; returns once BoxSweep answered it.
 start_and_answer() {

@@ -1,7 +1,9 @@
 // Test helper for the installed package: reads shortcuts the way the shell does and starts the
 // program from one, as a click on it would.
 //
-//   shortcut_start.exe --folders          the current user's folders the setup installs into
+//   shortcut_start.exe --folders          the current user's folders the package installs into
+//   shortcut_start.exe --products UPGRADE the installed products of that upgrade code, one
+//                                         "{PRODUCT-CODE} VERSION" a line
 //   shortcut_start.exe --show LNK         the shortcut's target, working folder and arguments
 //   shortcut_start.exe --start LNK MS     start the shortcut's target with its arguments in its
 //                                         working folder and wait for it to end, at most MS ms
@@ -11,6 +13,7 @@
 // runs out or --stop asks, it ends the program, prints "terminated" and returns 2, so that a
 // failed test never leaves the program running.
 #include <windows.h>
+#include <msi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -31,10 +34,26 @@ void PrintLine(const char* key, const std::string& value)
 bool PrintFolder(const char* key, int folder)
 {
     char path[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)))
+    // The Startup folder may not exist before a package puts a shortcut there.
+    if (FAILED(SHGetFolderPathA(nullptr, folder | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT,
+                                path)))
         return false;
     PrintLine(key, path);
     return true;
+}
+
+// Windows Installer's own view: what msiexec registered, not what happens to be on disk.
+int PrintProducts(const char* upgradeCode)
+{
+    char product[39] = "";
+    for (DWORD i = 0; MsiEnumRelatedProductsA(upgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
+        char version[64] = "";
+        DWORD size = sizeof version;
+        MsiGetProductInfoA(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
+        std::printf("%s %s\n", product, version);
+    }
+    std::fflush(stdout);
+    return 0;
 }
 
 struct Shortcut {
@@ -126,6 +145,8 @@ int main(int argc, char** argv)
                   PrintFolder("programs", CSIDL_PROGRAMS) && PrintFolder("startup", CSIDL_STARTUP);
         return ok ? 0 : 1;
     }
+    if (mode == "--products" && argc == 3)
+        return PrintProducts(argv[2]);
     if (mode == "--stop") {
         HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStopEventName);
         if (stop == nullptr)
@@ -149,6 +170,7 @@ int main(int argc, char** argv)
             return 0;
         return StartAndWait(shortcut, static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
     }
-    std::fprintf(stderr, "usage: shortcut_start --folders | --show LNK | --start LNK MS | --stop\n");
+    std::fprintf(stderr, "usage: shortcut_start --folders | --products UPGRADE | --show LNK | --start LNK MS"
+                         " | --stop\n");
     return 2;
 }

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# The release package, made from a built win32 tree:
+# The release, made from a built x64 tree:
 #
-#   test_package.sh build     SOURCE_DIR BUILD_DIR   tools/package.sh makes the ZIP and the setup
-#   test_package.sh zip       SOURCE_DIR BUILD_DIR   the ZIP holds the five files, flat, unchanged
-#   test_package.sh installer SOURCE_DIR BUILD_DIR   under Wine: silent install, BoxSweep started
-#                                                    from the Start-menu shortcut answers a dialog,
-#                                                    silent uninstall ends it and keeps its list
+#   test_package.sh build SOURCE_DIR BUILD_DIR   tools/package.sh makes the x64 ZIP and the MSI
+#   test_package.sh zip   SOURCE_DIR BUILD_DIR   the ZIP holds the five files, flat, unchanged
+#   test_package.sh msi   SOURCE_DIR BUILD_DIR   under wine64: silent install, BoxSweep started
+#                                                from the Start-menu shortcut answers a dialog,
+#                                                the next version's MSI replaces it after asking
+#                                                BoxSweep to exit, the uninstall ends BoxSweep
+#                                                and keeps its list
+#
+#   test_package.sh next  SOURCE_DIR BUILD_DIR   the MSI of the next version, for the upgrade
 #
 # Everything happens in BUILD_DIR/package-test; Wine runs in the build tree's own prefix.
 set -u
@@ -14,13 +18,20 @@ step=${1:-}
 src=${2:-}
 tree=${3:-}
 [ -n "$step" ] && [ -d "$src" ] && [ -d "$tree" ] \
-  || { echo "usage: test_package.sh build|zip|installer SOURCE_DIR BUILD_DIR" >&2; exit 2; }
+  || { echo "usage: test_package.sh build|zip|next|msi SOURCE_DIR BUILD_DIR" >&2; exit 2; }
 src=$(cd "$src" && pwd)
 tree=$(cd "$tree" && pwd)
 work=$tree/package-test
 out=$work/out
-zip_file=$out/BoxSweep-1.63.zip
-setup_file=$out/BoxSweep-1.63-setup.exe
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/CMakeCache.txt")
+zip_file=$out/BoxSweep-$version-x64.zip
+msi_file=$out/BoxSweep-$version-x64.msi
+# The next version's MSI comes from a tree of its own that holds the program and the Dutch module
+# only (no GoogleTest source): the version comes in at configure time, as for a release.
+next_version=$(awk -F. '{ printf "%d.%d", $1, $2 + 1 }' <<< "$version")
+next_tree=$work/next-tree
+next_out=$work/next-out
+next_msi=$next_out/BoxSweep-$next_version-x64.msi
 wine_run=$src/tools/wine-run
 helper=$tree/tests/package/shortcut_start.exe
 fixture=$tree/tests/win32/fixture.exe
@@ -43,10 +54,10 @@ same_path() { [ "${1,,}" = "${2,,}" ]; }
 
 field() { sed -n "s/^$1=//p" <<< "$2"; }
 
-# The installed files and where each comes from.
-installed_sources() {
-  echo "boxsweep.exe $tree/boxsweep.exe"
-  echo "dutch.dll $tree/dutch.dll"
+# The released files of build tree $1 and where each comes from.
+release_sources() {
+  echo "boxsweep.exe $1/boxsweep.exe"
+  echo "dutch.dll $1/dutch.dll"
   echo "mostcommon.lst $src/mostcommon.lst"
   echo "README.md $src/README.md"
   echo "LICENSE $src/LICENSE"
@@ -54,10 +65,10 @@ installed_sources() {
 
 step_build() {
   rm -rf "$out"
-  "$src/tools/package.sh" --no-build --tree "$tree" --out "$out" || fail "tools/package.sh failed"
+  "$src/tools/package.sh" --no-build --tree64 "$tree" --out "$out" || fail "tools/package.sh failed"
   [ -s "$zip_file" ] || fail "no $zip_file"
-  [ -s "$setup_file" ] || fail "no $setup_file"
-  echo "ok: package made"
+  [ -s "$msi_file" ] || fail "no $msi_file"
+  echo "ok: ZIP and MSI of version $version made"
 }
 
 step_zip() {
@@ -74,125 +85,180 @@ step_zip() {
   (cd "$unpacked" && cmake -E tar xf "$zip_file") || fail "cannot unpack $zip_file"
   while read -r name source; do
     cmp -s "$unpacked/$name" "$source" || fail "$name in the ZIP differs from $source"
-  done < <(installed_sources)
+  done < <(release_sources "$tree")
   echo "ok: the ZIP holds the five files, flat and unchanged"
 }
 
-# --- installer ---------------------------------------------------------------------------------
+step_next() {
+  local toolchain
+  mkdir -p "$work"
+  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$tree/CMakeCache.txt")
+  cmake -S "$src" -B "$next_tree" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DBOXSWEEP_VERSION="$next_version" \
+    -DGOOGLETEST_SOURCE="$work/no-googletest" > "$work/next-tree.log" 2>&1 \
+    && cmake --build "$next_tree" -j 2 --target boxsweep dutch >> "$work/next-tree.log" 2>&1 \
+    || fail "cannot build version $next_version (see $work/next-tree.log)"
+  rm -rf "$next_out"
+  "$src/tools/package.sh" --no-build --tree64 "$next_tree" --out "$next_out" > /dev/null \
+    || fail "tools/package.sh failed on $next_tree"
+  [ -s "$next_msi" ] || fail "no $next_msi"
+  echo "ok: the MSI of version $next_version made from a tree configured for it"
+}
 
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\BoxSweep'
+# --- msi ---------------------------------------------------------------------------------------
+
+upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' "$src/installer/boxsweep.wxs" | cut -d'"' -f2)
 title="BoxSweep package check"
 fixture_pid=
 helper_pid=
 
-cleanup() {
+# The helper ends the BoxSweep it started, then itself; the fixture goes with a plain kill.
+stop_boxsweep() {
   if [ -n "$helper_pid" ] && kill -0 "$helper_pid" 2>/dev/null; then
-    # The helper ends the BoxSweep it started, then itself.
     "$wine_run" "$helper" --stop
     poll 10 eval '! kill -0 "$helper_pid" 2>/dev/null' || kill "$helper_pid" 2>/dev/null
   fi
+  helper_pid=
   if [ -n "$fixture_pid" ]; then
     kill "$fixture_pid" 2>/dev/null
     wait "$fixture_pid" 2>/dev/null
   fi
+  fixture_pid=
 }
 
-registry_has_uninstall_key() {
-  "$wine_run" reg.exe query "$uninstall_key" /v UninstallString 2>/dev/null | tr -d '\r' \
-    | grep -qi 'uninstall.exe'
+# "{CODE} VERSION" of every installed product of the package's upgrade code.
+products() { "$wine_run" "$helper" --products "{$upgrade_code}" | tr -d '\r'; }
+
+msiexec() { timeout 120 "$wine_run" msiexec.exe "$@"; }
+
+# Starts the fixture's dialog and BoxSweep from shortcut $1; returns once BoxSweep answered it.
+start_and_answer() {
+  rm -f fixture.report start.out
+  (exec "$wine_run" "$fixture" --title "$title" --button OK --report fixture.report) &
+  fixture_pid=$!
+  ("$wine_run" "$helper" --start "$1" 120000 > start.out 2>&1) &
+  helper_pid=$!
+  poll 30 grep -qx 'command OK' fixture.report 2>/dev/null \
+    || fail "BoxSweep started from $1 did not press OK (helper: $(tr -d '\r' < start.out))"
+  kill "$fixture_pid" 2>/dev/null
+  wait "$fixture_pid" 2>/dev/null
+  fixture_pid=
 }
 
-step_installer() {
-  [ -s "$setup_file" ] || fail "no $setup_file (the build step makes it)"
-  [ -x "$helper" ] || [ -f "$helper" ] || fail "no $helper"
+# After $1 (what the installer did), BoxSweep must have ended by itself, asked to exit.
+expect_boxsweep_ended() {
+  poll 20 eval '! kill -0 "$helper_pid" 2>/dev/null' || fail "BoxSweep still runs after $1"
+  wait "$helper_pid"
+  grep -qx 'exit 0' <(tr -d '\r' < start.out) \
+    || fail "BoxSweep did not end by itself at $1: $(tr -d '\r' < start.out)"
+  helper_pid=
+}
+
+# The list BoxSweep saved as it ended still holds the rule, with at least $1 clicks.
+expect_list_saved() {
+  local list count
+  [ -f "$inst/BOXSWEEP.LST" ] || fail "BOXSWEEP.LST is gone ($2)"
+  list=$(head -c 200 "$inst/BOXSWEEP.LST")
+  [[ $list == "1.63${crlf}${title}${crlf}OK${crlf}${crlf}1${crlf}3${crlf}"* ]] \
+    || fail "BOXSWEEP.LST lost its rule ($2): $list"
+  count=$(sed -n 7p "$inst/BOXSWEEP.LST" | tr -d '\r')
+  [ "${count:-0}" -ge "$1" ] 2>/dev/null || fail "BOXSWEEP.LST was not saved at the exit ($2)"
+}
+
+# Shortcut $1 (Windows path) starts the installed program in the install folder.
+expect_shortcut() {
+  local shortcut workdir
+  shortcut=$("$wine_run" "$helper" --show "$1" | tr -d '\r') || fail "cannot read $1"
+  # Windows Installer names folders with a trailing backslash.
+  workdir=$(field workdir "$shortcut")
+  same_path "${workdir%\\}" "$inst_win" || fail "$1's working folder is '$workdir', not $inst_win"
+  same_path "$(field target "$shortcut")" "$inst_win\\boxsweep.exe" \
+    || fail "$1 starts '$(field target "$shortcut")'"
+  [ -z "$(field args "$shortcut")" ] || fail "$1 passes '$(field args "$shortcut")'"
+}
+
+step_msi() {
+  [ -s "$msi_file" ] || fail "no $msi_file (the build step makes it)"
+  [ -f "$helper" ] || fail "no $helper"
   [ -f "$fixture" ] || fail "no $fixture"
-  trap cleanup EXIT
+  [ -s "$next_msi" ] || fail "no $next_msi (the next step makes it)"
+  [ -n "$upgrade_code" ] || fail "no UpgradeCode in installer/boxsweep.wxs"
+  trap stop_boxsweep EXIT
   cd "$work" || fail "no $work"
 
-  # Where the setup puts things for the current user, in Windows and in Unix terms.
-  local folders inst_win lnk_win startup_win paths inst lnk startup_lnk
-  folders=$("$wine_run" "$helper" --folders | tr -d '\r') || fail "cannot ask for the user's folders"
+  # Where the package puts things for the current user, in Windows and in Unix terms.
+  local folders lnk_win startup_win paths local_app programs startup dir code rest
+  folders=$("$wine_run" "$helper" --folders) || fail "cannot ask for the user's folders"
+  folders=$(tr -d '\r' <<< "$folders")
   inst_win="$(field localappdata "$folders")\\Programs\\BoxSweep"
   lnk_win="$(field programs "$folders")\\BoxSweep.lnk"
   startup_win="$(field startup "$folders")\\BoxSweep.lnk"
-  paths=$("$wine_run" winepath.exe -u "$inst_win" "$lnk_win" "$startup_win" | tr -d '\r')
+  paths=$("$wine_run" winepath.exe -u "$(field localappdata "$folders")" "$(field programs "$folders")" \
+    "$(field startup "$folders")" | tr -d '\r')
   # winepath answers through dosdevices/c:, a link to drive_c.
-  inst=$(readlink -m "$(sed -n 1p <<< "$paths")")
-  lnk=$(readlink -m "$(sed -n 2p <<< "$paths")")
-  startup_lnk=$(readlink -m "$(sed -n 3p <<< "$paths")")
-  case $inst in
-    "$tree"/wine/prefix/drive_c/users/*) ;;
-    *) fail "the install folder $inst is not in the prefix's user profile" ;;
-  esac
+  local_app=$(readlink -m "$(sed -n 1p <<< "$paths")")
+  programs=$(readlink -m "$(sed -n 2p <<< "$paths")")
+  startup=$(readlink -m "$(sed -n 3p <<< "$paths")")
+  for dir in "$local_app" "$programs" "$startup"; do
+    case $dir in
+      "$tree"/wine/prefix/drive_c/users/?*) ;;
+      *) fail "'$dir' is not in the prefix's user profile (winepath: $paths)" ;;
+    esac
+  done
+  inst=$local_app/Programs/BoxSweep
+  lnk=$programs/BoxSweep.lnk
+  startup_lnk=$startup/BoxSweep.lnk
 
   # A clean start, whatever an earlier run left behind.
-  rm -rf "$inst" "$lnk" "$startup_lnk" fixture.report start.out
-  "$wine_run" reg.exe delete "$uninstall_key" /f > /dev/null 2>&1
+  while read -r code rest; do
+    [ -z "$code" ] || msiexec /x "$code" /qn
+  done < <(products)
+  rm -rf "$inst" "$lnk" "$startup_lnk"
 
-  timeout 120 "$wine_run" "$setup_file" /S || fail "the silent setup failed"
-
+  msiexec /i "$msi_file" /qn || fail "msiexec /i $msi_file failed"
   local name source
   while read -r name source; do
     cmp -s "$inst/$name" "$source" || fail "installed $name differs from $source or is missing"
-  done < <(installed_sources)
-  [ -f "$inst/uninstall.exe" ] || fail "no uninstall.exe in $inst"
+  done < <(release_sources "$tree")
   [ -f "$lnk" ] || fail "no Start-menu shortcut $lnk"
-  [ ! -e "$startup_lnk" ] || fail "the Startup shortcut is made although its section is off by default"
-  [ ! -e "$inst/BOXSWEEP.LST" ] || fail "a silent install started the first-run setup"
-  registry_has_uninstall_key || fail "no uninstall entry $uninstall_key"
-  echo "ok: silent install"
-
-  local shortcut
-  shortcut=$("$wine_run" "$helper" --show "$lnk_win" | tr -d '\r') || fail "cannot read $lnk_win"
-  same_path "$(field workdir "$shortcut")" "$inst_win" \
-    || fail "the shortcut's working folder is '$(field workdir "$shortcut")', not $inst_win"
-  same_path "$(field target "$shortcut")" "$inst_win\\boxsweep.exe" \
-    || fail "the shortcut starts '$(field target "$shortcut")'"
-  [ -z "$(field args "$shortcut")" ] || fail "the shortcut passes '$(field args "$shortcut")'"
-  echo "ok: the Start-menu shortcut starts boxsweep.exe in $inst_win"
+  [ ! -e "$startup_lnk" ] || fail "a Startup shortcut although STARTUP was not asked for"
+  [ "$(products | cut -d' ' -f2)" = "$version" ] || fail "installed products: $(products)"
+  expect_shortcut "$lnk_win"
+  echo "ok: $version installed, its Start-menu shortcut starts boxsweep.exe in $inst_win"
 
   # A rule for the fixture's window in the list the program reads from its working folder.
   printf '1.63\r\n%s\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n' \
     "$title" > "$inst/BOXSWEEP.LST"
-
-  (exec "$wine_run" "$fixture" --title "$title" --button OK --report fixture.report) &
-  fixture_pid=$!
-  ("$wine_run" "$helper" --start "$lnk_win" 120000 > start.out 2>&1) &
-  helper_pid=$!
-  poll 30 grep -qx 'command OK' fixture.report 2>/dev/null \
-    || fail "BoxSweep started from the shortcut did not press OK (helper: $(tr -d '\r' < start.out))"
+  start_and_answer "$lnk_win"
   echo "ok: BoxSweep started from the shortcut answers the dialog"
 
-  # The uninstaller runs from a copy of itself and returns at once; it removes uninstall.exe
-  # last, after asking BoxSweep to end and removing everything else.
-  timeout 60 "$wine_run" "$inst/uninstall.exe" /S || fail "the silent uninstaller did not start"
-  poll 60 test ! -e "$inst/uninstall.exe" || fail "the uninstaller did not finish"
-  poll 20 eval '! kill -0 "$helper_pid" 2>/dev/null' || fail "BoxSweep still runs after the uninstall"
-  wait "$helper_pid"
-  grep -qx 'exit 0' <(tr -d '\r' < start.out) \
-    || fail "BoxSweep did not end by itself: $(tr -d '\r' < start.out)"
-  helper_pid=
+  msiexec /i "$next_msi" /qn STARTUP=1 || fail "msiexec /i $next_msi failed"
+  expect_boxsweep_ended "the upgrade"
+  expect_list_saved 1 "upgrade"
+  [ "$(products | cut -d' ' -f2)" = "$next_version" ] \
+    || fail "after the upgrade the installed products are: $(products)"
+  cmp -s "$inst/boxsweep.exe" "$next_tree/boxsweep.exe" || fail "the upgrade left the old program"
+  [ -f "$startup_lnk" ] || fail "STARTUP=1 made no Startup shortcut"
+  expect_shortcut "$startup_win"
+  echo "ok: $next_version replaced $version after BoxSweep saved and exited; STARTUP=1 shortcut"
 
+  start_and_answer "$lnk_win"
+  msiexec /x "$next_msi" /qn || fail "msiexec /x $next_msi failed"
+  expect_boxsweep_ended "the uninstall"
   while read -r name source; do
-    [ ! -e "$inst/$name" ] || fail "the uninstaller left $name"
-  done < <(installed_sources)
-  [ ! -e "$lnk" ] || fail "the uninstaller left the Start-menu shortcut"
-  ! registry_has_uninstall_key || fail "the uninstaller left $uninstall_key"
-
-  # The user's list stays, saved by BoxSweep as it ended: the rule with the clicks it made.
-  local list count
-  [ -f "$inst/BOXSWEEP.LST" ] || fail "the uninstaller removed the user's BOXSWEEP.LST"
-  list=$(head -c 200 "$inst/BOXSWEEP.LST")
-  [[ $list == "1.63${crlf}${title}${crlf}OK${crlf}${crlf}1${crlf}3${crlf}"* ]] \
-    || fail "BOXSWEEP.LST lost its rule: $list"
-  count=$(sed -n 7p "$inst/BOXSWEEP.LST" | tr -d '\r')
-  [ "${count:-0}" -ge 1 ] 2>/dev/null || fail "BOXSWEEP.LST was not saved at the exit (count '$count')"
-  echo "ok: the uninstall ended BoxSweep, removed its files and kept the list ($count clicks)"
+    [ ! -e "$inst/$name" ] || fail "the uninstall left $name"
+  done < <(release_sources "$tree")
+  [ ! -e "$lnk" ] || fail "the uninstall left the Start-menu shortcut"
+  [ ! -e "$startup_lnk" ] || fail "the uninstall left the Startup shortcut"
+  [ -z "$(products)" ] || fail "still installed after the uninstall: $(products)"
+  expect_list_saved 2 "uninstall"
+  echo "ok: the uninstall ended BoxSweep, removed its files and kept the list"
 }
 
 case $step in
   build) step_build ;;
   zip) step_zip ;;
-  installer) step_installer ;;
+  next) step_next ;;
+  msi) step_msi ;;
   *) echo "unknown step $step" >&2; exit 2 ;;
 esac

@@ -184,6 +184,9 @@
 #define IDS_INPUT_ERROR_BUTTON_RULE 20  /* title or button text empty */
 #define IDS_INPUT_ERROR_WINDOW_RULE 21  /* title empty */
 
+/* Shown once at start-up when BOXSWEEP.LST is there but cannot be read. */
+#define IDS_LIST_UNREADABLE 22
+
 /* ---- Icons ------------------------------------------------------------------------------- */
 
 /* The class and tray icons always come from the program's own module. */

@@ -1,39 +1,55 @@
 #include "rules/list_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <thread>
 
 #include "rules/replace_file.h"
+#include "rules/text_encoding.h"
 
 const char kListFileName[] = "BOXSWEEP.LST";
 const char kBackupFileName[] = "BOXSWEEP.BAK";
+const char kUnsavedFileName[] = "BOXSWEEP.UNSAVED";
 
 namespace {
 
 const char kVersionText[] = "1.63";
 const char kEndOfList[] = "end of list";
 const char kLineEnd[] = "\r\n";
+const char kBuiltInLanguage[] = "boxsweep.exe";
 
 // Old-format lines were read 511 characters at a time.
 constexpr int kOldLineCapacity = 512;
-// Plenty for any number line; longer lines keep their start and the number saturates anyway.
-constexpr int kNumberLineCapacity = 64;
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsBlank(std::string_view line)
+{
+    for (char c : line) {
+        if (!IsSpace(c))
+            return false;
+    }
+    return true;
+}
 
 // Hands out the lines of the file one by one. A line ends at LF; a CR right before it belongs
-// to the line end, so files with CR LF and with bare LF read the same. A last line without a
-// line end still counts.
+// to the line end, so files with CR LF and with bare LF read the same. Any other CR is part of
+// the text. A last line without a line end still counts.
 class LineReader {
 public:
     LineReader(const std::string& bytes, size_t position) : bytes_(bytes), position_(position) {}
 
-    // Copies the next line into dest, keeping capacity - 1 characters and skipping the rest of
-    // the line. Returns false, leaving dest empty, when no line is left.
-    bool ReadLine(char* dest, int capacity)
+    // The next line without its line end; false when no line is left.
+    bool Next(std::string_view* line)
     {
-        dest[0] = '\0';
         if (position_ >= bytes_.size())
             return false;
         size_t end = bytes_.find('\n', position_);
@@ -42,12 +58,33 @@ public:
             end = bytes_.size();
         else if (end > position_ && bytes_[end - 1] == '\r')
             --end;
-        size_t length = end - position_;
-        if (length > static_cast<size_t>(capacity - 1))
-            length = capacity - 1;
-        std::memcpy(dest, bytes_.data() + position_, length);
-        dest[length] = '\0';
+        *line = std::string_view(bytes_).substr(position_, end - position_);
         position_ = next;
+        return true;
+    }
+
+    // The next line holding more than white space. Numbers and the language name are scanned
+    // the way "%d" and "%s" scan them, which pass over blank lines. False when none is left.
+    bool NextNonBlank(std::string_view* line)
+    {
+        while (Next(line)) {
+            if (!IsBlank(*line))
+                return true;
+        }
+        return false;
+    }
+
+    // Copies the next line into dest, keeping capacity - 1 characters and skipping the rest of
+    // the line. Returns false, leaving dest empty, when no line is left.
+    bool ReadLine(char* dest, int capacity)
+    {
+        dest[0] = '\0';
+        std::string_view line;
+        if (!Next(&line))
+            return false;
+        size_t length = line.size() < static_cast<size_t>(capacity - 1) ? line.size() : capacity - 1;
+        std::memcpy(dest, line.data(), length);
+        dest[length] = '\0';
         return true;
     }
 
@@ -55,11 +92,6 @@ private:
     const std::string& bytes_;
     size_t position_;
 };
-
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 bool IsDigit(char c)
 {
@@ -93,45 +125,57 @@ bool ScanInt(const char** cursor, int32_t* value)
     return true;
 }
 
-// An unreadable number leaves the field as it was.
-void ReadIntLine(LineReader& lines, int32_t* field)
+// A line that holds no number leaves the field as it was. False when the file has ended.
+bool ReadIntLine(LineReader& lines, int32_t* field)
 {
-    char line[kNumberLineCapacity];
-    if (!lines.ReadLine(line, sizeof line))
-        return;
-    const char* cursor = line;
+    std::string_view line;
+    if (!lines.NextNonBlank(&line))
+        return false;
+    const std::string text(line);
+    const char* cursor = text.c_str();
     ScanInt(&cursor, field);
+    return true;
 }
 
-// The language name is the line's first word, bounded to the field.
-void ReadWordLine(LineReader& lines, char* field, int capacity)
+// The language name is the first word of its line, bounded to the field. False when the file
+// has ended.
+bool ReadWordLine(LineReader& lines, char* field, int capacity)
 {
-    char line[kOldLineCapacity];
-    if (!lines.ReadLine(line, sizeof line))
-        return;
-    const char* start = line;
-    while (IsSpace(*start))
+    std::string_view line;
+    if (!lines.NextNonBlank(&line))
+        return false;
+    size_t start = 0;
+    while (IsSpace(line[start]))
         ++start;
-    if (*start == '\0')
-        return;
-    int length = 0;
-    while (start[length] != '\0' && !IsSpace(start[length]))
+    size_t length = 0;
+    while (start + length < line.size() && line[start + length] != '\0' && !IsSpace(line[start + length]))
         ++length;
-    if (length > capacity - 1)
+    if (length > static_cast<size_t>(capacity - 1))
         length = capacity - 1;
-    std::memcpy(field, start, length);
+    std::memcpy(field, line.data() + start, length);
     field[length] = '\0';
+    return true;
+}
+
+bool ReadReservedLine(LineReader& lines, int16_t* field)
+{
+    int32_t reserved = *field;
+    if (!ReadIntLine(lines, &reserved))
+        return false;
+    *field = static_cast<int16_t>(static_cast<uint16_t>(reserved & 0xFFFF));
+    return true;
 }
 
 // "left,top,right,bottom,show": fields are taken in order until one is missing.
 void ReadPlacementLine(LineReader& lines, Settings& settings)
 {
-    char line[kNumberLineCapacity * 2];
-    if (!lines.ReadLine(line, sizeof line))
+    std::string_view line;
+    if (!lines.NextNonBlank(&line))
         return;
+    const std::string text(line);
     int32_t* fields[] = {&settings.normalLeft, &settings.normalTop, &settings.normalRight,
                          &settings.normalBottom, &settings.showCommand};
-    const char* cursor = line;
+    const char* cursor = text.c_str();
     for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) {
         if (i > 0) {
             if (*cursor != ',')
@@ -141,6 +185,51 @@ void ReadPlacementLine(LineReader& lines, Settings& settings)
         if (!ScanInt(&cursor, fields[i]))
             return;
     }
+}
+
+// The setting lines after "end of list", in their order in the file.
+enum SettingLine { kActiveLine, kIntervalLine, kLanguageLine, kReservedLine, kSettingLineCount };
+
+// A file that ends before all its settings keeps those it has; the rest take their defaults
+// rather than the zeros they start with, which would switch the watcher off.
+void DefaultSettingsFrom(int firstMissing, Settings& settings)
+{
+    Settings defaults{};
+    SetDefaultSettings(defaults);
+    if (firstMissing <= kActiveLine)
+        settings.active = defaults.active;
+    if (firstMissing <= kIntervalLine)
+        settings.scanInterval = defaults.scanInterval;
+    if (firstMissing <= kLanguageLine)
+        CopyText(settings.language, kLanguageCapacity, defaults.language);
+    if (firstMissing <= kReservedLine)
+        settings.reservedValue = defaults.reservedValue;
+}
+
+bool ReadSettingLine(LineReader& lines, int which, Settings& settings)
+{
+    switch (which) {
+    case kActiveLine:
+        return ReadIntLine(lines, &settings.active);
+    case kIntervalLine:
+        return ReadIntLine(lines, &settings.scanInterval);
+    case kLanguageLine:
+        return ReadWordLine(lines, settings.language, kLanguageCapacity);
+    default:
+        return ReadReservedLine(lines, &settings.reservedValue);
+    }
+}
+
+// Reads the first count setting lines. False when the file ends before them.
+bool ReadSettings(LineReader& lines, int count, Settings& settings)
+{
+    for (int which = 0; which < count; ++which) {
+        if (!ReadSettingLine(lines, which, settings)) {
+            DefaultSettingsFrom(which, settings);
+            return false;
+        }
+    }
+    return true;
 }
 
 // The version as a single-precision number, scanned like "%f" but only in its decimal form:
@@ -216,12 +305,15 @@ bool ReadOldFormatEntry(const char* line, ListEntry& entry)
     return true;
 }
 
+// The old format is read whole, but the next save writes it in the current one.
 LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& settings)
 {
     char line[kOldLineCapacity];
     for (;;) {
-        if (!lines.ReadLine(line, sizeof line))
+        if (!lines.ReadLine(line, sizeof line)) {
+            DefaultSettingsFrom(kActiveLine, settings);
             return LoadOutcome::Incomplete;
+        }
         if (std::strcmp(line, kEndOfList) == 0)
             break;
         ListEntry entry{};
@@ -229,27 +321,20 @@ LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& setting
             list.AppendAtTail()->entry = entry;
     }
     settings.reservedValue = 3;
-    ReadIntLine(lines, &settings.active);
-    ReadIntLine(lines, &settings.scanInterval);
-    ReadWordLine(lines, settings.language, kLanguageCapacity);
-    return LoadOutcome::Complete;
+    if (!ReadSettings(lines, kReservedLine, settings))
+        return LoadOutcome::Incomplete;
+    return LoadOutcome::Converted;
 }
 
 // Reads the five lines after the title. False when the file ends first.
 bool ReadEntryBody(LineReader& lines, ListEntry& entry)
 {
-    char numbers[3][kNumberLineCapacity];
-    if (!lines.ReadLine(entry.button, kButtonCapacity) ||
-        !lines.ReadLine(entry.message, kMessageCapacity))
+    if (!lines.ReadLine(entry.button, kButtonCapacity) || !lines.ReadLine(entry.message, kMessageCapacity))
         return false;
-    for (auto& number : numbers) {
-        if (!lines.ReadLine(number, kNumberLineCapacity))
-            return false;
-    }
     int32_t values[3] = {0, 0, 0};
-    for (int i = 0; i < 3; ++i) {
-        const char* cursor = numbers[i];
-        ScanInt(&cursor, &values[i]);
+    for (int32_t& value : values) {
+        if (!ReadIntLine(lines, &value))
+            return false;
     }
     entry.condition = static_cast<ClickCondition>(values[0]);
     entry.method = static_cast<ClickMethod>(values[1]);
@@ -261,33 +346,55 @@ LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& set
 {
     for (;;) {
         ListEntry entry{};
-        if (!lines.ReadLine(entry.title, kTitleCapacity))
+        // Only whole records join the list: a file cut inside one keeps those before it.
+        if (!lines.ReadLine(entry.title, kTitleCapacity) ||
+            (std::strcmp(entry.title, kEndOfList) != 0 && !ReadEntryBody(lines, entry))) {
+            DefaultSettingsFrom(kActiveLine, settings);
             return LoadOutcome::Incomplete;
+        }
         if (std::strcmp(entry.title, kEndOfList) == 0)
             break;
-        // Only whole records join the list: a file cut inside one keeps those before it.
-        if (!ReadEntryBody(lines, entry))
-            return LoadOutcome::Incomplete;
         list.AppendAtTail()->entry = entry;
     }
-    ReadIntLine(lines, &settings.active);
-    ReadIntLine(lines, &settings.scanInterval);
-    ReadWordLine(lines, settings.language, kLanguageCapacity);
-    int32_t reserved = settings.reservedValue;
-    ReadIntLine(lines, &reserved);
-    settings.reservedValue = static_cast<int16_t>(static_cast<uint16_t>(reserved & 0xFFFF));
+    if (!ReadSettings(lines, kSettingLineCount, settings))
+        return LoadOutcome::Incomplete;
     ReadPlacementLine(lines, settings);
     return LoadOutcome::Complete;
 }
 
-// A text goes on one line of its own: it ends at its first line break, marked with "*" so that
-// it still matches what it matched up to there.
-void AppendTextLine(std::string& out, const char* text)
+// A text goes on one line of its own, so it ends at its first line break (LF or CR LF); a lone
+// CR is text like any other, since only LF ends a line on reading. A pattern cut there is marked
+// with "*" so that it still matches what it matched up to there; a button text, compared whole,
+// is cut without a mark.
+void AppendTextLine(std::string& out, const char* text, bool markCut)
 {
-    size_t length = std::strcspn(text, "\r\n");
+    const char* lineFeed = std::strchr(text, '\n');
+    if (lineFeed == nullptr) {
+        out += text;
+        out += kLineEnd;
+        return;
+    }
+    size_t length = lineFeed - text;
+    if (length > 0 && text[length - 1] == '\r')
+        --length;
     out.append(text, length);
-    if (text[length] != '\0')
+    if (markCut)
         out += '*';
+    out += kLineEnd;
+}
+
+// The language is read back as the first word of its line, and a blank line is passed over:
+// the name is written the same way, and a missing one as the built-in language's name.
+void AppendWordLine(std::string& out, const char* word)
+{
+    while (IsSpace(*word))
+        ++word;
+    size_t length = 0;
+    while (word[length] != '\0' && !IsSpace(word[length]))
+        ++length;
+    if (length == 0)
+        out += kBuiltInLanguage;
+    out.append(word, length);
     out += kLineEnd;
 }
 
@@ -332,12 +439,13 @@ bool WriteFileWhole(const char* path, const std::string& bytes)
     return ok;
 }
 
-std::string BackupPathFor(const char* path)
+// The file name in the folder of path.
+std::string SiblingPath(const char* path, const char* name)
 {
     std::string folder(path);
     size_t slash = folder.find_last_of("/\\");
     folder.erase(slash == std::string::npos ? 0 : slash + 1);
-    return folder + kBackupFileName;
+    return folder + name;
 }
 
 // Keeps a copy of the file as it is on disk. A file that is gone needs no copy.
@@ -347,7 +455,7 @@ bool BackUpListFile(const char* path)
     bool missing = false;
     if (!ReadWholeFile(path, bytes, &missing))
         return missing;
-    return WriteFileWhole(BackupPathFor(path).c_str(), bytes);
+    return WriteFileWhole(SiblingPath(path, kBackupFileName).c_str(), bytes);
 }
 
 }  // namespace
@@ -356,7 +464,7 @@ void SetDefaultSettings(Settings& settings)
 {
     settings.active = 1;
     settings.scanInterval = 1000;
-    CopyText(settings.language, kLanguageCapacity, "boxsweep.exe");
+    CopyText(settings.language, kLanguageCapacity, kBuiltInLanguage);
     settings.reservedValue = 3;
 }
 
@@ -369,7 +477,7 @@ std::string FormatListEnd(const Settings& settings)
     out += kLineEnd;
     AppendNumberLine(out, settings.active);
     AppendNumberLine(out, settings.scanInterval);
-    AppendTextLine(out, settings.language);
+    AppendWordLine(out, settings.language);
     AppendNumberLine(out, settings.reservedValue);
     return out;
 }
@@ -408,10 +516,10 @@ std::string FormatList(const EntryList& list, const Settings& settings)
             out += '*';
             out += kLineEnd;
         } else {
-            AppendTextLine(out, entry.title);
+            AppendTextLine(out, entry.title, true);
         }
-        AppendTextLine(out, entry.button);
-        AppendTextLine(out, entry.message);
+        AppendTextLine(out, entry.button, false);
+        AppendTextLine(out, entry.message, true);
         AppendNumberLine(out, entry.condition);
         AppendNumberLine(out, entry.method);
         AppendNumberLine(out, entry.clicks);
@@ -425,7 +533,9 @@ std::string FormatList(const EntryList& list, const Settings& settings)
     return out;
 }
 
-LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
+namespace {
+
+LoadOutcome ParseAnsi(const std::string& bytes, EntryList& list, Settings& settings)
 {
     size_t afterVersionLine = 0;
     float version = ScanVersion(bytes, &afterVersionLine);
@@ -440,29 +550,62 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
     return LoadOutcome::Incomplete;
 }
 
-LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state)
+// Retries a file that is there but cannot be read: a virus scanner or an editor often holds
+// it for a moment.
+bool ReadWholeFileRetrying(const char* path, std::string& bytes, bool* missing, int retryMs)
 {
-    state.backupPending = false;
+    constexpr int kStepMs = 50;
+    for (int waited = 0;; waited += kStepMs) {
+        bytes.clear();
+        if (ReadWholeFile(path, bytes, missing))
+            return true;
+        if (*missing || waited >= retryMs)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
+    }
+}
+
+}  // namespace
+
+LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
+{
+    // A text editor's UTF-8 save starts with a byte order mark; the program's texts are in the
+    // ANSI code page.
+    const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    if (bytes.compare(0, 3, kByteOrderMark) != 0)
+        return ParseAnsi(bytes, list, settings);
+    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(bytes.substr(3)), list, settings);
+    return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
+}
+
+LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state, int retryMs)
+{
+    state = ListFileState{};
     std::string bytes;
     bool missing = false;
-    if (!ReadWholeFile(path, bytes, &missing)) {
+    bool read = ReadWholeFileRetrying(path, bytes, &missing, retryMs);
+    if (!read && !missing) {
+        // There is a file, but it cannot be read. Run with the defaults and never write over
+        // it in this session: the saves go to a file of their own beside it.
         SetDefaultSettings(settings);
-        if (missing) {
-            WriteFileWhole(path, FormatDefaultList(settings));
-            return LoadOutcome::Created;
-        }
-        // There is a file, but it cannot be read now. Run with the defaults and never write
-        // over it: the copy to the backup name must succeed before any save may replace it.
-        state.backupPending = true;
-        return LoadOutcome::Incomplete;
+        state.unreadable = true;
+        return LoadOutcome::Unreadable;
+    }
+    // An empty file holds nothing to keep, like a missing one.
+    if (missing || bytes.empty()) {
+        SetDefaultSettings(settings);
+        WriteFileWhole(path, FormatDefaultList(settings));
+        return LoadOutcome::Created;
     }
     LoadOutcome outcome = ParseList(bytes, list, settings);
-    state.backupPending = outcome == LoadOutcome::Incomplete;
+    state.backupPending = outcome != LoadOutcome::Complete;
     return outcome;
 }
 
 bool SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state)
 {
+    if (state.unreadable)
+        return WriteFileWhole(SiblingPath(path, kUnsavedFileName).c_str(), FormatList(list, settings));
     if (state.backupPending) {
         if (!BackUpListFile(path))
             return false;

@@ -26,31 +26,44 @@ struct Settings {
 };
 
 extern const char kListFileName[];    // "BOXSWEEP.LST"
-extern const char kBackupFileName[];  // "BOXSWEEP.BAK"
+extern const char kBackupFileName[];   // "BOXSWEEP.BAK"
+extern const char kUnsavedFileName[];  // "BOXSWEEP.UNSAVED"
 
 enum class LoadOutcome {
-    Created,     // no file: the defaults were set and written
+    Created,     // no file, or an empty one: the defaults were set and written
     Complete,    // read through its settings
-    Incomplete,  // unknown version, or the file ended before "end of list"
+    Converted,   // read through its settings, but from the old format or from UTF-8
+    Incomplete,  // unknown version, or the file ended before its settings did
+    Unreadable,  // the file is there but could not be read: the defaults were set
 };
 
-// Keeps what the last load learned about the file on disk, so that a file that could not be
-// read whole is copied to the backup name before the first save replaces it.
+// Keeps what the last load learned about the file on disk. A file that was not read whole, or
+// that the next save writes in another form, is copied to the backup name before the first save
+// replaces it. A file that could not be read at all is never written over: the saves go to
+// the unsaved name beside it, so that neither its rules nor the session's are lost.
 struct ListFileState {
     bool backupPending;
+    bool unreadable;
 };
 
+// How long a list file that is there but cannot be read is tried again.
+constexpr int kListReadRetryMs = 1000;
+
 // Appends the stored entries to list (the tail follows) and fills the persisted settings.
-LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state);
+LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
+                     int retryMs = kListReadRetryMs);
 
 // Rewrites path from the list and settings through a temporary file in the same folder, so
-// that a failure leaves the old file as it was. Returns false when nothing was replaced.
+// that a failure leaves the old file as it was. Returns false when nothing was replaced. After
+// a load that found the file unreadable, writes the unsaved file beside path instead.
 bool SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state);
 
 // The bytes SaveList writes for the list and settings.
 std::string FormatList(const EntryList& list, const Settings& settings);
 
-// Reads a list from bytes already in memory; LoadList reads the file and calls this.
+// Reads a list from bytes already in memory; LoadList reads the file and calls this. Bytes that
+// begin with a UTF-8 byte order mark are taken as UTF-8 and their texts converted to the ANSI
+// code page. A cut file keeps its whole records, and the settings it lacks take their defaults.
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
 
 // The default settings and the six lines written when no list file exists.

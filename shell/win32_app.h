@@ -23,7 +23,8 @@ extern HMODULE g_language;    // the language module: everything else the user r
 extern HWND g_mainWindow;
 extern HWND g_page;
 
-// Saves to the list file in the working folder.
+// Saves to the list file in the working folder (to BOXSWEEP.UNSAVED beside it when the list file
+// could not be read at start-up).
 void SaveListFile();
 
 // Main window (win32_main_window.cpp).

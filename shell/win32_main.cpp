@@ -54,6 +54,16 @@ bool RegisterMainWindowClass()
     return RegisterClassA(&windowClass) != 0;
 }
 
+// The list file is there but could not be read: the session runs on the defaults and saves to
+// a file of its own. Said once, before the session begins, so that the user knows where the
+// rules have gone.
+void ReportUnreadableList()
+{
+    char text[1024];
+    LoadLanguageString(IDS_LIST_UNREADABLE, text, sizeof text);
+    MessageBoxA(nullptr, text, "BoxSweep", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
 void ShutDown()
 {
     SaveListFile();
@@ -83,11 +93,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (option == StartOption::Setup)
         RunSetupDialog();
 
-    LoadList(kListFileName, g_list, g_settings, g_listFileState);
+    const LoadOutcome loaded = LoadList(kListFileName, g_list, g_settings, g_listFileState);
     g_watch.ops = &RealWindowOps();
     g_watch.list = &g_list;
     g_watch.settings = &g_settings;
     LoadLanguageModule(g_settings.language);
+    if (loaded == LoadOutcome::Unreadable)
+        ReportUnreadableList();
 
     const INT_PTR result = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
     ShutDown();

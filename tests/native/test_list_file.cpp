@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#endif
+
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "rules/list_file.h"
 
@@ -100,18 +108,25 @@ TEST_F(ListFileTest, WritesTheFormatByteForByteAndReadsItBack)
     EXPECT_EQ(back.showCommand, 3);
 }
 
-TEST_F(ListFileTest, MissingFileIsCreatedWithTheDefaults)
+// An empty file holds nothing to keep: it is treated as a missing one.
+TEST_F(ListFileTest, MissingOrEmptyFileIsCreatedWithTheDefaults)
 {
     EntryList list;
     Settings settings = NoSettings();
     ListFileState state{};
-    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Created);
-    EXPECT_EQ(Read(ListPath()), "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n");
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(settings.active, 1);
-    EXPECT_EQ(settings.scanInterval, 1000);
-    EXPECT_STREQ(settings.language, "boxsweep.exe");
-    EXPECT_EQ(settings.reservedValue, 3);
+    for (bool empty : {false, true}) {
+        if (empty)
+            Write(ListPath(), "");
+        settings = NoSettings();
+        EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Created);
+        EXPECT_EQ(Read(ListPath()), "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n");
+        EXPECT_FALSE(state.backupPending);
+        EXPECT_EQ(list.Count(), 0);
+        EXPECT_EQ(settings.active, 1);
+        EXPECT_EQ(settings.scanInterval, 1000);
+        EXPECT_STREQ(settings.language, "boxsweep.exe");
+        EXPECT_EQ(settings.reservedValue, 3);
+    }
 
     // Read again, the created file is complete and leaves the placement at zero.
     Settings again = NoSettings();
@@ -130,21 +145,21 @@ struct ParseCase {
 
 // Settings start zero-filled, as before a load; the expected text shows every field read.
 const ParseCase kParseCases[] = {
-    {"old format", "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n", LoadOutcome::Complete,
+    {"old format", "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n", LoadOutcome::Converted,
      "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"old format, runs of semicolons and lines without pieces",
-     ";;Frage;;&Ja;Rest\r\n;;;\r\n\r\nNur Titel\r\nend of list\r\n1\r\n500\r\nx.dll\r\n", LoadOutcome::Complete,
+     ";;Frage;;&Ja;Rest\r\n;;;\r\n\r\nNur Titel\r\nend of list\r\n1\r\n500\r\nx.dll\r\n", LoadOutcome::Converted,
      "1.63\r\nFrage\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nNur Titel\r\n\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
     // "Inf" and "NaN" are no version numbers here, whatever some runtimes' %f thinks.
     {"old format beginning like a number word", "Information;OK\nNaN;Ja\nend of list\n1\n500\nboxsweep.exe\n",
-     LoadOutcome::Complete,
+     LoadOutcome::Converted,
      "1.63\r\nInformation\r\nOK\r\n\r\n1\r\n3\r\n0\r\nNaN\r\nJa\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n500\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"unknown version reads nothing", "1.20\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\n",
-     LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+     LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0"},
     {"negative version reads nothing", "-1.63\r\nend of list\r\n1\r\n500\r\n", LoadOutcome::Incomplete,
-     "1.63\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+     "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0"},
     {"no placement line", "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n", LoadOutcome::Complete,
      "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"bare LF line ends", "1.63\nFehler\n&OK\n\n1\n3\n12\nend of list\n1\n750\ndutch.dll\n3\n1,2,3,4,1",
@@ -158,20 +173,34 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Complete,
      "1.63\r\nT\r\nB\r\n\r\n2147483647\r\n-2147483648\r\n7\r\nend of list\r\n1\r\n1000\r\nx\r\n4464\r\n0,0,0,0,0"},
     {"an unreadable number leaves its field alone and the record in step",
-     "1.63\r\nT\r\nB\r\n\r\nzwei\r\n3\r\n\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\nja\r\n1000\r\n\r\n3\r\n",
+     "1.63\r\nT\r\nB\r\n\r\nzwei\r\n3\r\n-\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\nja\r\n1000\r\nx.dll\r\n3\r\n",
      LoadOutcome::Complete,
-     "1.63\r\nT\r\nB\r\n\r\n0\r\n3\r\n0\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\n0\r\n1000\r\n\r\n3\r\n0,0,0,0,0"},
+     "1.63\r\nT\r\nB\r\n\r\n0\r\n3\r\n0\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\n0\r\n1000\r\nx.dll\r\n3\r\n0,0,0,0,0"},
+    // A text editor leaves blank lines where the reader expects numbers; the texts around them
+    // (here the empty message pattern) still take one line each.
+    {"blank lines before the numbers and the language are passed over",
+     "1.63\r\nT\r\nB\r\n\r\n\r\n2\r\n \r\n3\r\n\r\n7\r\nend of list\r\n\r\n1\r\n\r\n750\r\n\t\r\nx.dll\r\n\r\n3\r\n"
+     "\r\n1,2,3,4,1",
+     LoadOutcome::Complete,
+     "1.63\r\nT\r\nB\r\n\r\n2\r\n3\r\n7\r\nend of list\r\n1\r\n750\r\nx.dll\r\n3\r\n1,2,3,4,1"},
+    {"file ending inside the settings keeps those it has", "1.63\r\nend of list\r\n0\r\n250\r\n",
+     LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n250\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    {"UTF-8 with a byte order mark",
+     "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F \xE2\x82\xAC\r\n&Ja\r\n\xE6\x97\xA5\xF0\x9F\x98\x80\xC3.\r\n2\r\n3\r\n4\r\n"
+     "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",
+     LoadOutcome::Converted,
+     "1.63\r\nGr\xFC\xDF \x80\r\n&Ja\r\n???.\r\n2\r\n3\r\n4\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    // A cut file keeps its whole records and runs with the default settings.
     {"file cut inside the second record keeps the first only",
      "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", LoadOutcome::Incomplete,
-     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"file cut right after a click count keeps that record",
      "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4", LoadOutcome::Incomplete,
-     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"old format without end of list stops at the end of the file", "Fehler;OK\r\nFrage;Ja",
      LoadOutcome::Incomplete,
      "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nFrage\r\nJa\r\n\r\n1\r\n3\r\n0\r\n"
-     "end of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
-    {"empty file", "", LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n0\r\n\r\n0\r\n0,0,0,0,0"},
+     "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
 };
 
 TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
@@ -181,6 +210,44 @@ TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
         Settings settings = NoSettings();
         EXPECT_EQ(ParseList(c.bytes, list, settings), c.outcome) << c.name;
         EXPECT_EQ(FormatList(list, settings), c.expected) << c.name;
+    }
+}
+
+// Every field read, texts exactly as they are.
+std::string Dump(const EntryList& list, const Settings& settings)
+{
+    std::string out;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get()) {
+        const ListEntry& entry = node->entry;
+        out += std::string(entry.title) + "|" + entry.button + "|" + entry.message + "|" +
+               std::to_string(entry.condition) + "|" + std::to_string(entry.method) + "|" +
+               std::to_string(entry.clicks) + "\n";
+    }
+    for (int32_t value : {settings.active, settings.scanInterval, int32_t{settings.reservedValue},
+                          settings.normalLeft, settings.normalTop, settings.normalRight, settings.normalBottom,
+                          settings.showCommand})
+        out += std::to_string(value) + "|";
+    return out + settings.language;
+}
+
+// What one load gives, a save and the next load give back: a rule that changed on the way could
+// match windows it never matched.
+TEST_F(ListFileTest, LoadSaveLoadGivesTheSameRulesAndSettings)
+{
+    const char* const files[] = {
+        "\r",  // an old-format rule with the title CR, which matches no window
+        "1.63\r\n\r\r\n&Ja\r\r\nx\ry\r\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n",
+        "\xEF\xBB\xBF" "1.63\r\n\xC3\xA4\r\r\nOK\r\n\r\n\r\n1\r\n\r\n3\r\n0\r\nend of list\r\n\r\n1\r\n500\r\n",
+    };
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        EntryList first;
+        Settings firstSettings = NoSettings();
+        ParseList(file, first, firstSettings);
+        EntryList second;
+        Settings secondSettings = NoSettings();
+        ParseList(FormatList(first, firstSettings), second, secondSettings);
+        EXPECT_EQ(Dump(second, secondSettings), Dump(first, firstSettings));
     }
 }
 
@@ -211,43 +278,61 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
 {
     EntryList list;
     AddEntry(list, "end of list", "OK", "", 1, 3, 1);
+    // A button text is compared whole: a "*" would make it name no button at all.
     AddEntry(list, "Zwei\r\nZeilen", "&Ja\n", "Erste Zeile\r\nZweite Zeile", 2, 0, 2);
+    // A lone CR does not end a line on reading, so it is kept as text.
+    AddEntry(list, "\r", "&Nein\r", "a\rb\r\r\nc", 1, 2, 4);
     AddEntry(list, "Letzte", "OK", "", 1, 2, 3);
     Settings settings = NoSettings();
     SetDefaultSettings(settings);
     std::string bytes = FormatList(list, settings);
     EXPECT_NE(bytes.find("\r\nend of list*\r\nOK\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja*\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
 
     EntryList loaded;
     Settings back = NoSettings();
     EXPECT_EQ(ParseList(bytes, loaded, back), LoadOutcome::Complete);
-    ASSERT_EQ(loaded.Count(), 3);
+    ASSERT_EQ(loaded.Count(), 4);
     EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "end of list*");
+    EXPECT_STREQ(loaded.NodeAt(2)->entry.button, "&Ja");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.message, "Erste Zeile*");
-    EXPECT_STREQ(loaded.NodeAt(3)->entry.title, "Letzte");
-    EXPECT_EQ(loaded.NodeAt(3)->entry.clicks, 3);
+    EXPECT_STREQ(loaded.NodeAt(3)->entry.title, "\r");
+    EXPECT_STREQ(loaded.NodeAt(3)->entry.button, "&Nein\r");
+    EXPECT_STREQ(loaded.NodeAt(3)->entry.message, "a\rb\r*");
+    EXPECT_STREQ(loaded.NodeAt(4)->entry.title, "Letzte");
+    EXPECT_EQ(loaded.NodeAt(4)->entry.clicks, 3);
     EXPECT_EQ(back.scanInterval, 1000);
 }
 
-TEST_F(ListFileTest, AFileNotReadWholeIsBackedUpOnceBeforeTheFirstSave)
+// Files the next save would change beyond what a load shows: read only in part, or in another
+// form than the one written back.
+TEST_F(ListFileTest, AFileNotReadWholeOrConvertedIsBackedUpOnceBeforeTheFirstSave)
 {
-    const std::string original = "1.20\r\nalt\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n";
-    Write(ListPath(), original);
-    EntryList list;
-    Settings settings = NoSettings();
-    ListFileState state{};
-    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Incomplete);
-    EXPECT_TRUE(state.backupPending);
-    EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+    const char* const originals[] = {
+        "1.20\r\nalt\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n",            // unknown version
+        "1.63\r\nalt\r\nOK\r\n\r\n1\r\n3\r\n0\r\n",                             // cut before end of list
+        "1.63\r\nend of list\r\n1\r\n1000\r\n",                                   // cut in the settings
+        "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n",                 // old format
+        "\xEF\xBB\xBF" "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",  // UTF-8
+    };
+    for (const char* original : originals) {
+        SCOPED_TRACE(original);
+        fs::remove(PathOf(kBackupFileName));
+        Write(ListPath(), original);
+        EntryList list;
+        Settings settings = NoSettings();
+        ListFileState state{};
+        LoadList(ListPath().c_str(), list, settings, state);
+        EXPECT_TRUE(state.backupPending);
+        EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
 
-    AddEntry(list, "neu", "OK", "", 1, 3, 0);
-    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
-    EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
-    EXPECT_FALSE(state.backupPending);
-    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
-    EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
-    EXPECT_EQ(Read(ListPath()), FormatList(list, settings));
+        AddEntry(list, "neu", "OK", "", 1, 3, 0);
+        ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+        EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
+        ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+        EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
+        EXPECT_EQ(Read(ListPath()), FormatList(list, settings));
+    }
 }
 
 TEST_F(ListFileTest, ACompleteFileIsNotBackedUp)
@@ -281,11 +366,48 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
     EntryList list;
     Settings settings = NoSettings();
     ListFileState state{};
-    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Incomplete);
+    EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state, 0), LoadOutcome::Unreadable);
     EXPECT_EQ(settings.active, 1);
     EXPECT_EQ(settings.scanInterval, 1000);
-    EXPECT_FALSE(SaveList(ListPath().c_str(), list, settings, state));
+    // The session's list goes to a file of its own beside it, at every save.
+    for (int clicks : {1, 2}) {
+        AddEntry(list, "neu", "OK", "", 1, 3, clicks);
+        ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+        EXPECT_EQ(Read(PathOf(kUnsavedFileName)), FormatList(list, settings));
+    }
     EXPECT_TRUE(fs::is_directory(ListPath()));
+    EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+}
+
+// Another program often holds the file only for a moment.
+TEST_F(ListFileTest, AListFileThatBecomesReadableSoonIsRead)
+{
+#ifdef _WIN32
+    // Held open without sharing, as an editor or a virus scanner does.
+    Write(ListPath(), kTwoRules);
+    int held = -1;
+    ASSERT_EQ(_sopen_s(&held, ListPath().c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW, 0), 0);
+    std::thread release([held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        _close(held);
+    });
+#else
+    fs::create_directory(ListPath());
+    Write(PathOf("ready"), kTwoRules);
+    // Swapped in one step: a moment without any file would make the reader create one.
+    std::thread release([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        renameat2(AT_FDCWD, PathOf("ready").c_str(), AT_FDCWD, ListPath().c_str(), RENAME_EXCHANGE);
+    });
+#endif
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    LoadOutcome outcome = LoadList(ListPath().c_str(), list, settings, state, 5000);
+    release.join();
+    EXPECT_EQ(outcome, LoadOutcome::Complete);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_FALSE(state.unreadable);
 }
 
 }  // namespace

@@ -319,7 +319,7 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
 };
 
-const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21};
+const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22};
 
 class LanguageModules : public ::testing::Test {
 protected:

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "program_process.h"
 #include "resources/resource_ids.h"
 
@@ -26,6 +28,54 @@ void RemoveEntry(ProgramProcess& app, int index)
 }
 
 class StartupTest : public ProgramTest {};
+
+struct BoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogOf(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(context);
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || std::string(className) != "#32770" || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A visible top-level dialog of the process (a message box), or nullptr.
+HWND MessageBoxOf(DWORD processId)
+{
+    BoxSearch search{processId, nullptr};
+    EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The longest text among a window's static controls: a message box's message.
+std::string MessageText(HWND box)
+{
+    std::string longest;
+    for (HWND child = FindWindowExA(box, nullptr, "Static", nullptr); child != nullptr;
+         child = FindWindowExA(box, child, "Static", nullptr)) {
+        std::string text = WindowText(child);
+        if (text.size() > longest.size())
+            longest = text;
+    }
+    return longest;
+}
+
+std::string ProgramString(UINT id)
+{
+    HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char text[1024] = "";
+    LoadStringA(program, id, text, sizeof text);
+    FreeLibrary(program);
+    return text;
+}
 
 TEST_F(StartupTest, WithoutListFileWritesTheDefaultsAndGoesToWatching)
 {
@@ -92,6 +142,52 @@ TEST_F(StartupTest, OldFormatIsConvertedAndUnknownVersionReadsNothing)
     EXPECT_FALSE(app.Checked(IDC_ACTIVE));
     EXPECT_EQ(app.ControlText(IDC_INTERVAL), "0");
     EXPECT_EQ(WindowText(app.MainWindow()), "BoxSweep Fensterliste");
+}
+
+// Another program holds the list file open without sharing: the program says so, runs on the
+// defaults, and saves the session beside the file instead of over it.
+TEST_F(StartupTest, ListFileHeldByAnotherProgramIsLeftAloneAndTheSessionSavedBeside)
+{
+    WriteList(kTwoRules);
+    HANDLE held = CreateFileA(ListFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(app.Id())) != nullptr; }));
+    if (box != nullptr) {
+        EXPECT_EQ(MessageText(box), ProgramString(IDS_LIST_UNREADABLE));
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    }
+    ASSERT_NE(app.Page(), nullptr);
+    EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
+    ASSERT_TRUE(app.SetControlText(IDC_INTERVAL, "2500"));
+    app.PostCommand(IDC_EXIT);
+    EXPECT_EQ(app.ExitStatus(10000), 0u);
+    CloseHandle(held);
+
+    EXPECT_EQ(List(), kTwoRules);
+    const std::string session = "1.63\r\nend of list\r\n1\r\n2500\r\nboxsweep.exe\r\n3\r\n";
+    const std::string unsaved = ReadBytes(temp.File("BOXSWEEP.UNSAVED"));
+    ASSERT_EQ(unsaved.substr(0, session.size()), session) << unsaved;
+    EXPECT_TRUE(IsPlacementLine(unsaved.substr(session.size()))) << unsaved;
+}
+
+// A text editor's UTF-8 save: the texts arrive in the ANSI code page, the file is written back
+// in the usual form, and the original is kept as the backup.
+TEST_F(StartupTest, Utf8ListFileIsConvertedAndBackedUp)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "the expected texts are Windows-1252";
+    const std::string original = "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F\xE2\x98\x83\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\n"
+                                 "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
+    WriteList(original);
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_NE(app.Page(), nullptr);
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{"Gr\xFC\xDF?"});
+    app.PostCommand(IDC_EXIT);
+    EXPECT_EQ(app.ExitStatus(10000), 0u);
+    const std::string converted = "1.63\r\nGr\xFC\xDF?\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\n";
+    EXPECT_EQ(List().substr(0, converted.size()), converted);
+    EXPECT_EQ(ReadBytes(temp.File("BOXSWEEP.BAK")), original);
 }
 
 // Each way of ending, with an entry removed in memory only beforehand: the status tells the

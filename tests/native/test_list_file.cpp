@@ -286,14 +286,14 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
     Settings settings = NoSettings();
     SetDefaultSettings(settings);
     std::string bytes = FormatList(list, settings);
-    EXPECT_NE(bytes.find("\r\nend of list*\r\nOK\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nEnd of list\r\nOK\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
 
     EntryList loaded;
     Settings back = NoSettings();
     EXPECT_EQ(ParseList(bytes, loaded, back), LoadOutcome::Complete);
     ASSERT_EQ(loaded.Count(), 4);
-    EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "end of list*");
+    EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "End of list");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.button, "&Ja");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.message, "Erste Zeile*");
     EXPECT_STREQ(loaded.NodeAt(3)->entry.title, "\r");

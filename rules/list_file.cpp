@@ -296,6 +296,10 @@ bool ReadOldFormatEntry(const char* line, ListEntry& entry)
     if (found == 0)
         return false;
     std::string title(pieces[0], lengths[0]);
+    // Written as it is, this title would end the rules on the next load; with the asterisk the
+    // writer adds, it matches the same titles, and the next load gives the same rule.
+    if (title == kEndOfList)
+        title += '*';
     CopyText(entry.title, kTitleCapacity, title.c_str());
     if (found > 1) {
         std::string button(pieces[1], lengths[1]);
@@ -579,7 +583,8 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
     return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
 }
 
-LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state, int retryMs)
+LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
+                     int retryMs)
 {
     state = ListFileState{};
     std::string bytes;

@@ -148,7 +148,8 @@ const ParseCase kParseCases[] = {
     {"old format", "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n", LoadOutcome::Converted,
      "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"old format, runs of semicolons and lines without pieces",
-     ";;Frage;;&Ja;Rest\r\n;;;\r\n\r\nNur Titel\r\nend of list\r\n1\r\n500\r\nx.dll\r\n", LoadOutcome::Converted,
+     ";;Frage;;&Ja;Rest\r\n;;;\r\n\r\nNur Titel\r\nend of list\r\n1\r\n500\r\nx.dll\r\n",
+     LoadOutcome::Converted,
      "1.63\r\nFrage\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nNur Titel\r\n\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
     // "Inf" and "NaN" are no version numbers here, whatever some runtimes' %f thinks.
@@ -173,23 +174,27 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Complete,
      "1.63\r\nT\r\nB\r\n\r\n2147483647\r\n-2147483648\r\n7\r\nend of list\r\n1\r\n1000\r\nx\r\n4464\r\n0,0,0,0,0"},
     {"an unreadable number leaves its field alone and the record in step",
-     "1.63\r\nT\r\nB\r\n\r\nzwei\r\n3\r\n-\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\nja\r\n1000\r\nx.dll\r\n3\r\n",
+     "1.63\r\nT\r\nB\r\n\r\nzwei\r\n3\r\n-\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\n"
+     "end of list\r\nja\r\n1000\r\nx.dll\r\n3\r\n",
      LoadOutcome::Complete,
-     "1.63\r\nT\r\nB\r\n\r\n0\r\n3\r\n0\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\nend of list\r\n0\r\n1000\r\nx.dll\r\n3\r\n0,0,0,0,0"},
+     "1.63\r\nT\r\nB\r\n\r\n0\r\n3\r\n0\r\nU\r\nC\r\n\r\n1\r\n3\r\n5\r\n"
+     "end of list\r\n0\r\n1000\r\nx.dll\r\n3\r\n0,0,0,0,0"},
     // A text editor leaves blank lines where the reader expects numbers; the texts around them
     // (here the empty message pattern) still take one line each.
     {"blank lines before the numbers and the language are passed over",
-     "1.63\r\nT\r\nB\r\n\r\n\r\n2\r\n \r\n3\r\n\r\n7\r\nend of list\r\n\r\n1\r\n\r\n750\r\n\t\r\nx.dll\r\n\r\n3\r\n"
-     "\r\n1,2,3,4,1",
+     "1.63\r\nT\r\nB\r\n\r\n\r\n2\r\n \r\n3\r\n\r\n7\r\n"
+     "end of list\r\n\r\n1\r\n\r\n750\r\n\t\r\nx.dll\r\n\r\n3\r\n\r\n1,2,3,4,1",
      LoadOutcome::Complete,
      "1.63\r\nT\r\nB\r\n\r\n2\r\n3\r\n7\r\nend of list\r\n1\r\n750\r\nx.dll\r\n3\r\n1,2,3,4,1"},
     {"file ending inside the settings keeps those it has", "1.63\r\nend of list\r\n0\r\n250\r\n",
      LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n250\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     {"UTF-8 with a byte order mark",
-     "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F \xE2\x82\xAC\r\n&Ja\r\n\xE6\x97\xA5\xF0\x9F\x98\x80\xC3.\r\n2\r\n3\r\n4\r\n"
+     "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F \xE2\x82\xAC\r\n&Ja\r\n"
+     "\xE6\x97\xA5\xF0\x9F\x98\x80\xC3.\r\n2\r\n3\r\n4\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",
      LoadOutcome::Converted,
-     "1.63\r\nGr\xFC\xDF \x80\r\n&Ja\r\n???.\r\n2\r\n3\r\n4\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+     "1.63\r\nGr\xFC\xDF \x80\r\n&Ja\r\n???.\r\n2\r\n3\r\n4\r\n"
+     "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
     // A cut file keeps its whole records and runs with the default settings.
     {"file cut inside the second record keeps the first only",
      "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", LoadOutcome::Incomplete,
@@ -224,8 +229,8 @@ std::string Dump(const EntryList& list, const Settings& settings)
                std::to_string(entry.clicks) + "\n";
     }
     for (int32_t value : {settings.active, settings.scanInterval, int32_t{settings.reservedValue},
-                          settings.normalLeft, settings.normalTop, settings.normalRight, settings.normalBottom,
-                          settings.showCommand})
+                          settings.normalLeft, settings.normalTop, settings.normalRight,
+                          settings.normalBottom, settings.showCommand})
         out += std::to_string(value) + "|";
     return out + settings.language;
 }
@@ -236,8 +241,10 @@ TEST_F(ListFileTest, LoadSaveLoadGivesTheSameRulesAndSettings)
 {
     const char* const files[] = {
         "\r",  // an old-format rule with the title CR, which matches no window
+        "end of list;OK\r\nend of list\r\n",  // an old-format rule whose title ends the rules
         "1.63\r\n\r\r\n&Ja\r\r\nx\ry\r\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n",
-        "\xEF\xBB\xBF" "1.63\r\n\xC3\xA4\r\r\nOK\r\n\r\n\r\n1\r\n\r\n3\r\n0\r\nend of list\r\n\r\n1\r\n500\r\n",
+        "\xEF\xBB\xBF" "1.63\r\n\xC3\xA4\r\r\nOK\r\n\r\n\r\n1\r\n\r\n3\r\n0\r\n"
+        "end of list\r\n\r\n1\r\n500\r\n",
     };
     for (const char* file : files) {
         SCOPED_TRACE(file);

@@ -177,7 +177,8 @@ TEST_F(StartupTest, ListFileHeldByAnotherProgramIsLeftAloneAndTheSessionSavedBes
 TEST_F(StartupTest, Utf8ListFileIsConvertedAndBackedUp)
 {
     ASSERT_EQ(GetACP(), 1252u) << "the expected texts are Windows-1252";
-    const std::string original = "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F\xE2\x98\x83\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\n"
+    const std::string original = "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F\xE2\x98\x83\r\n"
+                                 "&Ja\r\n\r\n1\r\n3\r\n0\r\n"
                                  "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
     WriteList(original);
     ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));

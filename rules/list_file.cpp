@@ -296,10 +296,10 @@ bool ReadOldFormatEntry(const char* line, ListEntry& entry)
     if (found == 0)
         return false;
     std::string title(pieces[0], lengths[0]);
-    // Written as it is, this title would end the rules on the next load; with the asterisk the
-    // writer adds, it matches the same titles, and the next load gives the same rule.
+    // Written as it is, this title would end the rules on the next load. The matcher folds A
+    // to Z, so with a capital E it matches exactly the same titles.
     if (title == kEndOfList)
-        title += '*';
+        title = kEndOfListTitle;
     CopyText(entry.title, kTitleCapacity, title.c_str());
     if (found > 1) {
         std::string button(pieces[1], lengths[1]);

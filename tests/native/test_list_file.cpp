@@ -152,6 +152,11 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Converted,
      "1.63\r\nFrage\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nNur Titel\r\n\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
+    // The matcher folds A to Z: the capital E keeps the rule's windows, where "end of list*" would
+    // add one titled "end of list*".
+    {"old-format title end of list", "end of list;OK\r\nend of list\r\n1\r\n500\r\nx.dll\r\n",
+     LoadOutcome::Converted,
+     "1.63\r\nEnd of list\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
     // "Inf" and "NaN" are no version numbers here, whatever some runtimes' %f thinks.
     {"old format beginning like a number word", "Information;OK\nNaN;Ja\nend of list\n1\n500\nboxsweep.exe\n",
      LoadOutcome::Converted,

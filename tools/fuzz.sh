@@ -46,7 +46,7 @@ run_target() {
   coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+' "$log" | tail -n 1)
   found=$(find "$findings" -type f -newer "$marker" | sort)
   echo "$target: ${executions:-?} executions, ${coverage:-no coverage line}," \
-    "$(ls "$work" | wc -l) inputs kept"
+    "$(ls "$work" | wc -l) files in $work"
   if [ "$rc" -eq 0 ] && [ -z "$found" ]; then
     echo "$target: no findings"
     return

@@ -20,6 +20,7 @@ namespace {
 
 const char kVersionText[] = "1.63";
 const char kEndOfList[] = "end of list";
+const char kEndOfListTitle[] = "End of list";
 const char kLineEnd[] = "\r\n";
 const char kBuiltInLanguage[] = "boxsweep.exe";
 
@@ -295,10 +296,10 @@ bool ReadOldFormatEntry(const char* line, ListEntry& entry)
     if (found == 0)
         return false;
     std::string title(pieces[0], lengths[0]);
-    // Written as it is, this title would end the rules on the next load; with the asterisk the
-    // writer adds, it matches the same titles, and the next load gives the same rule.
+    // Written as it is, this title would end the rules on the next load. The matcher folds A
+    // to Z, so with a capital E it matches exactly the same titles.
     if (title == kEndOfList)
-        title += '*';
+        title = kEndOfListTitle;
     CopyText(entry.title, kTitleCapacity, title.c_str());
     if (found > 1) {
         std::string button(pieces[1], lengths[1]);
@@ -513,11 +514,11 @@ std::string FormatList(const EntryList& list, const Settings& settings)
     out += kLineEnd;
     for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get()) {
         const ListEntry& entry = node->entry;
-        // A title reading exactly "end of list" would end the rules on the next load; the
-        // trailing asterisk keeps it matching the same titles.
+        // A title reading exactly "end of list" would end the rules on the next load. The
+        // matcher folds A to Z, so a capital E keeps it matching exactly the same titles; a
+        // trailing asterisk would not, since it accepts the title "end of list*" as well.
         if (std::strcmp(entry.title, kEndOfList) == 0) {
-            out += kEndOfList;
-            out += '*';
+            out += kEndOfListTitle;
             out += kLineEnd;
         } else {
             AppendTextLine(out, entry.title, true);

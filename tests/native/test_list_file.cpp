@@ -152,6 +152,11 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Converted,
      "1.63\r\nFrage\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nNur Titel\r\n\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
+    // The matcher folds A to Z: the capital E keeps the rule's windows, where "end of list*" would
+    // add one titled "end of list*".
+    {"old-format title end of list", "end of list;OK\r\nend of list\r\n1\r\n500\r\nx.dll\r\n",
+     LoadOutcome::Converted,
+     "1.63\r\nEnd of list\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n500\r\nx.dll\r\n3\r\n0,0,0,0,0"},
     // "Inf" and "NaN" are no version numbers here, whatever some runtimes' %f thinks.
     {"old format beginning like a number word", "Information;OK\nNaN;Ja\nend of list\n1\n500\nboxsweep.exe\n",
      LoadOutcome::Converted,
@@ -293,14 +298,14 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
     Settings settings = NoSettings();
     SetDefaultSettings(settings);
     std::string bytes = FormatList(list, settings);
-    EXPECT_NE(bytes.find("\r\nend of list*\r\nOK\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nEnd of list\r\nOK\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
 
     EntryList loaded;
     Settings back = NoSettings();
     EXPECT_EQ(ParseList(bytes, loaded, back), LoadOutcome::Complete);
     ASSERT_EQ(loaded.Count(), 4);
-    EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "end of list*");
+    EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "End of list");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.button, "&Ja");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.message, "Erste Zeile*");
     EXPECT_STREQ(loaded.NodeAt(3)->entry.title, "\r");

@@ -3,7 +3,8 @@
 # counting the tests that ran. The line before it says which builds' tests ran.
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 #
-#   native  the platform-neutral core and its unit tests (system g++)
+#   native  the platform-neutral core and its unit tests (system g++), with the fuzz corpora
+#   asan    the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   win64   the x64 program, the Dutch module and the Windows tests, run under wine64
 #   win32   the x86 program and the Dutch module; its tests run under 32-bit Wine only where the
 #           kernel executes 32-bit code (BOXSWEEP_NO_WIN32=1 acts as if it did not)
@@ -56,6 +57,8 @@ test_preset() {
 }
 
 build_preset native && test_preset native
+# The same core tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+build_preset asan && test_preset asan
 
 # The x86 build comes before the x64 tests: they load its dutch.dll into the x64 program and read
 # its manifest.

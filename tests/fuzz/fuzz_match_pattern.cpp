@@ -8,47 +8,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "reference_match.h"
 #include "rules/match_pattern.h"
 
 namespace {
-
-std::string Lowered(std::string text)
-{
-    for (char& c : text)
-        c = LowerAscii(c);
-    return text;
-}
-
-bool ReferenceMatch(const std::string& pattern, const std::string& text)
-{
-    const std::string p = Lowered(pattern);
-    const std::string t = Lowered(text);
-    if (t.find('*') != std::string::npos)
-        return p == t;
-    bool floating = !p.empty() && p[0] == '*';
-    size_t position = 0;
-    size_t start = 0;
-    while (start < p.size()) {
-        size_t end = p.find('*', start);
-        if (end == std::string::npos)
-            end = p.size();
-        if (end > start) {
-            const std::string token = p.substr(start, end - start);
-            if (floating) {
-                position = t.find(token, position);
-                if (position == std::string::npos)
-                    return false;
-            } else {
-                if (t.compare(position, token.size(), token) != 0)
-                    return false;
-                position += token.size();
-            }
-            floating = true;
-        }
-        start = end + 1;
-    }
-    return true;
-}
 
 void Fail(const char* what, const std::string& pattern, const std::string& text, bool a, bool b)
 {

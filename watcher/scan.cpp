@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "rules/match_pattern.h"
+#include "watcher/button_search.h"
 
 WatchContext g_watch{};
 
@@ -40,11 +41,10 @@ bool AnyChildMatches(WindowHandle window, const char* messagePattern)
 void ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, uint32_t upFlag)
 {
     WindowOps& ops = *g_watch.ops;
-    WindowHandle button = ops.FindWindowExA(window, entry.button);
-    if (button == 0)
-        return;
+    FoundButton button;
+    FindButton(ops, window, entry.button, &button);
     WinRect rect{};
-    if (!ops.GetWindowRect(button, &rect))
+    if (!ButtonRect(button, &rect))
         return;
     ops.BringWindowToTop(window);
     int32_t x = rect.right - (rect.right - rect.left) / 2;
@@ -62,11 +62,9 @@ void ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, ui
 // Methods 3 and 6. Returns true when the click reached the button.
 bool ClickWithMessage(WindowHandle window, ListEntry& entry)
 {
-    WindowOps& ops = *g_watch.ops;
-    WindowHandle button = ops.FindWindowExA(window, entry.button);
-    if (button == 0)
-        return false;
-    if (ops.SendButtonClick(button) != Delivery::Delivered)
+    FoundButton button;
+    FindButton(*g_watch.ops, window, entry.button, &button);
+    if (PressButton(button) != Delivery::Delivered)
         return false;
     CountAction(entry);
     return true;

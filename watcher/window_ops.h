@@ -68,4 +68,16 @@ public:
     virtual WindowHandle GetParent(WindowHandle window) = 0;
     virtual bool IsChild(WindowHandle parent, WindowHandle window) = 0;
     virtual int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) = 0;
+
+    // Buttons that are not direct children of the window under test.
+    // Calls back once per descendant of parent, depth first in z-order as EnumChildWindows
+    // walks them; stops when the callback returns 0.
+    virtual void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) = 0;
+    virtual bool IsWindowEnabled(WindowHandle window) = 0;
+    virtual int GetClassNameA(WindowHandle window, char* buffer, int capacity) = 0;
+    // Whole texts compared as FindWindowExA compares a window's text: letter case ignored.
+    virtual bool SameTextIgnoringCase(const char* a, const char* b) = 0;
+    // The top-level window that window belongs to (window itself when it is one), or 0.
+    virtual WindowHandle GetRootWindow(WindowHandle window) = 0;
+
 };

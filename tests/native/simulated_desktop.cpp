@@ -107,10 +107,14 @@ void SimulatedDesktop::EnumWindows(EnumCallback callback, intptr_t value)
     }
 }
 
+// Visible only when every window up to the top-level one is, as the system answers.
 bool SimulatedDesktop::IsWindowVisible(WindowHandle window)
 {
-    SimWindow* w = Find(window);
-    return w != nullptr && w->visible;
+    for (SimWindow* w = Find(window); w != nullptr; w = Find(w->parent)) {
+        if (!w->visible)
+            return false;
+    }
+    return Find(window) != nullptr;
 }
 
 int SimulatedDesktop::GetWindowTextA(WindowHandle window, char* buffer, int capacity)
@@ -296,4 +300,53 @@ int SimulatedDesktop::GetDlgItemTextA(WindowHandle window, int id, char* buffer,
         }
     }
     return CopyOut(std::string(), buffer, capacity);
+}
+
+WindowHandle SimulatedDesktop::AddButton(WindowHandle parent, const std::string& text, WinRect rect)
+{
+    WindowHandle button = AddChild(parent, text, rect);
+    Window(button).className = "Button";
+    return button;
+}
+
+bool SimulatedDesktop::EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value)
+{
+    for (WindowHandle child : Window(parent).children) {
+        if (callback(child, value) == 0 || !EnumDescendants(child, callback, value))
+            return false;
+    }
+    return true;
+}
+
+void SimulatedDesktop::EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value)
+{
+    if (Find(parent) != nullptr)
+        EnumDescendants(parent, callback, value);
+}
+
+bool SimulatedDesktop::IsWindowEnabled(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && w->enabled;
+}
+
+int SimulatedDesktop::GetClassNameA(WindowHandle window, char* buffer, int capacity)
+{
+    SimWindow* w = Find(window);
+    return CopyOut(w != nullptr ? w->className : std::string(), buffer, capacity);
+}
+
+bool SimulatedDesktop::SameTextIgnoringCase(const char* a, const char* b)
+{
+    return EqualIgnoringCase(a, b);
+}
+
+WindowHandle SimulatedDesktop::GetRootWindow(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr)
+        return 0;
+    while (w->parent != 0)
+        w = &Window(w->parent);
+    return w->handle;
 }

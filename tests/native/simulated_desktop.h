@@ -21,6 +21,8 @@ struct SimWindow {
     // What the simulated system does with messages to this window.
     bool refusesMessages = false;  // a higher integrity level: sends and posts fail
     bool refusesShow = false;      // ShowWindow has no effect
+    bool enabled = true;
+    std::string className = "Static";
 };
 
 // One thing done to the desktop, in the order it happened.
@@ -49,6 +51,8 @@ public:
     WindowHandle AddChild(WindowHandle parent, const std::string& text, WinRect rect = {0, 0, 0, 0},
                           int controlId = 0);
     SimWindow& Window(WindowHandle handle);
+    // A visible, enabled control of the push-button class.
+    WindowHandle AddButton(WindowHandle parent, const std::string& text, WinRect rect = {0, 0, 0, 0});
 
     std::vector<SimAction> actions;
     WindowHandle foreground = 0;
@@ -81,8 +85,15 @@ public:
     WindowHandle GetParent(WindowHandle window) override;
     bool IsChild(WindowHandle parent, WindowHandle window) override;
     int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) override;
+    void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) override;
+    bool IsWindowEnabled(WindowHandle window) override;
+    int GetClassNameA(WindowHandle window, char* buffer, int capacity) override;
+    bool SameTextIgnoringCase(const char* a, const char* b) override;
+    WindowHandle GetRootWindow(WindowHandle window) override;
 
 private:
+    bool EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value);
+
     SimWindow* Find(WindowHandle handle);
     bool Contains(const SimWindow& window, WinPoint point) const;
     WindowHandle DeepestAt(WindowHandle window, WinPoint point);

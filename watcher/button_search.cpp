@@ -1,5 +1,7 @@
 #include "watcher/button_search.h"
 
+#include <vector>
+
 #include "rules/match_pattern.h"
 
 namespace {
@@ -46,7 +48,80 @@ WindowHandle FindDescendantButton(WindowOps& ops, WindowHandle window, const cha
     return search.found;
 }
 
+// Accessible names carry no access-key marker: "&Ja" is named "Ja".
+void StripAccessKeys(const char* text, char* stripped, int capacity)
+{
+    int length = 0;
+    for (; *text != '\0' && length < capacity - 1; ++text) {
+        if (*text != '&')
+            stripped[length++] = *text;
+    }
+    stripped[length] = '\0';
+}
+
+struct AccessibleSearch {
+    WindowOps* ops;
+    const char* name;
+    int budget;  // objects still allowed
+};
+
+bool IsNamedPushButton(AccessibleSearch& search, AccessibleItem item)
+{
+    WindowOps& ops = *search.ops;
+    if (ops.GetAccessibleRole(item) != kRolePushButton)
+        return false;
+    char name[kTextReadCapacity];
+    name[0] = '\0';
+    ops.GetAccessibleName(item, name, kTextReadCapacity);
+    return ops.SameTextIgnoringCase(name, search.name);
+}
+
+// Depth first in the order the objects give their children, each child before its own children.
+AccessibleItem SearchAccessible(AccessibleSearch& search, AccessibleItem parent, int depth)
+{
+    if (depth > kMaxAccessibleDepth || search.budget <= 0)
+        return 0;
+    std::vector<AccessibleItem> children(static_cast<size_t>(search.budget));
+    const int count = search.ops->GetAccessibleChildren(parent, children.data(), search.budget);
+    search.budget -= count;
+    for (int i = 0; i < count; ++i) {
+        if (IsNamedPushButton(search, children[i]))
+            return children[i];
+        const AccessibleItem deeper = SearchAccessible(search, children[i], depth + 1);
+        if (deeper != 0)
+            return deeper;
+    }
+    return 0;
+}
+
+void FindAccessibleButton(WindowOps& ops, WindowHandle window, const char* text, FoundButton* found)
+{
+    char name[kTextReadCapacity];
+    StripAccessKeys(text, name, kTextReadCapacity);
+    if (name[0] == '\0')
+        return;
+    const AccessibleItem root = ops.BeginAccessibleWalk(window);
+    if (root == 0) {
+        ops.EndAccessibleWalk();
+        return;
+    }
+    AccessibleSearch search{&ops, name, kMaxAccessibleObjects};
+    const AccessibleItem item = SearchAccessible(search, root, 1);
+    if (item == 0) {
+        ops.EndAccessibleWalk();
+        return;
+    }
+    found->kind = ButtonKind::Accessible;
+    found->item = item;
+}
+
 }  // namespace
+
+FoundButton::~FoundButton()
+{
+    if (kind == ButtonKind::Accessible)
+        ops->EndAccessibleWalk();
+}
 
 void FindButton(WindowOps& ops, WindowHandle window, const char* text, FoundButton* found)
 {
@@ -58,7 +133,10 @@ void FindButton(WindowOps& ops, WindowHandle window, const char* text, FoundButt
     if (button != 0) {
         found->kind = ButtonKind::Window;
         found->window = button;
+        return;
     }
+    if (text[0] != '\0')
+        FindAccessibleButton(ops, window, text, found);
 }
 
 bool ButtonRect(const FoundButton& found, WinRect* rect)
@@ -66,6 +144,8 @@ bool ButtonRect(const FoundButton& found, WinRect* rect)
     switch (found.kind) {
     case ButtonKind::Window:
         return found.ops->GetWindowRect(found.window, rect);
+    case ButtonKind::Accessible:
+        return found.ops->GetAccessibleLocation(found.item, rect);
     default:
         return false;
     }
@@ -76,6 +156,8 @@ Delivery PressButton(const FoundButton& found)
     switch (found.kind) {
     case ButtonKind::Window:
         return found.ops->SendButtonClick(found.window);
+    case ButtonKind::Accessible:
+        return found.ops->DoAccessibleDefaultAction(found.item) ? Delivery::Delivered : Delivery::Refused;
     default:
         return Delivery::Refused;
     }

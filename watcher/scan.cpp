@@ -14,6 +14,9 @@ namespace {
 char g_titleBuffer[512];
 char g_childBuffer[512];
 PreparedText g_preparedTitle;
+// Set while a scan runs. Cross-process calls of the accessibility walk pump this thread's
+// messages while they wait, so a timer tick or an early scan can arrive in the middle of an action.
+bool g_scanRunning;
 
 constexpr int kTitleReadCapacity = 256;
 constexpr int kChildReadCapacity = 512;
@@ -84,6 +87,8 @@ void ShowWindowOnce(WindowHandle window, ListEntry& entry, ShowCommand command)
 
 void ScanTick()
 {
+    if (g_scanRunning)
+        return;
     if (g_watch.settings->active != 0)
         ScanOnce();
     g_watch.previousForeground = g_watch.ops->GetForegroundWindow();
@@ -91,7 +96,16 @@ void ScanTick()
 
 void ScanOnce()
 {
+    if (g_scanRunning)
+        return;
+    g_scanRunning = true;
     g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumScan);
+    g_scanRunning = false;
+}
+
+bool ScanRunning()
+{
+    return g_scanRunning;
 }
 
 int ScanWindow(WindowHandle window)

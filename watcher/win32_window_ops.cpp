@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "watcher/win32_accessibility.h"
+
 namespace {
 
 HWND ToHwnd(WindowHandle window)
@@ -202,6 +204,31 @@ public:
     {
         return FromHwnd(::GetAncestor(ToHwnd(window), GA_ROOT));
     }
+
+    AccessibleItem BeginAccessibleWalk(WindowHandle window) override
+    {
+        return ::BeginAccessibleWalk(ToHwnd(window));
+    }
+
+    int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override
+    {
+        return ::GetAccessibleChildren(item, children, capacity);
+    }
+
+    uint32_t GetAccessibleRole(AccessibleItem item) override { return ::GetAccessibleRole(item); }
+
+    int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override
+    {
+        return ::GetAccessibleName(item, buffer, capacity);
+    }
+
+    bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override
+    {
+        return ::GetAccessibleLocation(item, rect);
+    }
+
+    bool DoAccessibleDefaultAction(AccessibleItem item) override { return ::DoAccessibleDefaultAction(item); }
+    void EndAccessibleWalk() override { ::EndAccessibleWalk(); }
 };
 
 }  // namespace

@@ -350,3 +350,79 @@ WindowHandle SimulatedDesktop::GetRootWindow(WindowHandle window)
         w = &Window(w->parent);
     return w->handle;
 }
+
+SimAccessible& SimAccessible::Add(uint32_t childRole, const std::string& childName, WinRect childRect)
+{
+    SimAccessible child;
+    child.role = childRole;
+    child.name = childName;
+    child.rect = childRect;
+    children.push_back(child);
+    return children.back();
+}
+
+SimAccessible* SimulatedDesktop::Item(AccessibleItem item)
+{
+    if (item == 0 || item > walkItems_.size())
+        throw std::out_of_range("accessible item outside its walk");
+    return walkItems_[item - 1];
+}
+
+AccessibleItem SimulatedDesktop::BeginAccessibleWalk(WindowHandle window)
+{
+    ++accessibleWalks;
+    ++openAccessibleWalks;
+    walkItems_.clear();
+    walkWindow_ = window;
+    SimWindow* w = Find(window);
+    if (w == nullptr || !w->exposesAccessible)
+        return 0;
+    walkItems_.push_back(&w->accessible);
+    return walkItems_.size();
+}
+
+int SimulatedDesktop::GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)
+{
+    int count = 0;
+    for (SimAccessible& child : Item(item)->children) {
+        if (count == capacity)
+            break;
+        walkItems_.push_back(&child);
+        children[count++] = walkItems_.size();
+    }
+    return count;
+}
+
+uint32_t SimulatedDesktop::GetAccessibleRole(AccessibleItem item)
+{
+    return Item(item)->role;
+}
+
+int SimulatedDesktop::GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
+{
+    return CopyOut(Item(item)->name, buffer, capacity);
+}
+
+bool SimulatedDesktop::GetAccessibleLocation(AccessibleItem item, WinRect* rect)
+{
+    *rect = Item(item)->rect;
+    return true;
+}
+
+bool SimulatedDesktop::DoAccessibleDefaultAction(AccessibleItem item)
+{
+    SimAccessible* target = Item(item);
+    if (target->onAction)
+        target->onAction();
+    if (target->actionFails)
+        return false;
+    ++target->actions;
+    Record(SimAction::DefaultAction, walkWindow_);
+    return true;
+}
+
+void SimulatedDesktop::EndAccessibleWalk()
+{
+    --openAccessibleWalks;
+    walkItems_.clear();
+}

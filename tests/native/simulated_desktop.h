@@ -3,10 +3,24 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "watcher/window_ops.h"
+
+// An object or element of a window's accessibility tree.
+struct SimAccessible {
+    uint32_t role = 0;
+    std::string name;
+    WinRect rect{};
+    bool actionFails = false;           // the default action reports failure
+    std::function<void()> onAction;     // runs inside the default action, as a pumped message would
+    int actions = 0;                    // default actions carried out
+    std::vector<SimAccessible> children;
+
+    SimAccessible& Add(uint32_t childRole, const std::string& childName, WinRect childRect = {});
+};
 
 struct SimWindow {
     WindowHandle handle = 0;
@@ -23,6 +37,8 @@ struct SimWindow {
     bool refusesShow = false;      // ShowWindow has no effect
     bool enabled = true;
     std::string className = "Static";
+    bool exposesAccessible = false;  // answers with its client object, accessible below
+    SimAccessible accessible;
 };
 
 // One thing done to the desktop, in the order it happened.
@@ -37,6 +53,7 @@ struct SimAction {
         Mouse,
         SetForeground,
         Sleep,
+        DefaultAction,
     } kind;
     WindowHandle window;
     int32_t x;
@@ -59,6 +76,8 @@ public:
     WinPoint cursor{500, 400};
     bool cursorReadable = true;
     int enumerations = 0;
+    int accessibleWalks = 0;      // begun
+    int openAccessibleWalks = 0;  // begun and not yet ended
 
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
@@ -90,9 +109,19 @@ public:
     int GetClassNameA(WindowHandle window, char* buffer, int capacity) override;
     bool SameTextIgnoringCase(const char* a, const char* b) override;
     WindowHandle GetRootWindow(WindowHandle window) override;
+    AccessibleItem BeginAccessibleWalk(WindowHandle window) override;
+    int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override;
+    uint32_t GetAccessibleRole(AccessibleItem item) override;
+    int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override;
+    bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override;
+    bool DoAccessibleDefaultAction(AccessibleItem item) override;
+    void EndAccessibleWalk() override;
 
 private:
     bool EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value);
+    SimAccessible* Item(AccessibleItem item);
+    std::vector<SimAccessible*> walkItems_;
+    WindowHandle walkWindow_ = 0;
 
     SimWindow* Find(WindowHandle handle);
     bool Contains(const SimWindow& window, WinPoint point) const;

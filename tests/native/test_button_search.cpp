@@ -1,4 +1,4 @@
-// Buttons below the direct children, over a simulated desktop.
+// Buttons below the direct children and buttons without a window, over a simulated desktop.
 #include <gtest/gtest.h>
 
 #include "dialogs/capture.h"
@@ -11,6 +11,7 @@
 namespace {
 
 constexpr WinRect kNestedRect{300, 400, 380, 430};  // centre 340, 415
+constexpr WinRect kWindowlessRect{500, 600, 560, 620};  // centre 530, 610
 
 // A task dialog's shape: the button two containers down.
 WindowHandle AddNestedButton(SimulatedDesktop& desktop, WindowHandle box, const char* text)
@@ -47,7 +48,11 @@ protected:
         box = desktop.AddWindow("Speichern?");
         desktop.AddChild(box, "Die Datei wurde nicht gespeichert.");
     }
-    void TearDown() override { g_watch = WatchContext{}; }
+    void TearDown() override
+    {
+        EXPECT_EQ(desktop.openAccessibleWalks, 0) << "every accessibility walk is ended";
+        g_watch = WatchContext{};
+    }
 
     WindowHandle NestedButton(const char* text) { return AddNestedButton(desktop, box, text); }
     ListEntry& AddRule(ClickMethod method, const char* button) { return AddSaveRule(list, method, button); }
@@ -79,6 +84,7 @@ TEST_F(ButtonSearchTest, ANestedButtonIsPressedByEveryButtonMethodAndCounted)
         EXPECT_EQ(mouse[0].x, 340);
         EXPECT_EQ(mouse[0].y, 415);
     }
+    EXPECT_EQ(desktop.accessibleWalks, 0) << "a window-backed button needs no accessibility";
 }
 
 TEST_F(ButtonSearchTest, ADirectChildWithTheTextWinsWhateverItsState)
@@ -142,10 +148,105 @@ TEST_F(ButtonSearchTest, AnEmptyButtonTextIsLookedForAmongTheDirectChildrenOnly)
 {
     // Named containers: an unnamed direct child would be found, as it always has been.
     desktop.AddButton(desktop.AddChild(desktop.AddChild(box, "Bereich"), "Zeile"), "");
+    desktop.Window(box).exposesAccessible = true;
+    desktop.Window(box).accessible.Add(kRolePushButton, "");
     ListEntry& rule = AddRule(kButtonMessage, "");
     ScanTick();
     EXPECT_TRUE(desktop.actions.empty());
     EXPECT_EQ(rule.clicks, 0);
+}
+
+TEST_F(ButtonSearchTest, AWindowlessButtonIsPressedByItsDefaultActionOrClickedAtItsCentre)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& pane = desktop.Window(box).accessible.Add(0x14, "Inhalt");  // a grouping
+    pane.Add(kRolePushButton, "Nein");
+    pane.Add(0x29, "Ja");  // static text with the same name
+    SimAccessible& yes = pane.Add(kRolePushButton, "JA", kWindowlessRect);
+    ListEntry& rule = AddRule(kButtonMessage, "&Ja");
+
+    ScanTick();
+    EXPECT_EQ(yes.actions, 1);
+    EXPECT_EQ(rule.clicks, 1);
+
+    yes.actionFails = true;
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 1) << "a default action that failed is not counted";
+
+    rule.method = kLeftClick;
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 2);
+    std::vector<SimAction> mouse = desktop.ActionsOf(SimAction::Mouse);
+    ASSERT_EQ(mouse.size(), 2u);
+    EXPECT_EQ(mouse[0].x, 530);
+    EXPECT_EQ(mouse[0].y, 610);
+    EXPECT_EQ(pane.children[0].actions, 0);
+}
+
+TEST_F(ButtonSearchTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameName)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& windowless = desktop.Window(box).accessible.Add(kRolePushButton, "Ja");
+    WindowHandle nested = NestedButton("&Ja");
+    AddRule(kButtonMessage, "&Ja");
+    ScanTick();
+    EXPECT_EQ(Clicked(), std::vector<WindowHandle>{nested});
+    EXPECT_EQ(windowless.actions, 0);
+}
+
+TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObjects)
+{
+    struct Case {
+        const char* name;
+        int depth;    // levels of groupings above the button
+        int fillers;  // objects before the first grouping
+        bool found;
+    } cases[] = {
+        {"level 4", 3, 0, true},
+        {"level 5", 4, 0, false},
+        {"object 500", 0, 499, true},
+        {"object 501", 0, 500, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedDesktop fresh;
+        g_watch.ops = &fresh;
+        WindowHandle window = fresh.AddWindow("Speichern?");
+        fresh.Window(window).exposesAccessible = true;
+        SimAccessible* parent = &fresh.Window(window).accessible;
+        for (int i = 0; i < c.fillers; ++i)
+            parent->Add(0x29, "Text");
+        for (int i = 0; i < c.depth; ++i)
+            parent = &parent->Add(0x14, "Gruppe");
+        SimAccessible& button = parent->Add(kRolePushButton, "OK");
+        EntryList rules;
+        g_watch.list = &rules;
+        ListEntry& rule = AddSaveRule(rules, kButtonMessage, "OK");
+        ScanTick();
+        EXPECT_EQ(button.actions, c.found ? 1 : 0);
+        EXPECT_EQ(rule.clicks, c.found ? 1 : 0);
+        EXPECT_EQ(fresh.openAccessibleWalks, 0);
+    }
+    g_watch.ops = &desktop;
+    g_watch.list = &list;
+}
+
+TEST_F(ButtonSearchTest, AScanArrivingInTheMiddleOfAnActionDoesNothing)
+{
+    // A cross-process call of the walk pumps messages: the next timer tick may be among them.
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& yes = desktop.Window(box).accessible.Add(kRolePushButton, "Ja");
+    ListEntry& rule = AddRule(kButtonMessage, "Ja");
+    int reentries = 0;
+    yes.onAction = [&reentries] {
+        if (reentries++ == 0)
+            ScanTick();
+    };
+
+    ScanTick();
+    EXPECT_EQ(yes.actions, 1) << "pressed once, not again from within";
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_EQ(desktop.enumerations, 1);
 }
 
 TEST(NestedCaptureTest, PointingAtANestedButtonReadsTheTopLevelTitleAndMessage)

@@ -5,10 +5,14 @@
 //               [--report FILE] [--hang-on-click MS] [--at X Y] [--copies N]
 //               [--also-hidden TEXT]... [--also-untitled]
 //               [--nested-button TEXT]... [--nested-disabled TEXT]... [--nested-hidden TEXT]...
+//               [--windowless TEXT]...
 //
 // --nested puts a static inside a group box, so that it is a grandchild of the window.
 // --nested-button, --nested-disabled and --nested-hidden put buttons two container windows down,
 // as task dialogs keep theirs; their clicks report "command nested TEXT".
+// --windowless draws a push button with no window of its own, known to other programs only
+// through the window's accessibility object; its default action reports "default TEXT", mouse
+// buttons on it "lbuttondown windowless TEXT" and so on.
 // --hang-on-click makes the window's thread stop pumping messages for MS milliseconds when a
 // button is clicked, like a program that hangs while handling it.
 // --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks).
@@ -23,6 +27,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "fixture_accessible.h"
 
 namespace {
 
@@ -41,6 +47,7 @@ struct NestedButton {
     bool hidden;
 };
 std::vector<NestedButton> g_nested;
+std::vector<WindowlessButton> g_windowless;
 
 void Report(const std::string& line)
 {
@@ -94,6 +101,15 @@ void ReportCommand(int id)
     }
 }
 
+void ReportWindowlessMouse(const char* event, LPARAM lParam)
+{
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    for (const WindowlessButton& button : g_windowless) {
+        if (PtInRect(&button.rect, point))
+            Report(std::string(event) + " windowless " + button.name);
+    }
+}
+
 // The containers pass their buttons' notifications up, as a dialog's panes do.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -108,6 +124,24 @@ LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
         ReportCommand(LOWORD(wParam));
         return 0;
+    case WM_GETOBJECT:
+        return AnswerGetObject(window, wParam, lParam, &g_windowless, Report);
+    case WM_LBUTTONDOWN:
+        ReportWindowlessMouse("lbuttondown", lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        ReportWindowlessMouse("rbuttondown", lParam);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        for (WindowlessButton& button : g_windowless) {
+            DrawEdge(dc, &button.rect, EDGE_RAISED, BF_RECT);
+            DrawTextA(dc, button.name.c_str(), -1, &button.rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
     case WM_CLOSE:
         Report("close " + std::to_string(static_cast<unsigned long>(wParam)));
         DestroyWindow(window);
@@ -211,6 +245,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             g_nested.push_back(NestedButton{__argv[++i], true, false});
         else if (option == "--nested-hidden" && hasValue)
             g_nested.push_back(NestedButton{__argv[++i], false, true});
+        else if (option == "--windowless" && hasValue)
+            g_windowless.push_back(WindowlessButton{__argv[++i], RECT{}});
         else if (option == "--also-untitled")
             untitled = true;
         else if (option == "--copies" && hasValue)
@@ -248,7 +284,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
 
     int rows = static_cast<int>(g_buttons.size() + statics.size()) + (nested.empty() ? 0 : 2)
-               + static_cast<int>(nested.size()) + static_cast<int>(g_nested.size());
+               + static_cast<int>(nested.size()) + static_cast<int>(g_nested.size() + g_windowless.size());
     HWND window = CreateWindowExA(0, "BoxSweepFixture", title.c_str(),
                                   WS_OVERLAPPEDWINDOW, x, y, 360, 80 + rows * 34, nullptr, nullptr,
                                   instance, nullptr);
@@ -274,6 +310,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         SubclassButton(button);
     }
     top = AddNestedButtons(window, instance, top);
+    for (WindowlessButton& button : g_windowless) {
+        button.rect = RECT{10, top, 150, top + 28};
+        top += kRow;
+    }
+    // The accessibility object is handed to other processes through COM.
+    if (!g_windowless.empty())
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     Report("ready");

@@ -1,4 +1,5 @@
-// Buttons two container windows down, in another process, through the real USER32 calls.
+// Buttons two container windows down and buttons without a window, in another process, through
+// the real USER32 and Active Accessibility calls.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -110,6 +111,36 @@ TEST_F(NestedButtonsTest, CapturingANestedButtonGivesTheTopLevelTitle)
         },
         3000));
     EXPECT_STREQ(texts.title, "Verschachtelt Erfassen");
+}
+
+TEST_F(NestedButtonsTest, AWindowlessButtonIsPressedThroughAccessibilityAndCounted)
+{
+    FixtureProcess box("Ohne Fenster", {"--windowless", "Abbrechen", "--windowless", "Speichern"},
+                       temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Ohne Fenster", kButtonMessage, "&speichern");
+
+    ScanTick();
+    EXPECT_TRUE(box.WaitForEvent("default Speichern"));
+    EXPECT_EQ(rule.clicks, 1);
+
+    rule.method = kLeftClick;
+    ScanTick();
+    EXPECT_TRUE(box.WaitForEvent("lbuttondown windowless Speichern"));
+    EXPECT_EQ(rule.clicks, 2);
+    EXPECT_FALSE(Has(box, "default Abbrechen"));
+    EXPECT_FALSE(Has(box, "lbuttondown windowless Abbrechen"));
+}
+
+TEST_F(NestedButtonsTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameText)
+{
+    FixtureProcess box("Gemischt", {"--windowless", "OK", "--nested-button", "OK"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Gemischt", kButtonMessage, "OK");
+    ScanTick();
+    EXPECT_TRUE(box.WaitForEvent("command nested OK"));
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_FALSE(Has(box, "default OK"));
 }
 
 }  // namespace

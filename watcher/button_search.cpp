@@ -1,5 +1,6 @@
 #include "watcher/button_search.h"
 
+#include <cstring>
 #include <vector>
 
 #include "rules/match_pattern.h"
@@ -59,6 +60,35 @@ void StripAccessKeys(const char* text, char* stripped, int capacity)
     stripped[length] = '\0';
 }
 
+// The windows whose latest walk found nothing, for the text looked for; reused in turn.
+struct FruitlessWalk {
+    WindowHandle window;
+    char name[kTextReadCapacity];
+    int looks;  // since that walk
+};
+
+constexpr int kRememberedWalks = 8;
+FruitlessWalk g_fruitless[kRememberedWalks];
+int g_nextFruitless;
+
+FruitlessWalk* FindFruitless(WindowHandle window, const char* name)
+{
+    for (FruitlessWalk& walk : g_fruitless) {
+        if (walk.window == window && std::strcmp(walk.name, name) == 0)
+            return &walk;
+    }
+    return nullptr;
+}
+
+void RememberFruitless(WindowHandle window, const char* name)
+{
+    FruitlessWalk& walk = g_fruitless[g_nextFruitless];
+    g_nextFruitless = (g_nextFruitless + 1) % kRememberedWalks;
+    walk.window = window;
+    std::memcpy(walk.name, name, sizeof walk.name);
+    walk.looks = 0;
+}
+
 struct AccessibleSearch {
     WindowOps* ops;
     const char* name;
@@ -100,17 +130,22 @@ void FindAccessibleButton(WindowOps& ops, WindowHandle window, const char* text,
     StripAccessKeys(text, name, kTextReadCapacity);
     if (name[0] == '\0')
         return;
-    const AccessibleItem root = ops.BeginAccessibleWalk(window);
-    if (root == 0) {
-        ops.EndAccessibleWalk();
+    FruitlessWalk* known = FindFruitless(window, name);
+    if (known != nullptr && ++known->looks < kAccessibleRetryLooks)
         return;
-    }
+    const AccessibleItem root = ops.BeginAccessibleWalk(window);
     AccessibleSearch search{&ops, name, kMaxAccessibleObjects};
-    const AccessibleItem item = SearchAccessible(search, root, 1);
+    const AccessibleItem item = root != 0 ? SearchAccessible(search, root, 1) : 0;
     if (item == 0) {
         ops.EndAccessibleWalk();
+        if (known != nullptr)
+            known->looks = 0;
+        else
+            RememberFruitless(window, name);
         return;
     }
+    if (known != nullptr)
+        known->window = 0;
     found->kind = ButtonKind::Accessible;
     found->item = item;
 }
@@ -137,6 +172,12 @@ void FindButton(WindowOps& ops, WindowHandle window, const char* text, FoundButt
     }
     if (text[0] != '\0')
         FindAccessibleButton(ops, window, text, found);
+}
+
+void ForgetFruitlessWalks()
+{
+    for (FruitlessWalk& walk : g_fruitless)
+        walk = FruitlessWalk{};
 }
 
 bool ButtonRect(const FoundButton& found, WinRect* rect)

@@ -10,6 +10,10 @@
 // so a window with a huge tree (a browser page) costs a bounded time on every look.
 constexpr int kMaxAccessibleDepth = 4;
 constexpr int kMaxAccessibleObjects = 500;
+// Each object costs the target program cross-process calls (some 2 ms apiece under Wine), and a
+// matching window that lacks the button is looked at on every tick: after a walk that found
+// nothing, the same window is walked for the same text again only on every tenth look.
+constexpr int kAccessibleRetryLooks = 10;
 
 enum class ButtonKind { None, Window, Accessible };
 
@@ -37,3 +41,6 @@ bool ButtonRect(const FoundButton& found, WinRect* rect);
 
 // Presses the button: BM_CLICK for a window, the default action for an accessible button.
 Delivery PressButton(const FoundButton& found);
+
+// Forgets which windows' walks found nothing (for tests, whose simulated handles repeat).
+void ForgetFruitlessWalks();

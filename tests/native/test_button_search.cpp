@@ -45,6 +45,7 @@ protected:
     {
         settings.active = 1;
         g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr};
+        ForgetFruitlessWalks();
         box = desktop.AddWindow("Speichern?");
         desktop.AddChild(box, "Die Datei wurde nicht gespeichert.");
     }
@@ -211,6 +212,7 @@ TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObje
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         g_watch.ops = &fresh;
+        ForgetFruitlessWalks();
         WindowHandle window = fresh.AddWindow("Speichern?");
         fresh.Window(window).exposesAccessible = true;
         SimAccessible* parent = &fresh.Window(window).accessible;
@@ -229,6 +231,25 @@ TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObje
     }
     g_watch.ops = &desktop;
     g_watch.list = &list;
+}
+
+TEST_F(ButtonSearchTest, AWindowWhoseTreeLacksTheButtonIsWalkedAgainOnlyOnEveryTenthLook)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& pane = desktop.Window(box).accessible.Add(0x14, "Inhalt");
+    ListEntry& rule = AddRule(kButtonMessage, "Weiter");
+    ScanTick();
+    pane.Add(kRolePushButton, "Weiter");
+    for (int look = 2; look < kAccessibleRetryLooks + 1; ++look)
+        ScanTick();
+    EXPECT_EQ(desktop.accessibleWalks, 1);
+    EXPECT_EQ(rule.clicks, 0);
+    ScanTick();
+    EXPECT_EQ(desktop.accessibleWalks, 2);
+    EXPECT_EQ(rule.clicks, 1);
+    ScanTick();
+    EXPECT_EQ(desktop.accessibleWalks, 3) << "found once, the window is walked again at once";
+    EXPECT_EQ(rule.clicks, 2);
 }
 
 TEST_F(ButtonSearchTest, AScanArrivingInTheMiddleOfAnActionDoesNothing)

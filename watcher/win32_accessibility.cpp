@@ -11,7 +11,8 @@ namespace {
 
 // Spelled out: mingw-w64's static oleacc library resolves IID_IAccessible to an import thunk
 // instead of the GUID, and every QueryInterface with it fails.
-constexpr GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+constexpr GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF,
+                                  {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 // An object, or an element of its parent object (childId other than CHILDID_SELF). Each entry
 // holds one reference on object.
@@ -151,8 +152,8 @@ int GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
         SysFreeString(name);
     }
     // Cut as a window text is cut.
-    const size_t length = text.size() < static_cast<size_t>(capacity - 1) ? text.size()
-                                                                           : static_cast<size_t>(capacity - 1);
+    const size_t room = static_cast<size_t>(capacity - 1);
+    const size_t length = text.size() < room ? text.size() : room;
     text.copy(buffer, length);
     buffer[length] = '\0';
     return static_cast<int>(length);

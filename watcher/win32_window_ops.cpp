@@ -227,7 +227,10 @@ public:
         return ::GetAccessibleLocation(item, rect);
     }
 
-    bool DoAccessibleDefaultAction(AccessibleItem item) override { return ::DoAccessibleDefaultAction(item); }
+    bool DoAccessibleDefaultAction(AccessibleItem item) override
+    {
+        return ::DoAccessibleDefaultAction(item);
+    }
     void EndAccessibleWalk() override { ::EndAccessibleWalk(); }
 };
 

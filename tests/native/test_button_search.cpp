@@ -134,17 +134,6 @@ TEST_F(ButtonSearchTest, OnlyAVisibleEnabledButtonWithTheWholeTextIsPressed)
     g_watch.list = &list;
 }
 
-TEST_F(ButtonSearchTest, DescendantsAreSearchedDepthFirstInZOrder)
-{
-    WindowHandle deep = NestedButton("OK");  // inside the first container
-    desktop.AddButton(box, "Abbrechen");
-    WindowHandle panel = desktop.AddChild(box, "");
-    desktop.AddButton(panel, "OK");
-    AddRule(kButtonMessage, "OK");
-    ScanTick();
-    EXPECT_EQ(Clicked(), std::vector<WindowHandle>{deep});
-}
-
 TEST_F(ButtonSearchTest, AnEmptyButtonTextIsLookedForAmongTheDirectChildrenOnly)
 {
     // Named containers: an unnamed direct child would be found, as it always has been.

@@ -5,7 +5,8 @@
 namespace {
 
 // mingw-w64's static oleacc resolves IID_IAccessible to an import thunk: spell the GUID out.
-constexpr GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+constexpr GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF,
+                                  {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 BSTR WideString(const std::string& text)
 {
@@ -33,7 +34,10 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE AddRef() override
+    {
+        return static_cast<ULONG>(InterlockedIncrement(&references_));
+    }
     ULONG STDMETHODCALLTYPE Release() override
     {
         const LONG left = InterlockedDecrement(&references_);
@@ -48,8 +52,12 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override
     {
         return E_NOTIMPL;
     }
@@ -129,7 +137,8 @@ public:
         return *action != nullptr ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                          VARIANT child) override
     {
         const WindowlessButton* button = Button(child);
         RECT rect{};
@@ -181,8 +190,8 @@ private:
 
 }  // namespace
 
-LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId, const std::vector<WindowlessButton>* buttons,
-                        ReportFunction report)
+LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId,
+                        const std::vector<WindowlessButton>* buttons, ReportFunction report)
 {
     if (static_cast<LONG>(objectId) != OBJID_CLIENT || buttons->empty())
         return 0;

@@ -16,5 +16,5 @@ struct WindowlessButton {
 using ReportFunction = void (*)(const std::string& line);
 
 // Answers WM_GETOBJECT for OBJID_CLIENT with an object over buttons; other requests get 0.
-LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId, const std::vector<WindowlessButton>* buttons,
-                        ReportFunction report);
+LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId,
+                        const std::vector<WindowlessButton>* buttons, ReportFunction report);

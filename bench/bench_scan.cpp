@@ -1,5 +1,9 @@
 // ScanTick over a simulated desktop of 100 titled windows against rules that match none of them,
-// reported per window-rule pair.
+// reported per window-rule pair; and the same desktop with one more window that a rule matches
+// but that lacks the rule's button, looked at again on every tick.
+//
+// The source also builds against trees without the search in depth (for comparisons with an
+// earlier commit): there the matching window's descendants are only created, never searched.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -8,6 +12,10 @@
 #include "rules/list_file.h"
 #include "simulated_desktop.h"
 #include "watcher/scan.h"
+
+#if __has_include("watcher/button_search.h")
+#define BENCH_HAS_ACCESSIBILITY 1
+#endif
 
 namespace {
 
@@ -56,6 +64,68 @@ void BM_ScanTickNoMatch(benchmark::State& state)
     g_watch = WatchContext{};
 }
 BENCHMARK(BM_ScanTickNoMatch)->Arg(10)->Arg(100)->Arg(1000);
+
+enum Shape { kDescendants = 0, kAccessibleObjects = 1 };
+
+// The matching window: 200 descendants (10 panes of 19 controls, none with the text), or 200
+// accessible objects (10 groupings of 19 push buttons, none with the name).
+void AddWindowWithoutTheButton(SimulatedDesktop& desktop, Shape shape)
+{
+    WindowHandle window = desktop.AddWindow("Aenderungen speichern?");
+    desktop.AddChild(window, "Die Datei wurde nicht gespeichert.");
+    if (shape == kDescendants) {
+        for (int pane = 0; pane < 10; ++pane) {
+            WindowHandle parent = desktop.AddChild(window, "");
+            for (int i = 0; i < 19; ++i)
+                desktop.AddChild(parent, "Knopf " + std::to_string(i));
+        }
+        return;
+    }
+#ifdef BENCH_HAS_ACCESSIBILITY
+    desktop.Window(window).exposesAccessible = true;
+    for (int group = 0; group < 10; ++group) {
+        SimAccessible& parent = desktop.Window(window).accessible.Add(0x14, "Gruppe");
+        for (int i = 0; i < 19; ++i)
+            parent.Add(kRolePushButton, "Knopf " + std::to_string(i));
+    }
+#endif
+}
+
+void BM_ScanTickMatchWithoutButton(benchmark::State& state)
+{
+    const int windows = 100;
+    const int rules = 100;
+    SimulatedDesktop desktop;
+    for (int i = 0; i < windows; ++i)
+        desktop.AddWindow(std::string(kTitles[i % 10]) + " " + std::to_string(i));
+    AddWindowWithoutTheButton(desktop, static_cast<Shape>(state.range(0)));
+    EntryList list;
+    for (int i = 0; i < rules; ++i) {
+        ListEntry& entry = list.AppendAtTail()->entry;
+        CopyText(entry.title, kTitleCapacity, kPatterns[i % 12]);
+        entry.condition = kAlwaysClick;
+        entry.method = kCloseWindow;
+    }
+    ListEntry& save = list.AppendAtTail()->entry;
+    CopyText(save.title, kTitleCapacity, "Aenderungen speichern");
+    CopyText(save.button, kButtonCapacity, "&Weiter");
+    save.condition = kAlwaysClick;
+    save.method = kButtonMessage;
+    Settings settings{};
+    settings.active = 1;
+    g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+
+    for (auto _ : state)
+        ScanTick();
+
+    if (!desktop.actions.empty() || save.clicks != 0)
+        state.SkipWithError("something was pressed");
+    state.counters["ns_per_pair"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * (windows + 1) * (rules + 1),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    g_watch = WatchContext{};
+}
+BENCHMARK(BM_ScanTickMatchWithoutButton)->ArgName("accessible")->Arg(kDescendants)->Arg(kAccessibleObjects);
 
 }  // namespace
 

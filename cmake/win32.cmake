@@ -23,8 +23,9 @@ endif()
 
 add_library(boxsweep_win32 STATIC
   watcher/win32_window_ops.cpp
+  watcher/win32_accessibility.cpp
 )
-target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32)
+target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32 oleacc ole32 oleaut32)
 
 # The program. The shell and the dialogs are Win32 glue over the core; the built-in German
 # resources are linked in. It lands at the top of the build tree, beside dutch.dll.

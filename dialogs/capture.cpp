@@ -9,12 +9,24 @@ namespace {
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kDialogTextId = 100;
 
+// The window whose title and message texts belong with the pointed control: its parent, or for
+// a control nested inside container windows (a task dialog's buttons) its top-level window.
+// A pointed top-level window keeps its parent (the owner), as it always has.
+WindowHandle DialogOf(WindowOps& ops, WindowHandle window)
+{
+    const WindowHandle parent = ops.GetParent(window);
+    const WindowHandle root = ops.GetRootWindow(window);
+    if (root == 0 || root == window || root == parent)
+        return parent;
+    return root;
+}
+
 void ReadMessage(WindowOps& ops, WindowHandle window, unsigned flags, char* message)
 {
     if (flags == kCaptureMessage) {
         ops.GetWindowTextA(window, message, kCapturedMessageCapacity);
     } else {
-        WindowHandle parent = ops.GetParent(window);
+        WindowHandle parent = DialogOf(ops, window);
         ops.GetDlgItemTextA(parent, kMessageBoxTextId, message, kCapturedMessageCapacity);
         if (message[0] == '\0')
             ops.GetDlgItemTextA(parent, kDialogTextId, message, kCapturedMessageCapacity);
@@ -35,7 +47,7 @@ bool CapturePointedWindow(WindowOps& ops, WindowHandle excluded, unsigned flags,
     if (flags & kCaptureButton)
         ops.GetWindowTextA(window, texts->button, sizeof texts->button);
     if (flags & kCaptureTitle)
-        ops.GetWindowTextA(ops.GetParent(window), texts->title, sizeof texts->title);
+        ops.GetWindowTextA(DialogOf(ops, window), texts->title, sizeof texts->title);
     if (flags & kCaptureMessage)
         ReadMessage(ops, window, flags, texts->message);
     return true;

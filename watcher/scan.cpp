@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "rules/match_pattern.h"
+#include "watcher/button_search.h"
 
 WatchContext g_watch{};
 
@@ -13,6 +14,9 @@ namespace {
 char g_titleBuffer[512];
 char g_childBuffer[512];
 PreparedText g_preparedTitle;
+// Set while a scan runs. Cross-process calls of the accessibility walk pump this thread's
+// messages while they wait, so a timer tick or an early scan can arrive in the middle of an action.
+bool g_scanRunning;
 
 constexpr int kTitleReadCapacity = 256;
 constexpr int kChildReadCapacity = 512;
@@ -78,11 +82,10 @@ bool AnyChildMatches(WindowHandle window, const char* messagePattern)
 bool ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, uint32_t upFlag)
 {
     WindowOps& ops = *g_watch.ops;
-    WindowHandle button = ops.FindWindowExA(window, entry.button);
-    if (button == 0)
-        return true;
+    FoundButton button;
+    FindButton(ops, window, entry.button, &button);
     WinRect rect{};
-    if (!ops.GetWindowRect(button, &rect))
+    if (!ButtonRect(button, &rect))
         return true;
     if (!Answers(window))
         return false;
@@ -107,14 +110,13 @@ bool ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, ui
 bool ClickWithMessage(WindowHandle window, ListEntry& entry)
 {
     WindowOps& ops = *g_watch.ops;
-    WindowHandle button = ops.FindWindowExA(window, entry.button);
-    if (button == 0)
-        return false;
-    const Delivery delivery = ops.SendButtonClick(button);
+    FoundButton button;
+    FindButton(ops, window, entry.button, &button);
+    const Delivery delivery = PressButton(button);
     if (delivery == Delivery::Refused)
         return false;
     if (delivery == Delivery::Unanswered) {
-        if (!ops.IsWindow(button))
+        if (button.kind == ButtonKind::Window && !ops.IsWindow(button.window))
             return false;
         RememberUnresponsive(window);
     }
@@ -149,6 +151,8 @@ void ReturnFocus()
 
 void ScanTick()
 {
+    if (g_scanRunning)
+        return;
     if (g_watch.settings->active != 0)
         ScanOnce();
     g_watch.previousForeground = g_watch.ops->GetForegroundWindow();
@@ -156,7 +160,16 @@ void ScanTick()
 
 void ScanOnce()
 {
+    if (g_scanRunning)
+        return;
+    g_scanRunning = true;
     g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumScan);
+    g_scanRunning = false;
+}
+
+bool ScanRunning()
+{
+    return g_scanRunning;
 }
 
 int ScanWindow(WindowHandle window)

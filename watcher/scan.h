@@ -40,6 +40,9 @@ extern WatchContext g_watch;
 void ScanTick();
 // The scan alone, without touching the previous foreground window.
 void ScanOnce();
+// True while a scan is under way: a message pumped in the middle of an action sees it set, and a
+// scan started then does nothing.
+bool ScanRunning();
 // The per-window step: returns 0 after acting on window (ends the enumeration), 1 to go on.
 int ScanWindow(WindowHandle window);
 ListEntry* FindMatchingEntry(const char* title, WindowHandle window);

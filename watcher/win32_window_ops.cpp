@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "watcher/win32_accessibility.h"
+
 namespace {
 
 HWND ToHwnd(WindowHandle window)
@@ -23,6 +27,20 @@ BOOL CALLBACK EnumThunkProc(HWND window, LPARAM param)
 {
     const EnumThunk* thunk = reinterpret_cast<const EnumThunk*>(param);
     return thunk->callback(FromHwnd(window), thunk->value) != 0;
+}
+
+// For comparing texts as the window manager does: in UTF-16, each character folded on its own.
+std::wstring UpperWide(const char* text)
+{
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (needed <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), needed);
+    wide.resize(static_cast<size_t>(needed - 1));
+    if (!wide.empty())
+        CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return wide;
 }
 
 // Access denied is a window of a higher integrity level: the message never arrived. Anything
@@ -167,6 +185,61 @@ public:
         buffer[length] = '\0';
         return static_cast<int>(length);
     }
+
+    void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) override
+    {
+        EnumThunk thunk{callback, value};
+        ::EnumChildWindows(ToHwnd(parent), EnumThunkProc, reinterpret_cast<LPARAM>(&thunk));
+    }
+
+    bool IsWindowEnabled(WindowHandle window) override { return ::IsWindowEnabled(ToHwnd(window)) != FALSE; }
+
+    int GetClassNameA(WindowHandle window, char* buffer, int capacity) override
+    {
+        if (capacity <= 0)
+            return 0;
+        buffer[0] = '\0';
+        int length = ::GetClassNameA(ToHwnd(window), buffer, capacity);
+        if (length < 0 || length >= capacity)
+            length = 0;
+        buffer[length] = '\0';
+        return length;
+    }
+
+    bool SameTextIgnoringCase(const char* a, const char* b) override { return UpperWide(a) == UpperWide(b); }
+
+    WindowHandle GetRootWindow(WindowHandle window) override
+    {
+        return FromHwnd(::GetAncestor(ToHwnd(window), GA_ROOT));
+    }
+
+    AccessibleItem BeginAccessibleWalk(WindowHandle window) override
+    {
+        return ::BeginAccessibleWalk(ToHwnd(window));
+    }
+
+    int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override
+    {
+        return ::GetAccessibleChildren(item, children, capacity);
+    }
+
+    uint32_t GetAccessibleRole(AccessibleItem item) override { return ::GetAccessibleRole(item); }
+
+    int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override
+    {
+        return ::GetAccessibleName(item, buffer, capacity);
+    }
+
+    bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override
+    {
+        return ::GetAccessibleLocation(item, rect);
+    }
+
+    bool DoAccessibleDefaultAction(AccessibleItem item) override
+    {
+        return ::DoAccessibleDefaultAction(item);
+    }
+    void EndAccessibleWalk() override { ::EndAccessibleWalk(); }
 };
 
 }  // namespace

@@ -38,6 +38,12 @@ enum class Delivery {
 // Return 0 to stop the enumeration.
 using EnumCallback = int (*)(WindowHandle window, intptr_t value);
 
+// One object or element of a window's accessibility tree (Active Accessibility), valid from the
+// BeginAccessibleWalk that produced it to the next EndAccessibleWalk; 0 is "none".
+using AccessibleItem = uintptr_t;
+
+constexpr uint32_t kRolePushButton = 0x2B;  // ROLE_SYSTEM_PUSHBUTTON
+
 class WindowOps {
 public:
     virtual ~WindowOps() = default;
@@ -73,4 +79,29 @@ public:
     virtual WindowHandle GetParent(WindowHandle window) = 0;
     virtual bool IsChild(WindowHandle parent, WindowHandle window) = 0;
     virtual int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) = 0;
+
+    // Buttons that are not direct children of the window under test.
+    // Calls back once per descendant of parent, depth first in z-order as EnumChildWindows
+    // walks them; stops when the callback returns 0.
+    virtual void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) = 0;
+    virtual bool IsWindowEnabled(WindowHandle window) = 0;
+    virtual int GetClassNameA(WindowHandle window, char* buffer, int capacity) = 0;
+    // Whole texts compared as FindWindowExA compares a window's text: letter case ignored.
+    virtual bool SameTextIgnoringCase(const char* a, const char* b) = 0;
+    // The top-level window that window belongs to (window itself when it is one), or 0.
+    virtual WindowHandle GetRootWindow(WindowHandle window) = 0;
+
+    // The accessibility tree of a window that draws controls without windows of their own.
+    // The window's client object, or 0 when it has none or does not answer within the bound.
+    virtual AccessibleItem BeginAccessibleWalk(WindowHandle window) = 0;
+    // Fills children with at most capacity children of item, in order; returns how many.
+    virtual int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) = 0;
+    virtual uint32_t GetAccessibleRole(AccessibleItem item) = 0;
+    // The name in the ANSI code page, truncated like a window text; empty when there is none.
+    virtual int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) = 0;
+    virtual bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) = 0;
+    // True only when the object reports that it carried out its default action.
+    virtual bool DoAccessibleDefaultAction(AccessibleItem item) = 0;
+    // Releases every item of the walk.
+    virtual void EndAccessibleWalk() = 0;
 };

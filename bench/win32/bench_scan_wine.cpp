@@ -1,5 +1,8 @@
 // ScanTick over 100 real windows of another process, beside the floor of a bare enumeration of
-// the same windows (EnumWindows, IsWindowVisible, GetWindowTextA), in one run.
+// the same windows (EnumWindows, IsWindowVisible, GetWindowTextA), in one run. Then the same with
+// one more window at the bottom of the window order that a rule matches but that lacks the
+// rule's button: once with 200 descendants (two containers holding 200 buttons), once with 200
+// windowless buttons behind its accessibility object. Such a window is looked at on every tick.
 //
 //   bench_scan_wine.exe [samples]
 //
@@ -85,13 +88,13 @@ template <typename Fn> double MedianPass(Fn fn, int samples)
     return times[times.size() / 2];
 }
 
-HANDLE StartWindows()
+// Starts the fixture with arguments and waits until a window titled shown exists.
+HANDLE StartFixture(const std::string& arguments, const std::string& shown)
 {
     std::string folder(MAX_PATH, '\0');
     folder.resize(GetModuleFileNameA(nullptr, folder.data(), MAX_PATH));
     folder = folder.substr(0, folder.find_last_of("\\/") + 1);
-    std::string command = "\"" + folder + "..\\..\\tests\\win32\\fixture.exe\" --title \"Bench Fenster\" "
-                          "--copies " + std::to_string(kWindows);
+    std::string command = "\"" + folder + "..\\..\\tests\\win32\\fixture.exe\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -100,12 +103,58 @@ HANDLE StartWindows()
         return nullptr;
     CloseHandle(process.hThread);
     for (int wait = 0; wait < 1000; ++wait) {
-        std::string last = "Bench Fenster " + std::to_string(kWindows);
-        if (FindWindowA(nullptr, last.c_str()) != nullptr)
+        if (FindWindowA(nullptr, shown.c_str()) != nullptr)
             return process.hProcess;
         Sleep(10);
     }
     return process.hProcess;
+}
+
+HANDLE StartWindows()
+{
+    return StartFixture("--title \"Bench Fenster\" --copies " + std::to_string(kWindows),
+                        "Bench Fenster " + std::to_string(kWindows));
+}
+
+constexpr const char* kMissingTitle = "Bench Ohne Knopf";
+
+// The window without the rule's button, sent to the bottom so that the scan first passes the
+// other 100 windows, as it would on a desktop where the dialog has lost the focus.
+HANDLE StartWindowWithoutTheButton(const char* option)
+{
+    std::string arguments = std::string("--title \"") + kMissingTitle + "\"";
+    for (int i = 0; i < 200; ++i)
+        arguments += std::string(" ") + option + " \"Knopf " + std::to_string(i) + "\"";
+    HANDLE process = StartFixture(arguments, kMissingTitle);
+    Sleep(300);
+    SetWindowPos(FindWindowA(nullptr, kMissingTitle), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Sleep(200);
+    return process;
+}
+
+void MeasureWindowWithoutTheButton(const char* label, const char* option, Settings& settings, int samples)
+{
+    HANDLE process = StartWindowWithoutTheButton(option);
+    if (process == nullptr)
+        return;
+    EntryList list;
+    FillRules(list, 100);
+    ListEntry& rule = list.AppendAtTail()->entry;
+    CopyText(rule.title, kTitleCapacity, kMissingTitle);
+    CopyText(rule.button, kButtonCapacity, "&Weiter");
+    rule.condition = kAlwaysClick;
+    rule.method = kButtonMessage;
+    g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
+    double floor = MedianPass(FloorPass, samples);
+    double scan = MedianPass(ScanTick, samples);
+    std::printf("rules   101, matching window without the button, %s: floor %8.1f us/pass, "
+                "ScanTick %8.1f us/pass, ratio %.3f%s\n",
+                label, floor, scan, scan / floor, rule.clicks != 0 ? " (PRESSED?)" : "");
+    g_watch = WatchContext{};
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
 }
 
 }  // namespace
@@ -135,6 +184,9 @@ int main(int argc, char** argv)
         std::printf("rules %5d: floor %8.1f us/pass, ScanTick %8.1f us/pass, ratio %.3f\n", rules,
                     floor, scan, scan / floor);
     }
+
+    MeasureWindowWithoutTheButton("200 descendants", "--nested-button", settings, samples);
+    MeasureWindowWithoutTheButton("200 accessible objects", "--windowless", settings, samples);
 
     TerminateProcess(windows, 0);
     CloseHandle(windows);

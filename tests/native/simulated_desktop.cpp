@@ -107,10 +107,14 @@ void SimulatedDesktop::EnumWindows(EnumCallback callback, intptr_t value)
     }
 }
 
+// Visible only when every window up to the top-level one is, as the system answers.
 bool SimulatedDesktop::IsWindowVisible(WindowHandle window)
 {
-    SimWindow* w = Find(window);
-    return w != nullptr && w->visible;
+    for (SimWindow* w = Find(window); w != nullptr; w = Find(w->parent)) {
+        if (!w->visible)
+            return false;
+    }
+    return Find(window) != nullptr;
 }
 
 int SimulatedDesktop::GetWindowTextA(WindowHandle window, char* buffer, int capacity)
@@ -338,4 +342,129 @@ int SimulatedDesktop::GetDlgItemTextA(WindowHandle window, int id, char* buffer,
         }
     }
     return CopyOut(std::string(), buffer, capacity);
+}
+
+WindowHandle SimulatedDesktop::AddButton(WindowHandle parent, const std::string& text, WinRect rect)
+{
+    WindowHandle button = AddChild(parent, text, rect);
+    Window(button).className = "Button";
+    return button;
+}
+
+bool SimulatedDesktop::EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value)
+{
+    for (WindowHandle child : Window(parent).children) {
+        if (callback(child, value) == 0 || !EnumDescendants(child, callback, value))
+            return false;
+    }
+    return true;
+}
+
+void SimulatedDesktop::EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value)
+{
+    if (Find(parent) != nullptr)
+        EnumDescendants(parent, callback, value);
+}
+
+bool SimulatedDesktop::IsWindowEnabled(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && w->enabled;
+}
+
+int SimulatedDesktop::GetClassNameA(WindowHandle window, char* buffer, int capacity)
+{
+    SimWindow* w = Find(window);
+    return CopyOut(w != nullptr ? w->className : std::string(), buffer, capacity);
+}
+
+bool SimulatedDesktop::SameTextIgnoringCase(const char* a, const char* b)
+{
+    return EqualIgnoringCase(a, b);
+}
+
+WindowHandle SimulatedDesktop::GetRootWindow(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr)
+        return 0;
+    while (w->parent != 0)
+        w = &Window(w->parent);
+    return w->handle;
+}
+
+SimAccessible& SimAccessible::Add(uint32_t childRole, const std::string& childName, WinRect childRect)
+{
+    SimAccessible child;
+    child.role = childRole;
+    child.name = childName;
+    child.rect = childRect;
+    children.push_back(child);
+    return children.back();
+}
+
+SimAccessible* SimulatedDesktop::Item(AccessibleItem item)
+{
+    if (item == 0 || item > walkItems_.size())
+        throw std::out_of_range("accessible item outside its walk");
+    return walkItems_[item - 1];
+}
+
+AccessibleItem SimulatedDesktop::BeginAccessibleWalk(WindowHandle window)
+{
+    ++accessibleWalks;
+    ++openAccessibleWalks;
+    walkItems_.clear();
+    walkWindow_ = window;
+    SimWindow* w = Find(window);
+    if (w == nullptr || !w->exposesAccessible)
+        return 0;
+    walkItems_.push_back(&w->accessible);
+    return walkItems_.size();
+}
+
+int SimulatedDesktop::GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)
+{
+    int count = 0;
+    for (SimAccessible& child : Item(item)->children) {
+        if (count == capacity)
+            break;
+        walkItems_.push_back(&child);
+        children[count++] = walkItems_.size();
+    }
+    return count;
+}
+
+uint32_t SimulatedDesktop::GetAccessibleRole(AccessibleItem item)
+{
+    return Item(item)->role;
+}
+
+int SimulatedDesktop::GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
+{
+    return CopyOut(Item(item)->name, buffer, capacity);
+}
+
+bool SimulatedDesktop::GetAccessibleLocation(AccessibleItem item, WinRect* rect)
+{
+    *rect = Item(item)->rect;
+    return true;
+}
+
+bool SimulatedDesktop::DoAccessibleDefaultAction(AccessibleItem item)
+{
+    SimAccessible* target = Item(item);
+    if (target->onAction)
+        target->onAction();
+    if (target->actionFails)
+        return false;
+    ++target->actions;
+    Record(SimAction::DefaultAction, walkWindow_);
+    return true;
+}
+
+void SimulatedDesktop::EndAccessibleWalk()
+{
+    --openAccessibleWalks;
+    walkItems_.clear();
 }

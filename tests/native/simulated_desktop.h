@@ -3,10 +3,24 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "watcher/window_ops.h"
+
+// An object or element of a window's accessibility tree.
+struct SimAccessible {
+    uint32_t role = 0;
+    std::string name;
+    WinRect rect{};
+    bool actionFails = false;           // the default action reports failure
+    std::function<void()> onAction;     // runs inside the default action, as a pumped message would
+    int actions = 0;                    // default actions carried out
+    std::vector<SimAccessible> children;
+
+    SimAccessible& Add(uint32_t childRole, const std::string& childName, WinRect childRect = {});
+};
 
 struct SimWindow {
     WindowHandle handle = 0;
@@ -25,6 +39,10 @@ struct SimWindow {
     bool gone = false;             // destroyed
     // What a click on one of its buttons does to the window's thread.
     enum { Answers, Hangs, Vanishes } onClick = Answers;
+    bool enabled = true;
+    std::string className = "Static";
+    bool exposesAccessible = false;  // answers with its client object, accessible below
+    SimAccessible accessible;
 };
 
 // One thing done to the desktop, in the order it happened.
@@ -39,6 +57,7 @@ struct SimAction {
         Mouse,
         SetForeground,
         Sleep,
+        DefaultAction,
     } kind;
     WindowHandle window;
     int32_t x;
@@ -53,6 +72,8 @@ public:
     WindowHandle AddChild(WindowHandle parent, const std::string& text, WinRect rect = {0, 0, 0, 0},
                           int controlId = 0);
     SimWindow& Window(WindowHandle handle);
+    // A visible, enabled control of the push-button class.
+    WindowHandle AddButton(WindowHandle parent, const std::string& text, WinRect rect = {0, 0, 0, 0});
 
     std::vector<SimAction> actions;
     WindowHandle foreground = 0;
@@ -61,6 +82,8 @@ public:
     int enumerations = 0;
     // Calls that would have held the caller until a hung window's thread woke up.
     int waitsOnHung = 0;
+    int accessibleWalks = 0;      // begun
+    int openAccessibleWalks = 0;  // begun and not yet ended
 
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
@@ -89,8 +112,25 @@ public:
     WindowHandle GetParent(WindowHandle window) override;
     bool IsChild(WindowHandle parent, WindowHandle window) override;
     int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) override;
+    void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) override;
+    bool IsWindowEnabled(WindowHandle window) override;
+    int GetClassNameA(WindowHandle window, char* buffer, int capacity) override;
+    bool SameTextIgnoringCase(const char* a, const char* b) override;
+    WindowHandle GetRootWindow(WindowHandle window) override;
+    AccessibleItem BeginAccessibleWalk(WindowHandle window) override;
+    int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override;
+    uint32_t GetAccessibleRole(AccessibleItem item) override;
+    int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override;
+    bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override;
+    bool DoAccessibleDefaultAction(AccessibleItem item) override;
+    void EndAccessibleWalk() override;
 
 private:
+    bool EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value);
+    SimAccessible* Item(AccessibleItem item);
+    std::vector<SimAccessible*> walkItems_;
+    WindowHandle walkWindow_ = 0;
+
     SimWindow* Find(WindowHandle handle);
     bool Contains(const SimWindow& window, WinPoint point) const;
     WindowHandle DeepestAt(WindowHandle window, WinPoint point);

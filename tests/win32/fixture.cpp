@@ -4,8 +4,15 @@
 //   fixture.exe --title T [--button TEXT]... [--static TEXT]... [--nested TEXT]...
 //               [--report FILE] [--hang-on-click MS] [--at X Y] [--copies N]
 //               [--also-hidden TEXT]... [--also-untitled]
+//               [--nested-button TEXT]... [--nested-disabled TEXT]... [--nested-hidden TEXT]...
+//               [--windowless TEXT]...
 //
 // --nested puts a static inside a group box, so that it is a grandchild of the window.
+// --nested-button, --nested-disabled and --nested-hidden put buttons two container windows down,
+// as task dialogs keep theirs; their clicks report "command nested TEXT".
+// --windowless draws a push button with no window of its own, known to other programs only
+// through the window's accessibility object; its default action reports "default TEXT", mouse
+// buttons on it "lbuttondown windowless TEXT" and so on.
 // --hang-on-click makes the window's thread stop pumping messages for MS milliseconds when a
 // button is clicked, like a program that hangs while handling it.
 // --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks).
@@ -21,14 +28,26 @@
 #include <string>
 #include <vector>
 
+#include "fixture_accessible.h"
+
 namespace {
 
 constexpr int kFirstButtonId = 1000;
+constexpr int kFirstNestedId = 2000;
+constexpr int kRow = 34;
 
 std::string g_reportPath;
 DWORD g_hangOnClickMs = 0;
 std::vector<std::string> g_buttons;
 WNDPROC g_originalButtonProc = nullptr;
+
+struct NestedButton {
+    std::string text;
+    bool disabled;
+    bool hidden;
+};
+std::vector<NestedButton> g_nested;
+std::vector<WindowlessButton> g_windowless;
 
 void Report(const std::string& line)
 {
@@ -69,16 +88,58 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
     return CallWindowProcA(g_originalButtonProc, button, message, wParam, lParam);
 }
 
+void ReportCommand(int id)
+{
+    const int index = id - kFirstButtonId;
+    const int nested = id - kFirstNestedId;
+    if (index >= 0 && index < static_cast<int>(g_buttons.size())) {
+        Report("command " + g_buttons[index]);
+        if (g_hangOnClickMs != 0)
+            Sleep(g_hangOnClickMs);
+    } else if (nested >= 0 && nested < static_cast<int>(g_nested.size())) {
+        Report("command nested " + g_nested[nested].text);
+    }
+}
+
+void ReportWindowlessMouse(const char* event, LPARAM lParam)
+{
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    for (const WindowlessButton& button : g_windowless) {
+        if (PtInRect(&button.rect, point))
+            Report(std::string(event) + " windowless " + button.name);
+    }
+}
+
+// The containers pass their buttons' notifications up, as a dialog's panes do.
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND)
+        return SendMessageA(GetParent(window), message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND: {
-        int index = LOWORD(wParam) - kFirstButtonId;
-        if (index >= 0 && index < static_cast<int>(g_buttons.size())) {
-            Report("command " + g_buttons[index]);
-            if (g_hangOnClickMs != 0)
-                Sleep(g_hangOnClickMs);
+    case WM_COMMAND:
+        ReportCommand(LOWORD(wParam));
+        return 0;
+    case WM_GETOBJECT:
+        return AnswerGetObject(window, wParam, lParam, &g_windowless, Report);
+    case WM_LBUTTONDOWN:
+        ReportWindowlessMouse("lbuttondown", lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        ReportWindowlessMouse("rbuttondown", lParam);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        for (WindowlessButton& button : g_windowless) {
+            DrawEdge(dc, &button.rect, EDGE_RAISED, BF_RECT);
+            DrawTextA(dc, button.name.c_str(), -1, &button.rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
+        EndPaint(window, &paint);
         return 0;
     }
     case WM_CLOSE:
@@ -119,6 +180,36 @@ int RunCopies(HINSTANCE instance, const std::string& title, int copies)
     return 0;
 }
 
+void SubclassButton(HWND button)
+{
+    WNDPROC previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonProc)));
+    if (g_originalButtonProc == nullptr)
+        g_originalButtonProc = previous;
+}
+
+// A container holding a container holding the buttons. Returns the next free row's top.
+int AddNestedButtons(HWND window, HINSTANCE instance, int top)
+{
+    if (g_nested.empty())
+        return top;
+    const int height = kRow * static_cast<int>(g_nested.size());
+    HWND outer = CreateWindowExA(0, "BoxSweepContainer", "", WS_CHILD | WS_VISIBLE, 10, top, 320, height,
+                                 window, nullptr, instance, nullptr);
+    HWND inner = CreateWindowExA(0, "BoxSweepContainer", "", WS_CHILD | WS_VISIBLE, 0, 0, 320, height, outer,
+                                 nullptr, instance, nullptr);
+    for (size_t i = 0; i < g_nested.size(); ++i) {
+        DWORD style = WS_CHILD | BS_PUSHBUTTON | (g_nested[i].hidden ? 0 : WS_VISIBLE)
+                      | (g_nested[i].disabled ? WS_DISABLED : 0);
+        HWND button = CreateWindowExA(0, "BUTTON", g_nested[i].text.c_str(), style, 0,
+                                      kRow * static_cast<int>(i), 140, 28, inner,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstNestedId + i)),
+                                      instance, nullptr);
+        SubclassButton(button);
+    }
+    return top + height;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -148,6 +239,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             g_hangOnClickMs = static_cast<DWORD>(std::atoi(__argv[++i]));
         else if (option == "--also-hidden" && hasValue)
             hiddenTitles.push_back(__argv[++i]);
+        else if (option == "--nested-button" && hasValue)
+            g_nested.push_back(NestedButton{__argv[++i], false, false});
+        else if (option == "--nested-disabled" && hasValue)
+            g_nested.push_back(NestedButton{__argv[++i], true, false});
+        else if (option == "--nested-hidden" && hasValue)
+            g_nested.push_back(NestedButton{__argv[++i], false, true});
+        else if (option == "--windowless" && hasValue)
+            g_windowless.push_back(WindowlessButton{__argv[++i], RECT{}});
         else if (option == "--also-untitled")
             untitled = true;
         else if (option == "--copies" && hasValue)
@@ -165,6 +264,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "BoxSweepFixture";
     RegisterClassA(&windowClass);
+    WNDCLASSA containerClass{};
+    containerClass.lpfnWndProc = ContainerProc;
+    containerClass.hInstance = instance;
+    containerClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    containerClass.lpszClassName = "BoxSweepContainer";
+    RegisterClassA(&containerClass);
 
     if (copies > 0)
         return RunCopies(instance, title, copies);
@@ -179,7 +284,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
 
     int rows = static_cast<int>(g_buttons.size() + statics.size()) + (nested.empty() ? 0 : 2)
-               + static_cast<int>(nested.size());
+               + static_cast<int>(nested.size()) + static_cast<int>(g_nested.size() + g_windowless.size());
     HWND window = CreateWindowExA(0, "BoxSweepFixture", title.c_str(),
                                   WS_OVERLAPPEDWINDOW, x, y, 360, 80 + rows * 34, nullptr, nullptr,
                                   instance, nullptr);
@@ -202,11 +307,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                                       WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10 + 0, top, 140, 28,
                                       window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
                                       instance, nullptr);
-        WNDPROC previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonProc)));
-        if (g_originalButtonProc == nullptr)
-            g_originalButtonProc = previous;
+        SubclassButton(button);
     }
+    top = AddNestedButtons(window, instance, top);
+    for (WindowlessButton& button : g_windowless) {
+        button.rect = RECT{10, top, 150, top + 28};
+        top += kRow;
+    }
+    // The accessibility object is handed to other processes through COM.
+    if (!g_windowless.empty())
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     Report("ready");

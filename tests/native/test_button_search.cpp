@@ -1,0 +1,279 @@
+// Buttons below the direct children and buttons without a window, over a simulated desktop.
+#include <gtest/gtest.h>
+
+#include "dialogs/capture.h"
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+#include "simulated_desktop.h"
+#include "watcher/button_search.h"
+#include "watcher/scan.h"
+
+namespace {
+
+constexpr WinRect kNestedRect{300, 400, 380, 430};  // centre 340, 415
+constexpr WinRect kWindowlessRect{500, 600, 560, 620};  // centre 530, 610
+
+// A task dialog's shape: the button two containers down.
+WindowHandle AddNestedButton(SimulatedDesktop& desktop, WindowHandle box, const char* text)
+{
+    WindowHandle outer = desktop.AddChild(box, "");
+    WindowHandle inner = desktop.AddChild(outer, "");
+    return desktop.AddButton(inner, text, kNestedRect);
+}
+
+ListEntry& AddSaveRule(EntryList& list, ClickMethod method, const char* button)
+{
+    ListEntry& entry = list.AppendAtTail()->entry;
+    CopyText(entry.title, kTitleCapacity, "Speichern");
+    CopyText(entry.button, kButtonCapacity, button);
+    entry.condition = kAlwaysClick;
+    entry.method = method;
+    return entry;
+}
+
+std::vector<WindowHandle> Clicked(const SimulatedDesktop& desktop)
+{
+    std::vector<WindowHandle> windows;
+    for (const SimAction& action : desktop.ActionsOf(SimAction::ButtonClick))
+        windows.push_back(action.window);
+    return windows;
+}
+
+class ButtonSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.active = 1;
+        g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+        ForgetFruitlessWalks();
+        box = desktop.AddWindow("Speichern?");
+        desktop.AddChild(box, "Die Datei wurde nicht gespeichert.");
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(desktop.openAccessibleWalks, 0) << "every accessibility walk is ended";
+        g_watch = WatchContext{};
+    }
+
+    WindowHandle NestedButton(const char* text) { return AddNestedButton(desktop, box, text); }
+    ListEntry& AddRule(ClickMethod method, const char* button) { return AddSaveRule(list, method, button); }
+    std::vector<WindowHandle> Clicked() const { return ::Clicked(desktop); }
+
+    SimulatedDesktop desktop;
+    EntryList list;
+    Settings settings{};
+    WindowHandle box = 0;
+};
+
+TEST_F(ButtonSearchTest, ANestedButtonIsPressedByEveryButtonMethodAndCounted)
+{
+    WindowHandle yes = NestedButton("&Ja");
+    ListEntry& rule = AddRule(kButtonMessage, "&JA");
+    for (ClickMethod method : {kButtonMessage, kClickThenBack, kLeftClick, kRightClick}) {
+        SCOPED_TRACE(method);
+        rule.method = method;
+        rule.clicks = 0;
+        desktop.actions.clear();
+        ScanTick();
+        EXPECT_EQ(rule.clicks, 1);
+        if (method == kButtonMessage || method == kClickThenBack) {
+            EXPECT_EQ(Clicked(), std::vector<WindowHandle>{yes});
+            continue;
+        }
+        std::vector<SimAction> mouse = desktop.ActionsOf(SimAction::Mouse);
+        ASSERT_EQ(mouse.size(), 2u);
+        EXPECT_EQ(mouse[0].x, 340);
+        EXPECT_EQ(mouse[0].y, 415);
+    }
+    EXPECT_EQ(desktop.accessibleWalks, 0) << "a window-backed button needs no accessibility";
+}
+
+TEST_F(ButtonSearchTest, ADirectChildWithTheTextWinsWhateverItsState)
+{
+    NestedButton("&Ja");
+    WindowHandle direct = desktop.AddChild(box, "&Ja");
+    desktop.Window(direct).enabled = false;
+    desktop.Window(direct).visible = false;
+    ListEntry& rule = AddRule(kButtonMessage, "&Ja");
+    ScanTick();
+    EXPECT_EQ(Clicked(), std::vector<WindowHandle>{direct});
+    EXPECT_EQ(rule.clicks, 1);
+}
+
+TEST_F(ButtonSearchTest, OnlyAVisibleEnabledButtonWithTheWholeTextIsPressed)
+{
+    struct Case {
+        const char* name;
+        void (*spoil)(SimulatedDesktop&, WindowHandle button);
+    } cases[] = {
+        {"disabled", [](SimulatedDesktop& d, WindowHandle b) { d.Window(b).enabled = false; }},
+        {"hidden", [](SimulatedDesktop& d, WindowHandle b) { d.Window(b).visible = false; }},
+        {"container hidden",
+         [](SimulatedDesktop& d, WindowHandle b) { d.Window(d.GetParent(b)).visible = false; }},
+        {"not a button", [](SimulatedDesktop& d, WindowHandle b) { d.Window(b).className = "Static"; }},
+        {"longer text", [](SimulatedDesktop& d, WindowHandle b) { d.Window(b).text = "&Ja, immer"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedDesktop fresh;
+        EntryList rules;
+        g_watch.ops = &fresh;
+        g_watch.list = &rules;
+        WindowHandle dialog = fresh.AddWindow("Speichern?");
+        c.spoil(fresh, AddNestedButton(fresh, dialog, "&Ja"));
+        ListEntry& rule = AddSaveRule(rules, kButtonMessage, "&Ja");
+        ScanTick();
+        EXPECT_TRUE(::Clicked(fresh).empty());
+        EXPECT_EQ(rule.clicks, 0);
+        // The next usable one in the walk's order is taken instead.
+        WindowHandle later = AddNestedButton(fresh, dialog, "&ja");
+        ScanTick();
+        EXPECT_EQ(::Clicked(fresh), std::vector<WindowHandle>{later});
+    }
+    g_watch.ops = &desktop;
+    g_watch.list = &list;
+}
+
+TEST_F(ButtonSearchTest, AnEmptyButtonTextIsLookedForAmongTheDirectChildrenOnly)
+{
+    // Named containers: an unnamed direct child would be found, as it always has been.
+    desktop.AddButton(desktop.AddChild(desktop.AddChild(box, "Bereich"), "Zeile"), "");
+    desktop.Window(box).exposesAccessible = true;
+    desktop.Window(box).accessible.Add(kRolePushButton, "");
+    ListEntry& rule = AddRule(kButtonMessage, "");
+    ScanTick();
+    EXPECT_TRUE(desktop.actions.empty());
+    EXPECT_EQ(rule.clicks, 0);
+}
+
+TEST_F(ButtonSearchTest, AWindowlessButtonIsPressedByItsDefaultActionOrClickedAtItsCentre)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& pane = desktop.Window(box).accessible.Add(0x14, "Inhalt");  // a grouping
+    pane.Add(kRolePushButton, "Nein");
+    pane.Add(0x29, "Ja");  // static text with the same name
+    SimAccessible& yes = pane.Add(kRolePushButton, "JA", kWindowlessRect);
+    ListEntry& rule = AddRule(kButtonMessage, "&Ja");
+
+    ScanTick();
+    EXPECT_EQ(yes.actions, 1);
+    EXPECT_EQ(rule.clicks, 1);
+
+    yes.actionFails = true;
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 1) << "a default action that failed is not counted";
+
+    rule.method = kLeftClick;
+    ScanTick();
+    EXPECT_EQ(rule.clicks, 2);
+    std::vector<SimAction> mouse = desktop.ActionsOf(SimAction::Mouse);
+    ASSERT_EQ(mouse.size(), 2u);
+    EXPECT_EQ(mouse[0].x, 530);
+    EXPECT_EQ(mouse[0].y, 610);
+    EXPECT_EQ(pane.children[0].actions, 0);
+}
+
+TEST_F(ButtonSearchTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameName)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& windowless = desktop.Window(box).accessible.Add(kRolePushButton, "Ja");
+    WindowHandle nested = NestedButton("&Ja");
+    AddRule(kButtonMessage, "&Ja");
+    ScanTick();
+    EXPECT_EQ(Clicked(), std::vector<WindowHandle>{nested});
+    EXPECT_EQ(windowless.actions, 0);
+}
+
+TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObjects)
+{
+    struct Case {
+        const char* name;
+        int depth;    // levels of groupings above the button
+        int fillers;  // objects before the first grouping
+        bool found;
+    } cases[] = {
+        {"level 4", 3, 0, true},
+        {"level 5", 4, 0, false},
+        {"object 500", 0, 499, true},
+        {"object 501", 0, 500, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedDesktop fresh;
+        g_watch.ops = &fresh;
+        ForgetFruitlessWalks();
+        WindowHandle window = fresh.AddWindow("Speichern?");
+        fresh.Window(window).exposesAccessible = true;
+        SimAccessible* parent = &fresh.Window(window).accessible;
+        for (int i = 0; i < c.fillers; ++i)
+            parent->Add(0x29, "Text");
+        for (int i = 0; i < c.depth; ++i)
+            parent = &parent->Add(0x14, "Gruppe");
+        SimAccessible& button = parent->Add(kRolePushButton, "OK");
+        EntryList rules;
+        g_watch.list = &rules;
+        ListEntry& rule = AddSaveRule(rules, kButtonMessage, "OK");
+        ScanTick();
+        EXPECT_EQ(button.actions, c.found ? 1 : 0);
+        EXPECT_EQ(rule.clicks, c.found ? 1 : 0);
+        EXPECT_EQ(fresh.openAccessibleWalks, 0);
+    }
+    g_watch.ops = &desktop;
+    g_watch.list = &list;
+}
+
+TEST_F(ButtonSearchTest, AWindowWhoseTreeLacksTheButtonIsWalkedAgainOnlyOnEveryTenthLook)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& pane = desktop.Window(box).accessible.Add(0x14, "Inhalt");
+    ListEntry& rule = AddRule(kButtonMessage, "Weiter");
+    ScanTick();
+    pane.Add(kRolePushButton, "Weiter");
+    for (int look = 2; look < kAccessibleRetryLooks + 1; ++look)
+        ScanTick();
+    EXPECT_EQ(desktop.accessibleWalks, 1);
+    EXPECT_EQ(rule.clicks, 0);
+    ScanTick();
+    EXPECT_EQ(desktop.accessibleWalks, 2);
+    EXPECT_EQ(rule.clicks, 1);
+    ScanTick();
+    EXPECT_EQ(desktop.accessibleWalks, 3) << "found once, the window is walked again at once";
+    EXPECT_EQ(rule.clicks, 2);
+}
+
+TEST_F(ButtonSearchTest, AScanArrivingInTheMiddleOfAnActionDoesNothing)
+{
+    // A cross-process call of the walk pumps messages: the next timer tick may be among them.
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& yes = desktop.Window(box).accessible.Add(kRolePushButton, "Ja");
+    ListEntry& rule = AddRule(kButtonMessage, "Ja");
+    int reentries = 0;
+    yes.onAction = [&reentries] {
+        if (reentries++ == 0)
+            ScanTick();
+    };
+
+    ScanTick();
+    EXPECT_EQ(yes.actions, 1) << "pressed once, not again from within";
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_EQ(desktop.enumerations, 1);
+}
+
+TEST(NestedCaptureTest, PointingAtANestedButtonReadsTheTopLevelTitleAndMessage)
+{
+    SimulatedDesktop desktop;
+    WindowHandle dialog = desktop.AddWindow("Editor", WinRect{0, 0, 400, 300});
+    desktop.AddChild(dialog, "Änderungen speichern?\nSonst gehen sie verloren.", WinRect{0, 0, 400, 40},
+                     0xFFFF);
+    WindowHandle sink = desktop.AddChild(dialog, "", WinRect{0, 200, 400, 300});
+    WindowHandle row = desktop.AddChild(sink, "Zeile", WinRect{0, 200, 400, 300});
+    desktop.AddButton(row, "&Speichern", WinRect{10, 210, 100, 240});
+    desktop.cursor = WinPoint{50, 220};
+    CapturedTexts texts{};
+    ASSERT_TRUE(CapturePointedWindow(desktop, 0, kCaptureButton | kCaptureTitle | kCaptureMessage, &texts));
+    EXPECT_STREQ(texts.title, "Editor");
+    EXPECT_STREQ(texts.button, "&Speichern");
+    EXPECT_STREQ(texts.message, "Änderungen speichern?*");
+}
+
+}  // namespace

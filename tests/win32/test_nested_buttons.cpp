@@ -1,0 +1,146 @@
+// Buttons two container windows down and buttons without a window, in another process, through
+// the real USER32 and Active Accessibility calls.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "dialogs/capture.h"
+#include "fixture_process.h"
+#include "rules/entry_list.h"
+#include "rules/list_file.h"
+#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
+
+namespace {
+
+class NestedButtonsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings = Settings{};
+        settings.active = 1;
+        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
+    }
+    void TearDown() override { g_watch = WatchContext{}; }
+
+    ListEntry& AddRule(const char* title, ClickMethod method, const char* button)
+    {
+        ListEntry& entry = list.AppendAtTail()->entry;
+        CopyText(entry.title, kTitleCapacity, title);
+        CopyText(entry.button, kButtonCapacity, button);
+        entry.condition = kAlwaysClick;
+        entry.method = method;
+        return entry;
+    }
+
+    static bool Has(const FixtureProcess& box, const std::string& line)
+    {
+        std::vector<std::string> events = box.Events();
+        return std::find(events.begin(), events.end(), line) != events.end();
+    }
+
+    TempFolder temp;
+    EntryList list;
+    Settings settings;
+};
+
+TEST_F(NestedButtonsTest, ANestedButtonIsPressedByMethods0And3And6AndCounted)
+{
+    for (ClickMethod method : {kButtonMessage, kClickThenBack, kLeftClick}) {
+        SCOPED_TRACE(method);
+        TempFolder own;
+        FixtureProcess box("Aufgabe", {"--nested-button", "&Nein", "--nested-button", "&Ja"},
+                           own.File("r.txt"));
+        ASSERT_NE(box.Window(), nullptr);
+        EntryList rules;
+        g_watch.list = &rules;
+        ListEntry& rule = rules.AppendAtTail()->entry;
+        CopyText(rule.title, kTitleCapacity, "Aufgabe");
+        CopyText(rule.button, kButtonCapacity, "&ja");
+        rule.condition = kAlwaysClick;
+        rule.method = method;
+
+        ScanTick();
+        EXPECT_TRUE(box.WaitForEvent("command nested &Ja"));
+        EXPECT_EQ(rule.clicks, 1);
+        EXPECT_FALSE(Has(box, "command nested &Nein"));
+    }
+}
+
+TEST_F(NestedButtonsTest, ADirectButtonWinsAndADisabledOrHiddenNestedOneIsNeverPressed)
+{
+    FixtureProcess both("Beide", {"--nested-button", "OK", "--button", "OK"}, temp.File("b.txt"));
+    ASSERT_NE(both.Window(), nullptr);
+    ListEntry& direct = AddRule("Beide", kButtonMessage, "OK");
+    ScanTick();
+    EXPECT_TRUE(both.WaitForEvent("command OK"));
+    EXPECT_EQ(direct.clicks, 1);
+    direct.condition = kNeverClick;
+
+    FixtureProcess unusable("Unbrauchbar", {"--nested-disabled", "OK", "--nested-hidden", "OK"},
+                            temp.File("u.txt"));
+    ASSERT_NE(unusable.Window(), nullptr);
+    ListEntry& never = AddRule("Unbrauchbar", kButtonMessage, "OK");
+    ScanTick();
+    ScanTick();
+    EXPECT_EQ(never.clicks, 0);
+    EXPECT_FALSE(unusable.WaitForEvent("command nested OK", 300));
+    EXPECT_FALSE(Has(both, "command nested OK"));
+}
+
+TEST_F(NestedButtonsTest, CapturingANestedButtonGivesTheTopLevelTitle)
+{
+    FixtureProcess box("Verschachtelt Erfassen", {"--nested-button", "&Speichern", "--at", "250", "180"},
+                       temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    HWND outer = FindWindowExA(box.Window(), nullptr, "BoxSweepContainer", nullptr);
+    HWND inner = FindWindowExA(outer, nullptr, "BoxSweepContainer", nullptr);
+    HWND button = FindWindowExA(inner, nullptr, nullptr, "&Speichern");
+    ASSERT_NE(button, nullptr);
+    RECT rect{};
+    GetWindowRect(button, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+
+    CapturedTexts texts{};
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return CapturePointedWindow(RealWindowOps(), 0, kCaptureButton | kCaptureTitle, &texts)
+                   && std::string(texts.button) == "&Speichern";
+        },
+        3000));
+    EXPECT_STREQ(texts.title, "Verschachtelt Erfassen");
+}
+
+TEST_F(NestedButtonsTest, AWindowlessButtonIsPressedThroughAccessibilityAndCounted)
+{
+    FixtureProcess box("Ohne Fenster", {"--windowless", "Abbrechen", "--windowless", "Speichern"},
+                       temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Ohne Fenster", kButtonMessage, "&speichern");
+
+    ScanTick();
+    EXPECT_TRUE(box.WaitForEvent("default Speichern"));
+    EXPECT_EQ(rule.clicks, 1);
+
+    rule.method = kLeftClick;
+    ScanTick();
+    EXPECT_TRUE(box.WaitForEvent("lbuttondown windowless Speichern"));
+    EXPECT_EQ(rule.clicks, 2);
+    EXPECT_FALSE(Has(box, "default Abbrechen"));
+    EXPECT_FALSE(Has(box, "lbuttondown windowless Abbrechen"));
+}
+
+TEST_F(NestedButtonsTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameText)
+{
+    FixtureProcess box("Gemischt", {"--windowless", "OK", "--nested-button", "OK"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    ListEntry& rule = AddRule("Gemischt", kButtonMessage, "OK");
+    ScanTick();
+    EXPECT_TRUE(box.WaitForEvent("command nested OK"));
+    EXPECT_EQ(rule.clicks, 1);
+    EXPECT_FALSE(Has(box, "default OK"));
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+#include "watcher/win32_accessibility.h"
+
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+#include "watcher/win32_window_ops.h"
+
+namespace {
+
+// Spelled out: mingw-w64's static oleacc library resolves IID_IAccessible to an import thunk
+// instead of the GUID, and every QueryInterface with it fails.
+constexpr GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF,
+                                  {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// An object, or an element of its parent object (childId other than CHILDID_SELF). Each entry
+// holds one reference on object.
+struct WalkEntry {
+    IAccessible* object;
+    LONG childId;
+};
+
+std::vector<WalkEntry> g_walk;
+
+void EnsureComInitialised()
+{
+    static bool initialised = false;
+    if (initialised)
+        return;
+    // The one thread stays a single-threaded apartment for the program's life; a failure (the
+    // thread already in another mode) leaves the apartment that is there.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    initialised = true;
+}
+
+const WalkEntry* Entry(AccessibleItem item)
+{
+    if (item == 0 || item > g_walk.size())
+        return nullptr;
+    return &g_walk[item - 1];
+}
+
+AccessibleItem Remember(IAccessible* object, LONG childId)
+{
+    g_walk.push_back(WalkEntry{object, childId});
+    return g_walk.size();
+}
+
+VARIANT ChildVariant(LONG childId)
+{
+    VARIANT id;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    id.lVal = childId;
+    return id;
+}
+
+// Takes over one child that AccessibleChildren gave: an object of its own, or an element of parent.
+AccessibleItem TakeChild(const WalkEntry& parent, VARIANT& child)
+{
+    AccessibleItem item = 0;
+    if (child.vt == VT_DISPATCH && child.pdispVal != nullptr) {
+        IAccessible* object = nullptr;
+        if (SUCCEEDED(child.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&object))))
+            item = Remember(object, CHILDID_SELF);
+    } else if (child.vt == VT_I4) {
+        parent.object->AddRef();
+        item = Remember(parent.object, child.lVal);
+    }
+    VariantClear(&child);
+    return item;
+}
+
+}  // namespace
+
+// WM_GETOBJECT itself, because AccessibleObjectFromWindow waits without a bound for a target that
+// does not answer. A window that does not answer it has no windowless controls to offer: the
+// system's stand-in object for a plain window lists only its child windows, searched already.
+AccessibleItem BeginAccessibleWalk(HWND window)
+{
+    EndAccessibleWalk();
+    EnsureComInitialised();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(window, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT),
+                            SMTO_NORMAL | SMTO_ABORTIFHUNG, kClickTimeoutMs, &result) == 0)
+        return 0;
+    if (static_cast<LRESULT>(result) <= 0)
+        return 0;
+    IAccessible* object = nullptr;
+    if (FAILED(ObjectFromLresult(static_cast<LRESULT>(result), kIidAccessible, 0,
+                                 reinterpret_cast<void**>(&object))))
+        return 0;
+    return Remember(object, CHILDID_SELF);
+}
+
+int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)
+{
+    const WalkEntry* entry = Entry(item);
+    if (entry == nullptr || entry->childId != CHILDID_SELF || capacity <= 0)
+        return 0;
+    const WalkEntry parent = *entry;  // g_walk grows below
+    LONG count = 0;
+    if (FAILED(parent.object->get_accChildCount(&count)) || count <= 0)
+        return 0;
+    if (count > capacity)
+        count = capacity;
+    std::vector<VARIANT> variants(static_cast<size_t>(count));
+    LONG obtained = 0;
+    if (FAILED(AccessibleChildren(parent.object, 0, count, variants.data(), &obtained)))
+        return 0;
+    int taken = 0;
+    for (LONG i = 0; i < obtained && i < count; ++i) {
+        const AccessibleItem child = TakeChild(parent, variants[static_cast<size_t>(i)]);
+        if (child != 0)
+            children[taken++] = child;
+    }
+    return taken;
+}
+
+uint32_t GetAccessibleRole(AccessibleItem item)
+{
+    const WalkEntry* entry = Entry(item);
+    if (entry == nullptr)
+        return 0;
+    VARIANT role;
+    VariantInit(&role);
+    if (FAILED(entry->object->get_accRole(ChildVariant(entry->childId), &role)))
+        return 0;
+    const uint32_t value = role.vt == VT_I4 ? static_cast<uint32_t>(role.lVal) : 0;
+    VariantClear(&role);
+    return value;
+}
+
+int GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
+{
+    if (capacity <= 0)
+        return 0;
+    buffer[0] = '\0';
+    const WalkEntry* entry = Entry(item);
+    BSTR name = nullptr;
+    if (entry == nullptr || entry->object->get_accName(ChildVariant(entry->childId), &name) != S_OK)
+        return 0;
+    std::string text;
+    if (name != nullptr) {
+        const int needed = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
+        if (needed > 0) {
+            text.resize(static_cast<size_t>(needed));
+            WideCharToMultiByte(CP_ACP, 0, name, -1, text.data(), needed, nullptr, nullptr);
+            text.resize(static_cast<size_t>(needed - 1));
+        }
+        SysFreeString(name);
+    }
+    // Cut as a window text is cut.
+    const size_t room = static_cast<size_t>(capacity - 1);
+    const size_t length = text.size() < room ? text.size() : room;
+    text.copy(buffer, length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+}
+
+bool GetAccessibleLocation(AccessibleItem item, WinRect* rect)
+{
+    const WalkEntry* entry = Entry(item);
+    LONG left = 0;
+    LONG top = 0;
+    LONG width = 0;
+    LONG height = 0;
+    if (entry == nullptr
+        || FAILED(entry->object->accLocation(&left, &top, &width, &height, ChildVariant(entry->childId))))
+        return false;
+    *rect = WinRect{left, top, left + width, top + height};
+    return true;
+}
+
+bool DoAccessibleDefaultAction(AccessibleItem item)
+{
+    const WalkEntry* entry = Entry(item);
+    return entry != nullptr && entry->object->accDoDefaultAction(ChildVariant(entry->childId)) == S_OK;
+}
+
+void EndAccessibleWalk()
+{
+    for (const WalkEntry& entry : g_walk)
+        entry.object->Release();
+    g_walk.clear();
+}

@@ -74,8 +74,6 @@ HWND OpenAboutWindow()
 
 void RunAboutBox()
 {
-    if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0) == -1 &&
-        g_language != g_instance)
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+    RunLanguageDialog(IDD_ABOUT, nullptr, AboutBoxProc, 0);
     g_aboutWindow = nullptr;
 }

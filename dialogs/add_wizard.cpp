@@ -13,17 +13,13 @@
 #include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
 #include "shell/popup_items.h"
+#include "shell/timer_ids.h"
 #include "shell/win32_app.h"
 #include "watcher/scan.h"
 
 namespace {
 
-constexpr UINT_PTR kCaptureAllTimer = 7;
-constexpr UINT_PTR kCaptureMessageTimer = 4;
 constexpr CaptureTarget kWizardTarget = {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE};
-constexpr int kPageTemplates[] = {IDD_WIZARD_START,         IDD_WIZARD_BUTTON_TEXTS,  IDD_WIZARD_BUTTON_METHOD,
-                                  IDD_WIZARD_BUTTON_FINISH, IDD_WIZARD_WINDOW_TITLE,  IDD_WIZARD_WINDOW_ACTION,
-                                  IDD_WIZARD_WINDOW_FINISH};
 constexpr int kSummaryFormatCapacity = 256;
 constexpr int kMethodNameCapacity = 32;
 constexpr int kErrorTextCapacity = 200;
@@ -307,12 +303,12 @@ HWND OpenWizardWindow()
 
 void RunAddWizard(HWND parent)
 {
-    PROPSHEETPAGEA pages[std::size(kPageTemplates)] = {};
-    for (size_t i = 0; i < std::size(kPageTemplates); ++i) {
+    PROPSHEETPAGEA pages[std::size(kWizardPageTemplates)] = {};
+    for (size_t i = 0; i < std::size(kWizardPageTemplates); ++i) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_DEFAULT;
         pages[i].hInstance = g_language;
-        pages[i].pszTemplate = MAKEINTRESOURCEA(kPageTemplates[i]);
+        pages[i].pszTemplate = MAKEINTRESOURCEA(kWizardPageTemplates[i]);
         pages[i].pfnDlgProc = WizardPageProc;
     }
     PROPSHEETHEADERA header{};
@@ -321,7 +317,7 @@ void RunAddWizard(HWND parent)
     header.hwndParent = parent;
     header.hInstance = g_language;
     header.pszIcon = MAKEINTRESOURCEA(IDI_ACTIVE);
-    header.nPages = std::size(kPageTemplates);
+    header.nPages = std::size(kWizardPageTemplates);
     header.nStartPage = 0;
     header.ppsp = pages;
 

@@ -5,11 +5,11 @@
 #include "dialogs/editing_dialogs.h"
 #include "dialogs/pointer_capture.h"
 #include "resources/resource_ids.h"
+#include "shell/timer_ids.h"
 #include "shell/win32_app.h"
 
 namespace {
 
-constexpr UINT_PTR kEditorCaptureTimer = 3;
 constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
 constexpr int kMethodNameCapacity = 64;
 
@@ -154,9 +154,6 @@ void RunEntryEditor(HWND page)
     if (entry == nullptr)
         return;
     // Opened over the page, so that its owner is the main window.
-    const auto parameter = reinterpret_cast<LPARAM>(entry);
-    if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter) == -1 &&
-        g_language != g_instance)
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter);
+    RunLanguageDialog(IDD_EDITOR, page, EntryEditorProc, reinterpret_cast<LPARAM>(entry));
     g_editorWindow = nullptr;
 }

@@ -5,12 +5,11 @@
 
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
+#include "shell/timer_ids.h"
 #include "version.h"
 
-// Timer ids, message numbers and the tray icon's id.
-constexpr UINT_PTR kStartTimer = 1;  // on the main window, once, 800 ms after start
+// The start timer's delay, message numbers and the tray icon's id.
 constexpr UINT kStartDelayMs = 800;
-constexpr UINT_PTR kScanTimer = 1;   // on the configuration page
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
@@ -56,13 +55,16 @@ bool HandlePopupCommand(HWND page, UINT command);
 void SetWatching(bool watching);
 void UpdateEarlyScans();
 void OnEarlyScanTimer();
-constexpr UINT_PTR kEarlyScanTimerId = 2;
 
 // Language modules (win32_language.cpp).
 void LoadLanguageModule(const char* name);
 void ReleaseLanguageModule();
 // A string of the language module, or of the built-in set when the module lacks it.
 void LoadLanguageString(UINT id, char* buffer, int capacity);
+// A modal dialog, a modeless one and a menu, each from the language module or else built in.
+INT_PTR RunLanguageDialog(UINT id, HWND owner, DLGPROC procedure, LPARAM parameter);
+HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure);
+HMENU LoadLanguageMenu(UINT id);
 void FillLanguages(HWND dropdown);
 void SelectCurrentLanguage(HWND dropdown);
 void ReadLanguageChoice(HWND page, char* name);

@@ -180,7 +180,7 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
         if (wParam == kScanTimer)
             ScanTick();
-        else if (wParam == kEarlyScanTimerId)
+        else if (wParam == kEarlyScanTimer)
             OnEarlyScanTimer();
         return TRUE;
     case kTrayCallback:

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr UINT_PTR kEarlyScanTimer = kEarlyScanTimerId;
 // Created, shown and renamed: a new dialog, one shown again, one that got its title late.
 constexpr DWORD kHookedEvents[] = {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE};
 

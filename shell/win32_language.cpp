@@ -35,6 +35,17 @@ bool IsBuiltIn(const char* name)
     return name[0] == '\0' || lstrcmpiA(name, kBuiltInModule) == 0;
 }
 
+// Loads from the language module, and from the built-in resources when the module lacks a
+// usable resource: a module with a gap must not leave the user without the dialog or text.
+template <typename Result, typename Load>
+Result LoadWithFallback(Load load, Result failed)
+{
+    const Result result = load(g_language);
+    if (result != failed || g_language == g_instance)
+        return result;
+    return load(g_instance);
+}
+
 }  // namespace
 
 void LoadLanguageModule(const char* name)
@@ -54,8 +65,29 @@ void ReleaseLanguageModule()
 void LoadLanguageString(UINT id, char* buffer, int capacity)
 {
     buffer[0] = '\0';
-    if (LoadStringA(g_language, id, buffer, capacity) <= 0 && g_language != g_instance)
-        LoadStringA(g_instance, id, buffer, capacity);
+    LoadWithFallback([&](HMODULE module) { return LoadStringA(module, id, buffer, capacity) > 0; }, false);
+}
+
+INT_PTR RunLanguageDialog(UINT id, HWND owner, DLGPROC procedure, LPARAM parameter)
+{
+    return LoadWithFallback(
+        [&](HMODULE module) {
+            return DialogBoxParamA(module, MAKEINTRESOURCEA(id), owner, procedure, parameter);
+        },
+        static_cast<INT_PTR>(-1));
+}
+
+HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure)
+{
+    return LoadWithFallback(
+        [&](HMODULE module) { return CreateDialogParamA(module, MAKEINTRESOURCEA(id), parent, procedure, 0); },
+        static_cast<HWND>(nullptr));
+}
+
+HMENU LoadLanguageMenu(UINT id)
+{
+    return LoadWithFallback([&](HMODULE module) { return LoadMenuA(module, MAKEINTRESOURCEA(id)); },
+                            static_cast<HMENU>(nullptr));
 }
 
 void FillLanguages(HWND dropdown)

@@ -31,19 +31,10 @@ UINT WindowDpi(HWND window)
     return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 
-void CreateConfigPage(HWND main)
-{
-    g_page = CreateDialogParamA(g_language, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
-    if (g_page == nullptr && g_language != g_instance) {
-        // A language module without a usable page must not leave the window empty.
-        g_page = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
-    }
-}
-
 void OnInitDialog(HWND main)
 {
     g_mainWindow = main;
-    CreateConfigPage(main);
+    g_page = CreateLanguageDialog(IDD_CONFIG, main, ConfigPageProc);
     char caption[kCaptionCapacity];
     LoadLanguageString(IDS_CAPTION, caption, sizeof caption);
     SetWindowTextA(main, caption);

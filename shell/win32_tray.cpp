@@ -16,7 +16,7 @@ constexpr int kHelpKeywordCapacity = 23;
 
 HMENU g_menuBar = nullptr;
 HMENU g_popup = nullptr;
-UINT g_popupIdCounter = kFirstWindowItem;
+UINT g_popupIdCounter = IDM_WINDOW_FIRST;
 // The icon and tip last set, to put the icon back after Explorer restarts.
 WORD g_trayIcon = IDI_ACTIVE;
 char g_trayTip[64] = BOXSWEEP_PRODUCT_TEXT;
@@ -57,14 +57,14 @@ void AddWindowItem(WindowHandle handle)
     if (!IsOfferedWindow(visible, title))
         return;
     DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
-    InsertMenuA(g_popup, kWizardCommand, MF_BYCOMMAND | MF_STRING, g_popupIdCounter, title);
+    InsertMenuA(g_popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, g_popupIdCounter, title);
     ++g_popupIdCounter;
 }
 
 void ShowPopup(HWND page)
 {
     const UINT previousCounter = g_popupIdCounter;
-    g_popupIdCounter = kFirstWindowItem;
+    g_popupIdCounter = IDM_WINDOW_FIRST;
     POINT pointer{};
     GetCursorPos(&pointer);
     CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | (g_settings.active == 1 ? MF_CHECKED : MF_UNCHECKED));
@@ -72,7 +72,7 @@ void ShowPopup(HWND page)
     g_watch.popupItemStep = AddWindowItem;
     g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumPopupItems);
     DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
-    InsertMenuA(g_popup, kWizardCommand, MF_BYCOMMAND | MF_SEPARATOR, g_popupIdCounter, nullptr);
+    InsertMenuA(g_popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, g_popupIdCounter, nullptr);
     ++g_popupIdCounter;
     // Items left over from a longer list last time.
     for (UINT id = g_popupIdCounter; id < previousCounter; ++id)
@@ -132,9 +132,7 @@ void StartWizardFromTray(HWND page)
 
 void AddTrayIcon(HWND page)
 {
-    g_menuBar = LoadMenuA(g_language, MAKEINTRESOURCEA(IDM_POPUP));
-    if (g_menuBar == nullptr && g_language != g_instance)
-        g_menuBar = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDM_POPUP));
+    g_menuBar = LoadLanguageMenu(IDM_POPUP);
     g_popup = GetSubMenu(g_menuBar, 0);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
     if (g_settings.trayEnabled)
@@ -211,7 +209,7 @@ bool HandlePopupCommand(HWND page, UINT command)
         CollectSettings();
         EndProgram(0);
         return true;
-    case kWizardCommand:
+    case IDM_WIZARD:
         StartWizardFromTray(page);
         return true;
     }
@@ -219,5 +217,5 @@ bool HandlePopupCommand(HWND page, UINT command)
         AddWindowRule(page, command);
         return true;
     }
-    return command > kLastActingWindowItem;
+    return command > IDM_WINDOW_LAST;
 }

@@ -29,13 +29,7 @@ target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32)
 # The program. The shell and the dialogs are Win32 glue over the core; the built-in German
 # resources are linked in. It lands at the top of the build tree, beside dutch.dll.
 file(GLOB shell_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shell/win32_*.cpp)
-set(dialog_sources
-  dialogs/about_box.cpp
-  dialogs/add_wizard.cpp
-  dialogs/entry_editor.cpp
-  dialogs/pointer_capture.cpp
-  dialogs/setup_dialog.cpp
-)
+file(GLOB dialog_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/dialogs/win32_*.cpp)
 add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc resources/version.rc)
 target_link_libraries(boxsweep PRIVATE boxsweep_win32 shell32 comctl32)
 set_target_properties(boxsweep PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,7 +1,7 @@
 // The configuration page: the rule list, the active switch, the scan interval and the language.
 #include <windows.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 #include "watcher/scan.h"

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
 #include "shell/win32_app.h"

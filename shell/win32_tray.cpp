@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/popup_items.h"
 #include "shell/win32_app.h"

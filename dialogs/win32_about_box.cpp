@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 #include "version.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "dialogs/capture.h"
-#include "dialogs/editing_dialogs.h"
-#include "dialogs/pointer_capture.h"
+#include "dialogs/win32_editing_dialogs.h"
+#include "dialogs/win32_pointer_capture.h"
 #include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
 #include "shell/popup_items.h"

@@ -2,7 +2,7 @@
 // common pop-ups. Runs before the list file is read.
 #include <windows.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 

@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "dialogs/capture.h"
-#include "dialogs/editing_dialogs.h"
-#include "dialogs/pointer_capture.h"
+#include "dialogs/win32_editing_dialogs.h"
+#include "dialogs/win32_pointer_capture.h"
 #include "resources/resource_ids.h"
 #include "shell/timer_ids.h"
 #include "shell/win32_app.h"

@@ -1,4 +1,4 @@
-#include "dialogs/pointer_capture.h"
+#include "dialogs/win32_pointer_capture.h"
 
 #include "dialogs/capture.h"
 #include "watcher/scan.h"

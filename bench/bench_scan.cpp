@@ -43,17 +43,16 @@ void BM_ScanTickNoMatch(benchmark::State& state)
     }
     Settings settings{};
     settings.active = 1;
-    g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+    WatchContext watch{&desktop, &list, &settings, 0, {}};
 
     for (auto _ : state)
-        ScanTick();
+        ScanTick(watch);
 
     if (!desktop.actions.empty())
         state.SkipWithError("a rule matched");
     state.counters["ns_per_pair"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * windows * rules,
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    g_watch = WatchContext{};
 }
 BENCHMARK(BM_ScanTickNoMatch)->Arg(10)->Arg(100)->Arg(1000);
 

@@ -15,7 +15,7 @@
 #include "shell/popup_items.h"
 #include "shell/timer_ids.h"
 #include "shell/win32_app.h"
-#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
 
 namespace {
 
@@ -71,10 +71,7 @@ void ShowWindowRuleSummary(HWND page, const ListEntry& entry)
     ShowSummary(page, IDS_SUMMARY_WINDOW, texts, 2, 512);
 }
 
-// The per-window step of the open-window list's enumeration.
-HWND g_windowList = nullptr;
-
-void AddOpenWindow(WindowHandle handle)
+void AddOpenWindow(HWND list, WindowHandle handle)
 {
     HWND window = reinterpret_cast<HWND>(handle);
     if (window == g_run->window)
@@ -84,15 +81,18 @@ void AddOpenWindow(WindowHandle handle)
     if (visible)
         GetWindowTextA(window, title, sizeof title);
     if (IsOfferedWindow(visible, title))
-        SendMessageA(g_windowList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
 }
 
 void FillOpenWindows(HWND page)
 {
-    g_windowList = GetDlgItem(page, IDC_WIZ_WINDOWS);
-    SendMessageA(g_windowList, LB_RESETCONTENT, 0, 0);
-    g_watch.wizardListStep = AddOpenWindow;
-    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumWizardList);
+    HWND list = GetDlgItem(page, IDC_WIZ_WINDOWS);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    auto addWindow = [list](WindowHandle window) {
+        AddOpenWindow(list, window);
+        return true;
+    };
+    ForEachWindow(RealWindowOps(), addWindow);
 }
 
 void OnPageInit(HWND page)

@@ -6,6 +6,7 @@
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "shell/timer_ids.h"
+#include "watcher/scan.h"
 #include "version.h"
 
 // The start timer's delay, message numbers and the tray icon's id.
@@ -22,6 +23,7 @@ extern HINSTANCE g_instance;  // the program's own module: dialog 100 and 200, t
 extern HMODULE g_language;    // the language module: everything else the user reads
 extern HWND g_mainWindow;
 extern HWND g_page;
+extern WatchContext g_watch;
 
 // Saves to the list file in the working folder (to BOXSWEEP.UNSAVED beside it when the list file
 // could not be read at start-up).

@@ -179,7 +179,7 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_TIMER:
         if (wParam == kScanTimer)
-            ScanTick();
+            ScanTick(g_watch);
         else if (wParam == kEarlyScanTimer)
             OnEarlyScanTimer();
         return TRUE;

@@ -94,5 +94,5 @@ void OnEarlyScanTimer()
         ClearEarlyScans(g_queue);
         return;
     }
-    SetEarlyScanTimer(RunEarlyScan(g_queue, GetTickCount()));
+    SetEarlyScanTimer(RunEarlyScan(g_watch, g_queue, GetTickCount()));
 }

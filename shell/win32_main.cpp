@@ -18,6 +18,7 @@ HINSTANCE g_instance = nullptr;
 HMODULE g_language = nullptr;
 HWND g_mainWindow = nullptr;
 HWND g_page = nullptr;
+WatchContext g_watch{};
 
 void SaveListFile()
 {

@@ -7,7 +7,7 @@
 #include "resources/resource_ids.h"
 #include "shell/popup_items.h"
 #include "shell/win32_app.h"
-#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
 
 namespace {
 
@@ -45,7 +45,6 @@ void RememberTrayState(WORD icon, const char* tip)
     lstrcpynA(g_trayTip, tip, sizeof g_trayTip);
 }
 
-// The per-window step of the popup's enumeration.
 void AddWindowItem(WindowHandle handle)
 {
     HWND window = reinterpret_cast<HWND>(handle);
@@ -69,8 +68,11 @@ void ShowPopup(HWND page)
     GetCursorPos(&pointer);
     CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | (g_settings.active == 1 ? MF_CHECKED : MF_UNCHECKED));
 
-    g_watch.popupItemStep = AddWindowItem;
-    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumPopupItems);
+    auto addItem = [](WindowHandle window) {
+        AddWindowItem(window);
+        return true;
+    };
+    ForEachWindow(RealWindowOps(), addItem);
     DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
     InsertMenuA(g_popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, g_popupIdCounter, nullptr);
     ++g_popupIdCounter;

@@ -15,14 +15,14 @@ WindowHandle FromHwnd(HWND window)
 }
 
 struct EnumThunk {
-    EnumCallback callback;
-    intptr_t value;
+    EnumStep step;
+    void* context;
 };
 
 BOOL CALLBACK EnumThunkProc(HWND window, LPARAM param)
 {
     const EnumThunk* thunk = reinterpret_cast<const EnumThunk*>(param);
-    return thunk->callback(FromHwnd(window), thunk->value) != 0;
+    return thunk->step(FromHwnd(window), thunk->context) ? TRUE : FALSE;
 }
 
 // Access denied is a window of a higher integrity level: the message never arrived. Anything
@@ -36,9 +36,9 @@ Delivery DeliveryAfterFailure()
 
 class Win32WindowOps : public WindowOps {
 public:
-    void EnumWindows(EnumCallback callback, intptr_t value) override
+    void EnumWindows(EnumStep step, void* context) override
     {
-        EnumThunk thunk{callback, value};
+        EnumThunk thunk{step, context};
         ::EnumWindows(EnumThunkProc, reinterpret_cast<LPARAM>(&thunk));
     }
 

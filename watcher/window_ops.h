@@ -35,14 +35,15 @@ enum class Delivery {
     Refused,     // never arrived: a higher integrity level, or for a post a window that is gone
 };
 
-// Return 0 to stop the enumeration.
-using EnumCallback = int (*)(WindowHandle window, intptr_t value);
+// One step of an enumeration, called per top-level window with the caller's context; returns
+// false to stop the enumeration.
+using EnumStep = bool (*)(WindowHandle window, void* context);
 
 class WindowOps {
 public:
     virtual ~WindowOps() = default;
 
-    virtual void EnumWindows(EnumCallback callback, intptr_t value) = 0;
+    virtual void EnumWindows(EnumStep step, void* context) = 0;
     virtual bool IsWindowVisible(WindowHandle window) = 0;
     // Copies at most capacity - 1 characters and a terminator; an empty text when there is none.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int capacity) = 0;
@@ -74,3 +75,13 @@ public:
     virtual bool IsChild(WindowHandle parent, WindowHandle window) = 0;
     virtual int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) = 0;
 };
+
+// Calls step(window) for each top-level window until it returns false.
+template <typename Step>
+void ForEachWindow(WindowOps& ops, Step& step)
+{
+    const EnumStep call = [](WindowHandle window, void* context) {
+        return (*static_cast<Step*>(context))(window);
+    };
+    ops.EnumWindows(call, &step);
+}

@@ -96,13 +96,13 @@ void SimulatedDesktop::Record(SimAction::Kind kind, WindowHandle window, int32_t
     actions.push_back(SimAction{kind, window, x, y, value});
 }
 
-void SimulatedDesktop::EnumWindows(EnumCallback callback, intptr_t value)
+void SimulatedDesktop::EnumWindows(EnumStep step, void* context)
 {
     ++enumerations;
     // A copy: a callback may add windows (the tests do not, but a real desktop changes under us).
     std::vector<WindowHandle> order = topLevel_;
     for (WindowHandle handle : order) {
-        if (callback(handle, value) == 0)
+        if (!step(handle, context))
             return;
     }
 }

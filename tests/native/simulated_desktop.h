@@ -65,7 +65,7 @@ public:
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
 
-    void EnumWindows(EnumCallback callback, intptr_t value) override;
+    void EnumWindows(EnumStep step, void* context) override;
     bool IsWindowVisible(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int capacity) override;
     WindowHandle GetWindow(WindowHandle window, WindowRelation relation) override;

@@ -30,7 +30,6 @@ void OnOk(HWND setup)
     g_settings.active = 1;
     g_settings.scanInterval = 1000;
     ReadLanguageChoice(setup, g_settings.language);
-    g_settings.languageChanged = false;
     g_settings.reservedValue = 3;
     const bool keepCommonList = IsDlgButtonChecked(setup, IDC_SETUP_COMMON_LIST) == BST_CHECKED;
     if (!FinishNewListFile(kListFileName, keepCommonList, g_settings))

@@ -16,6 +16,14 @@ constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 constexpr char kHelpFile[] = "BoxSweep.hlp";
 
+// What the program decides while it runs, beside what the list file holds.
+struct Session {
+    bool trayEnabled;      // false with "/notray"
+    bool hideAtStart;      // false when a second start asked for the configuration
+    bool languageChanged;  // a language was chosen that the running program does not show yet
+};
+
+extern Session g_session;
 extern EntryList g_list;
 extern Settings g_settings;
 extern ListFileState g_listFileState;
@@ -69,5 +77,6 @@ HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure);
 HMENU LoadLanguageMenu(UINT id);
 void FillLanguages(HWND dropdown);
 void SelectCurrentLanguage(HWND dropdown);
-void ReadLanguageChoice(HWND page, char* name);
+// Reads the drop-down into name; true when that names another module than before.
+bool ReadLanguageChoice(HWND page, char* name);
 void RestartProgram();

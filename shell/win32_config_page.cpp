@@ -67,9 +67,9 @@ void OnLanguageChosen()
 {
     CollectSettings();
     SaveListFile();
-    if (!g_settings.languageChanged)
+    if (!g_session.languageChanged)
         return;
-    g_settings.languageChanged = false;
+    g_session.languageChanged = false;
     RestartProgram();
 }
 
@@ -164,7 +164,8 @@ void CollectSettings()
     // refreshes the tray icon with it.
     g_settings.active = IsDlgButtonChecked(g_page, IDC_ACTIVE) == BST_CHECKED ? 0 : 1;
     g_settings.scanInterval = static_cast<int32_t>(GetDlgItemInt(g_page, IDC_INTERVAL, nullptr, FALSE));
-    ReadLanguageChoice(g_page, g_settings.language);
+    if (ReadLanguageChoice(g_page, g_settings.language))
+        g_session.languageChanged = true;
     ToggleActive(g_page);
 }
 

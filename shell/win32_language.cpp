@@ -124,18 +124,18 @@ void SelectCurrentLanguage(HWND dropdown)
 }
 
 // Without a selection, or with a text that names no file, the language stays as it was.
-void ReadLanguageChoice(HWND page, char* name)
+bool ReadLanguageChoice(HWND page, char* name)
 {
     if (SendDlgItemMessageA(page, IDC_LANGUAGE, CB_GETCURSEL, 0, 0) == CB_ERR)
-        return;
+        return false;
     char text[kChoiceCapacity];
     GetDlgItemTextA(page, IDC_LANGUAGE, text, sizeof text);
     char chosen[kLanguageCapacity];
     if (!ModuleNameFromChoice(text, chosen, sizeof chosen))
-        return;
-    if (std::strcmp(chosen, name) != 0)
-        g_settings.languageChanged = true;
+        return false;
+    const bool changed = std::strcmp(chosen, name) != 0;
     lstrcpynA(name, chosen, kLanguageCapacity);
+    return changed;
 }
 
 // Starts this very executable again, not whatever "boxsweep.exe" the search path finds first,

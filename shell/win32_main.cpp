@@ -11,6 +11,7 @@
 #include "watcher/scan.h"
 #include "watcher/win32_window_ops.h"
 
+Session g_session{};
 EntryList g_list;
 Settings g_settings{};
 ListFileState g_listFileState{};
@@ -87,10 +88,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    g_settings.hideAtStart = true;
+    g_session.hideAtStart = true;
     if (option != StartOption::NoDde && !NegotiateSingleInstance(option))
         return 0;
-    g_settings.trayEnabled = option != StartOption::NoTray;
+    g_session.trayEnabled = option != StartOption::NoTray;
     if (option == StartOption::Setup)
         RunSetupDialog();
 

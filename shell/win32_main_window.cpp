@@ -64,7 +64,7 @@ void OnStartTimer(HWND main)
 {
     KillTimer(main, kStartTimer);
     RestorePlacement(main);
-    if (g_settings.hideAtStart)
+    if (g_session.hideAtStart)
         HideToTray(main);
 }
 

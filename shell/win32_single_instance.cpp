@@ -55,7 +55,7 @@ bool NegotiateSingleInstance(StartOption option)
     HCONV conversation = DdeConnect(g_ddeInstance, service, topic, nullptr);
     if (option == StartOption::Restart) {
         Sleep(kRestartWaitMs);
-        g_settings.hideAtStart = false;
+        g_session.hideAtStart = false;
     } else if (conversation != nullptr || option == StartOption::Exit) {
         return false;
     }

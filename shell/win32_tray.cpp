@@ -137,20 +137,20 @@ void AddTrayIcon(HWND page)
     g_menuBar = LoadLanguageMenu(IDM_POPUP);
     g_popup = GetSubMenu(g_menuBar, 0);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
-    if (g_settings.trayEnabled)
+    if (g_session.trayEnabled)
         NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
 }
 
 void SetTrayState(HWND page, WORD icon, const char* tip)
 {
     RememberTrayState(icon, tip);
-    if (g_settings.trayEnabled)
+    if (g_session.trayEnabled)
         NotifyTray(NIM_MODIFY, page, icon, tip);
 }
 
 void RemoveTrayIcon(HWND page)
 {
-    if (!g_settings.trayEnabled)
+    if (!g_session.trayEnabled)
         return;
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
@@ -176,7 +176,7 @@ UINT TaskbarCreatedMessage()
 // Explorer forgets every icon when it restarts; it announces itself again with this message.
 void OnTaskbarCreated(HWND page)
 {
-    if (g_settings.trayEnabled)
+    if (g_session.trayEnabled)
         NotifyTray(NIM_ADD, page, g_trayIcon, g_trayTip);
 }
 

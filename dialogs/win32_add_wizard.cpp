@@ -27,9 +27,11 @@ constexpr int kErrorCaptionCapacity = 32;
 
 // One run of the wizard.
 struct WizardRun {
+    EntryList* list;
     WizardState state;
     EntryNode* newEntry;
     HWND window;  // the sheet, once its first page exists
+    bool finished;
 };
 
 WizardRun* g_run = nullptr;
@@ -100,7 +102,7 @@ void OnPageInit(HWND page)
     // Page 600 is created when the sheet starts, and only then is the step 0: exactly one new
     // entry per run, linked after the tail but not kept until Finish.
     if (g_run->state.step == 0)
-        g_run->newEntry = g_list.AppendAfter(g_list.Tail());
+        g_run->newEntry = g_run->list->AppendAfter(g_run->list->Tail());
     CheckDlgButton(page, IDC_WIZ_BUTTON_MESSAGE, BST_CHECKED);
     CheckDlgButton(page, IDC_WIZ_CLOSE, BST_CHECKED);
     CheckDlgButton(page, IDC_WIZ_KIND_BUTTON, BST_CHECKED);
@@ -189,14 +191,14 @@ void OnBack(HWND page)
 
 void OnFinish(HWND page)
 {
-    g_list.SetTail(g_run->newEntry);
-    RefillList(g_page);
+    g_run->list->SetTail(g_run->newEntry);
+    g_run->finished = true;
     SetResult(page, 0);
 }
 
 void OnQueryCancel(HWND page)
 {
-    g_list.RemoveAfter(g_list.Tail());
+    g_run->list->RemoveAfter(g_run->list->Tail());
     SetResult(page, 0);
 }
 
@@ -301,13 +303,15 @@ HWND OpenWizardWindow()
     return g_run != nullptr ? g_run->window : nullptr;
 }
 
-void RunAddWizard(HWND parent)
+bool RunAddWizard(HWND parent, EntryList& list)
 {
+    // The pages come from the language module alone: a sheet cannot mix modules.
+    HMODULE language = LanguageModule();
     PROPSHEETPAGEA pages[std::size(kWizardPageTemplates)] = {};
     for (size_t i = 0; i < std::size(kWizardPageTemplates); ++i) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_DEFAULT;
-        pages[i].hInstance = g_language;
+        pages[i].hInstance = language;
         pages[i].pszTemplate = MAKEINTRESOURCEA(kWizardPageTemplates[i]);
         pages[i].pfnDlgProc = WizardPageProc;
     }
@@ -315,14 +319,16 @@ void RunAddWizard(HWND parent)
     header.dwSize = sizeof header;
     header.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE | PSH_USEICONID;
     header.hwndParent = parent;
-    header.hInstance = g_language;
+    header.hInstance = language;
     header.pszIcon = MAKEINTRESOURCEA(IDI_ACTIVE);
     header.nPages = std::size(kWizardPageTemplates);
     header.nStartPage = 0;
     header.ppsp = pages;
 
     WizardRun run{};
+    run.list = &list;
     g_run = &run;
     PropertySheetA(&header);
     g_run = nullptr;
+    return run.finished;
 }

@@ -16,16 +16,6 @@ constexpr int kMethodNameCapacity = 64;
 // The editor's window while it runs, for the tray to bring forward.
 HWND g_editorWindow = nullptr;
 
-// The entry at the page's current selection; nullptr without one.
-ListEntry* SelectedEntry(HWND page)
-{
-    const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR)
-        return nullptr;
-    EntryNode* node = g_list.NodeAt(static_cast<int>(selected) + 1);
-    return node != nullptr ? &node->entry : nullptr;
-}
-
 void EnableMessageFields(HWND editor, bool enable)
 {
     EnableWindow(GetDlgItem(editor, IDC_EDITOR_MESSAGE), enable);
@@ -70,7 +60,7 @@ void ReadField(HWND editor, int id, char* text, int capacity)
     CutAtFirstLineBreak(text);
 }
 
-// The entry the editor opened, kept in its user word: the list's selection may have moved since.
+// The entry the editor opened, kept in its user word.
 ListEntry* EditedEntry(HWND editor)
 {
     return reinterpret_cast<ListEntry*>(GetWindowLongPtrA(editor, DWLP_USER));
@@ -91,7 +81,6 @@ void SaveEntry(HWND editor)
         entry->condition = kAlwaysClick;
     else if (IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE) == BST_CHECKED)
         entry->condition = kClickIfMessage;
-    RefillList(g_page);
 }
 
 void OnCommand(HWND editor, UINT id)
@@ -148,12 +137,10 @@ HWND OpenEditorWindow()
     return g_editorWindow;
 }
 
-void RunEntryEditor(HWND page)
+bool RunEntryEditor(HWND owner, ListEntry& entry)
 {
-    ListEntry* entry = SelectedEntry(page);
-    if (entry == nullptr)
-        return;
-    // Opened over the page, so that its owner is the main window.
-    RunLanguageDialog(IDD_EDITOR, page, EntryEditorProc, reinterpret_cast<LPARAM>(entry));
+    const auto parameter = reinterpret_cast<LPARAM>(&entry);
+    const INT_PTR saved = RunLanguageDialog(IDD_EDITOR, owner, EntryEditorProc, parameter);
     g_editorWindow = nullptr;
+    return saved == 1;
 }

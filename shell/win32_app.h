@@ -69,6 +69,8 @@ void OnEarlyScanTimer();
 // Language modules (win32_language.cpp).
 void LoadLanguageModule(const char* name);
 void ReleaseLanguageModule();
+// The module the user's texts and dialogs come from: the language module, or the program's own.
+HMODULE LanguageModule();
 // A string of the language module, or of the built-in set when the module lacks it.
 void LoadLanguageString(UINT id, char* buffer, int capacity);
 // A modal dialog, a modeless one and a menu, each from the language module or else built in.

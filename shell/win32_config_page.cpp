@@ -8,6 +8,25 @@
 
 namespace {
 
+// The entry at the page's current selection; nullptr without one.
+ListEntry* SelectedEntry(HWND page)
+{
+    const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return nullptr;
+    EntryNode* node = g_list.NodeAt(static_cast<int>(selected) + 1);
+    return node != nullptr ? &node->entry : nullptr;
+}
+
+// Opened over the page, so that its owner is the main window. The list shows the saved fields
+// at once.
+void EditSelectedEntry(HWND page)
+{
+    ListEntry* entry = SelectedEntry(page);
+    if (entry != nullptr && RunEntryEditor(page, *entry))
+        RefillList(page);
+}
+
 // The list box is subclassed so that a double-click opens the editor; the list box's own
 // procedure is kept in its user data.
 LRESULT CALLBACK EntryListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
@@ -16,7 +35,7 @@ LRESULT CALLBACK EntryListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_LBUTTONDBLCLK) {
         HWND page = GetParent(list);
         if (IsWindowEnabled(GetDlgItem(page, IDC_ADVANCED)))
-            RunEntryEditor(page);
+            EditSelectedEntry(page);
         return 0;
     }
     return CallWindowProcA(original, list, message, wParam, lParam);
@@ -76,7 +95,8 @@ void OnLanguageChosen()
 void OnAddEntry()
 {
     ShowWindow(g_mainWindow, SW_HIDE);
-    RunAddWizard(g_page);
+    if (RunAddWizard(g_page, g_list))
+        RefillList(g_page);
     ShowWindow(g_mainWindow, SW_SHOW);
 }
 
@@ -104,7 +124,7 @@ void OnCommand(HWND page, UINT id, UINT notification)
         RemoveSelectedEntry(page);
         break;
     case IDC_ADVANCED:
-        RunEntryEditor(page);
+        EditSelectedEntry(page);
         break;
     case IDC_LANGUAGE:
         if (notification == CBN_SELENDOK)

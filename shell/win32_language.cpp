@@ -55,6 +55,11 @@ void LoadLanguageModule(const char* name)
         g_language = g_instance;
 }
 
+HMODULE LanguageModule()
+{
+    return g_language;
+}
+
 void ReleaseLanguageModule()
 {
     if (g_language != nullptr && g_language != g_instance)
@@ -65,7 +70,8 @@ void ReleaseLanguageModule()
 void LoadLanguageString(UINT id, char* buffer, int capacity)
 {
     buffer[0] = '\0';
-    LoadWithFallback([&](HMODULE module) { return LoadStringA(module, id, buffer, capacity) > 0; }, false);
+    auto load = [&](HMODULE module) { return LoadStringA(module, id, buffer, capacity) > 0; };
+    LoadWithFallback(load, false);
 }
 
 INT_PTR RunLanguageDialog(UINT id, HWND owner, DLGPROC procedure, LPARAM parameter)
@@ -79,9 +85,10 @@ INT_PTR RunLanguageDialog(UINT id, HWND owner, DLGPROC procedure, LPARAM paramet
 
 HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure)
 {
-    return LoadWithFallback(
-        [&](HMODULE module) { return CreateDialogParamA(module, MAKEINTRESOURCEA(id), parent, procedure, 0); },
-        static_cast<HWND>(nullptr));
+    auto create = [&](HMODULE module) {
+        return CreateDialogParamA(module, MAKEINTRESOURCEA(id), parent, procedure, 0);
+    };
+    return LoadWithFallback(create, static_cast<HWND>(nullptr));
 }
 
 HMENU LoadLanguageMenu(UINT id)

@@ -93,7 +93,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     g_session.trayEnabled = option != StartOption::NoTray;
     if (option == StartOption::Setup)
-        RunSetupDialog();
+        RunSetupDialog(g_settings);
 
     const LoadOutcome loaded = LoadList(kListFileName, g_list, g_settings, g_listFileState);
     g_watch.ops = &RealWindowOps();

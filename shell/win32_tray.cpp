@@ -126,7 +126,8 @@ void StartWizardFromTray(HWND page)
         return;
     ShowConfiguration(page);
     ShowWindow(g_mainWindow, SW_HIDE);
-    RunAddWizard(page);
+    if (RunAddWizard(page, g_list))
+        RefillList(page);
     HideToTray(g_mainWindow);
 }
 
@@ -202,7 +203,7 @@ bool HandlePopupCommand(HWND page, UINT command)
         ToggleActive(page);
         return true;
     case IDM_INFO:
-        RunAboutBox();
+        RunAboutBox(g_list.TotalClicks());
         return true;
     case IDM_HELP:
         OpenHelp();

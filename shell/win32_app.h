@@ -16,38 +16,46 @@ constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 constexpr char kHelpFile[] = "BoxSweep.hlp";
 
-// What the program decides while it runs, beside what the list file holds.
-struct Session {
+// The program's state: one record for the process, made before WinMain opens the main window.
+struct Program {
+    EntryList list;
+    Settings settings;  // as the list file holds them
+    ListFileState listFileState;
+    HINSTANCE instance;  // the program's own module: dialog 100 and 200, the icons
+    HMODULE language;    // the language module: everything else the user reads
+    HWND mainWindow;
+    HWND page;
+    WatchContext watch;
+    bool watching;         // hidden to the tray and scanning, not configuring
     bool trayEnabled;      // false with "/notray"
     bool hideAtStart;      // false when a second start asked for the configuration
     bool languageChanged;  // a language was chosen that the running program does not show yet
 };
 
-extern Session g_session;
-extern EntryList g_list;
-extern Settings g_settings;
-extern ListFileState g_listFileState;
-extern HINSTANCE g_instance;  // the program's own module: dialog 100 and 200, the icons
-extern HMODULE g_language;    // the language module: everything else the user reads
-extern HWND g_mainWindow;
-extern HWND g_page;
-extern WatchContext g_watch;
+extern Program g_program;
 
+// The program's verbs (win32_program.cpp).
 // Saves to the list file in the working folder (to BOXSWEEP.UNSAVED beside it when the list file
 // could not be read at start-up).
 void SaveListFile();
+void HideToTray();
+void ShowConfiguration();
+void EndProgram(INT_PTR result);
+// The page's fields into the settings; the active flag as the check box shows it.
+void CollectSettings();
+void ToggleActive();
+// The wizard over the page; a finished one's entry shows in the list.
+void AddEntryWithWizard();
+// A rule that closes windows of this title, added at the end of the list and saved.
+void AddCloseRule(const char* title);
 
 // Main window (win32_main_window.cpp).
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void HideToTray(HWND main);
-void ShowConfiguration(HWND page);
-void EndProgram(INT_PTR result);
 
 // Configuration page (win32_config_page.cpp).
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-void CollectSettings();
-void ToggleActive(HWND page);
 void RefillList(HWND page);
+void SelectLastEntry(HWND page);
 void UpdateEntryButtons(HWND page);
 
 // Tray icon and popup menu (win32_tray.cpp).
@@ -59,7 +67,7 @@ void OnTrayCallback(HWND page, LPARAM mouseMessage);
 void OnTaskbarCreated(HWND page);
 UINT TaskbarCreatedMessage();
 // True when the command was one of the popup's; it has then been carried out.
-bool HandlePopupCommand(HWND page, UINT command);
+bool HandlePopupCommand(UINT command);
 
 // Early scans on window events (win32_early_scans.cpp).
 void SetWatching(bool watching);

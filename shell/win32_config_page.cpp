@@ -14,7 +14,7 @@ ListEntry* SelectedEntry(HWND page)
     const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return nullptr;
-    EntryNode* node = g_list.NodeAt(static_cast<int>(selected) + 1);
+    EntryNode* node = g_program.list.NodeAt(static_cast<int>(selected) + 1);
     return node != nullptr ? &node->entry : nullptr;
 }
 
@@ -50,9 +50,9 @@ void SubclassEntryList(HWND page)
 
 void OnInitDialog(HWND page)
 {
-    g_page = page;
-    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_settings.scanInterval), FALSE);
-    CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
+    g_program.page = page;
+    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_program.settings.scanInterval), FALSE);
+    CheckDlgButton(page, IDC_ACTIVE, g_program.settings.active ? BST_CHECKED : BST_UNCHECKED);
     HWND dropdown = GetDlgItem(page, IDC_LANGUAGE);
     SendMessageA(dropdown, CB_RESETCONTENT, 0, 0);
     FillLanguages(dropdown);
@@ -60,7 +60,7 @@ void OnInitDialog(HWND page)
     SubclassEntryList(page);
     RefillList(page);
     AddTrayIcon(page);
-    if (g_settings.active == 0) {
+    if (g_program.settings.active == 0) {
         char tip[64];
         LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
         SetTrayState(page, IDI_INACTIVE, tip);
@@ -73,10 +73,10 @@ void RemoveSelectedEntry(HWND page)
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return;
-    EntryNode* before = g_list.NodeAt(static_cast<int>(selected));
+    EntryNode* before = g_program.list.NodeAt(static_cast<int>(selected));
     if (before == nullptr || before->next == nullptr)
         return;
-    g_list.RemoveAfter(before);
+    g_program.list.RemoveAfter(before);
     RefillList(page);
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected - 1), 0);
     UpdateEntryButtons(page);
@@ -86,29 +86,28 @@ void OnLanguageChosen()
 {
     CollectSettings();
     SaveListFile();
-    if (!g_session.languageChanged)
+    if (!g_program.languageChanged)
         return;
-    g_session.languageChanged = false;
+    g_program.languageChanged = false;
     RestartProgram();
 }
 
 void OnAddEntry()
 {
-    ShowWindow(g_mainWindow, SW_HIDE);
-    if (RunAddWizard(g_page, g_list))
-        RefillList(g_page);
-    ShowWindow(g_mainWindow, SW_SHOW);
+    ShowWindow(g_program.mainWindow, SW_HIDE);
+    AddEntryWithWizard();
+    ShowWindow(g_program.mainWindow, SW_SHOW);
 }
 
 void OnCommand(HWND page, UINT id, UINT notification)
 {
-    if (HandlePopupCommand(page, id))
+    if (HandlePopupCommand(id))
         return;
     switch (id) {
     case IDOK:
         CollectSettings();
         SaveListFile();
-        HideToTray(g_mainWindow);
+        HideToTray();
         break;
     case IDC_EXIT:
         CollectSettings();
@@ -142,51 +141,27 @@ void UpdateEntryButtons(HWND page)
     EnableWindow(GetDlgItem(page, IDC_ADVANCED), selected);
 }
 
+void SelectLastEntry(HWND page)
+{
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    if (SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0) == LB_ERR)
+        return;
+    EnableWindow(GetDlgItem(page, IDC_REMOVE), TRUE);
+    EnableWindow(GetDlgItem(page, IDC_ADVANCED), TRUE);
+}
+
 void RefillList(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_ENTRIES);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const EntryNode* node = g_list.First(); node != nullptr; node = node->next.get())
+    for (const EntryNode* node = g_program.list.First(); node != nullptr; node = node->next.get())
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->entry.title));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     EnableWindow(GetDlgItem(page, IDC_REMOVE), FALSE);
     EnableWindow(GetDlgItem(page, IDC_ADVANCED), FALSE);
-}
-
-void ToggleActive(HWND page)
-{
-    g_settings.active = g_settings.active ? 0 : 1;
-    CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
-    UpdateEarlyScans();
-    if (g_settings.active) {
-        SetTrayState(page, IDI_ACTIVE, kVersionTip);
-        return;
-    }
-    char tip[64];
-    LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
-    SetTrayState(page, IDI_INACTIVE, tip);
-}
-
-void CollectSettings()
-{
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    if (GetWindowPlacement(g_mainWindow, &placement)) {
-        g_settings.normalLeft = placement.rcNormalPosition.left;
-        g_settings.normalTop = placement.rcNormalPosition.top;
-        g_settings.normalRight = placement.rcNormalPosition.right;
-        g_settings.normalBottom = placement.rcNormalPosition.bottom;
-        g_settings.showCommand = static_cast<int32_t>(placement.showCmd);
-    }
-    // Set to the opposite here so that ToggleActive below lands on the check box's state and
-    // refreshes the tray icon with it.
-    g_settings.active = IsDlgButtonChecked(g_page, IDC_ACTIVE) == BST_CHECKED ? 0 : 1;
-    g_settings.scanInterval = static_cast<int32_t>(GetDlgItemInt(g_page, IDC_INTERVAL, nullptr, FALSE));
-    if (ReadLanguageChoice(g_page, g_settings.language))
-        g_session.languageChanged = true;
-    ToggleActive(g_page);
 }
 
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -200,7 +175,7 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_TIMER:
         if (wParam == kScanTimer)
-            ScanTick(g_watch);
+            ScanTick(g_program.watch);
         else if (wParam == kEarlyScanTimer)
             OnEarlyScanTimer();
         return TRUE;

@@ -11,21 +11,6 @@
 #include "watcher/scan.h"
 #include "watcher/win32_window_ops.h"
 
-Session g_session{};
-EntryList g_list;
-Settings g_settings{};
-ListFileState g_listFileState{};
-HINSTANCE g_instance = nullptr;
-HMODULE g_language = nullptr;
-HWND g_mainWindow = nullptr;
-HWND g_page = nullptr;
-WatchContext g_watch{};
-
-void SaveListFile()
-{
-    SaveList(kListFileName, g_list, g_settings, g_listFileState);
-}
-
 namespace {
 
 // System DLLs come from the system folder only, so that a DLL dropped into the working folder
@@ -48,8 +33,8 @@ bool RegisterMainWindowClass()
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefDlgProcA;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = g_instance;
-    windowClass.hIcon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    windowClass.hInstance = g_program.instance;
+    windowClass.hIcon = LoadIconA(g_program.instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "boxsweep";
@@ -69,10 +54,10 @@ void ReportUnreadableList()
 void ShutDown()
 {
     SaveListFile();
-    WinHelpA(g_mainWindow, kHelpFile, HELP_QUIT, 0);
-    KillTimer(g_page, kScanTimer);
+    WinHelpA(g_program.mainWindow, kHelpFile, HELP_QUIT, 0);
+    KillTimer(g_program.page, kScanTimer);
     SetWatching(false);
-    RemoveTrayIcon(g_page);
+    RemoveTrayIcon(g_program.page);
     DestroyPopupMenu();
     ReleaseLanguageModule();
 }
@@ -81,29 +66,30 @@ void ShutDown()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    g_instance = instance;
+    Program& program = g_program;
+    program.instance = instance;
     RestrictDllSearchToSystemFolder();
     const StartOption option = ParseStartOption(ExtractArgument(GetCommandLineA()));
     RegisterMainWindowClass();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    g_session.hideAtStart = true;
+    program.hideAtStart = true;
     if (option != StartOption::NoDde && !NegotiateSingleInstance(option))
         return 0;
-    g_session.trayEnabled = option != StartOption::NoTray;
+    program.trayEnabled = option != StartOption::NoTray;
     if (option == StartOption::Setup)
-        RunSetupDialog(g_settings);
+        RunSetupDialog(program.settings);
 
-    const LoadOutcome loaded = LoadList(kListFileName, g_list, g_settings, g_listFileState);
-    g_watch.ops = &RealWindowOps();
-    g_watch.list = &g_list;
-    g_watch.settings = &g_settings;
-    LoadLanguageModule(g_settings.language);
+    const LoadOutcome loaded =
+        LoadList(kListFileName, program.list, program.settings, program.listFileState);
+    program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}};
+    LoadLanguageModule(program.settings.language);
     if (loaded == LoadOutcome::Unreadable)
         ReportUnreadableList();
 
-    const INT_PTR result = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
+    const INT_PTR result =
+        DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
     ShutDown();
     return static_cast<int>(result);
 }

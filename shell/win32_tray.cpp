@@ -30,7 +30,7 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallback;
-    data.hIcon = static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
+    data.hIcon = static_cast<HICON>(LoadImageA(g_program.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     lstrcpynA(data.szTip, tip, 64);
     const bool done = Shell_NotifyIconA(action, &data) != FALSE;
@@ -66,7 +66,8 @@ void ShowPopup(HWND page)
     g_popupIdCounter = IDM_WINDOW_FIRST;
     POINT pointer{};
     GetCursorPos(&pointer);
-    CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | (g_settings.active == 1 ? MF_CHECKED : MF_UNCHECKED));
+    const UINT check = g_program.settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
+    CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | check);
 
     auto addItem = [](WindowHandle window) {
         AddWindowItem(window);
@@ -83,30 +84,19 @@ void ShowPopup(HWND page)
     TrackPopupMenu(g_popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
 }
 
-void AddWindowRule(HWND page, UINT command)
+void AddWindowRule(UINT command)
 {
     char title[kWindowTitleCapacity];
     if (GetMenuStringA(g_popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
         return;
-    ListEntry& entry = g_list.AppendAtTail()->entry;
-    CopyText(entry.title, kTitleCapacity, title);
-    entry.condition = kAlwaysClick;
-    entry.method = kCloseWindow;
-    RefillList(page);
-    HWND list = GetDlgItem(page, IDC_ENTRIES);
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    if (SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0) != LB_ERR) {
-        EnableWindow(GetDlgItem(page, IDC_REMOVE), TRUE);
-        EnableWindow(GetDlgItem(page, IDC_ADVANCED), TRUE);
-    }
-    SaveListFile();
+    AddCloseRule(title);
 }
 
 void OpenHelp()
 {
     char keyword[kHelpKeywordCapacity];
     LoadLanguageString(IDS_HELP_KEYWORD, keyword, sizeof keyword);
-    WinHelpA(g_mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
+    WinHelpA(g_program.mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
 }
 
 // The wizard, the editor or the about box while one runs: the tray then only brings it forward,
@@ -120,15 +110,14 @@ HWND OpenDialogWindow()
     return OpenAboutWindow();
 }
 
-void StartWizardFromTray(HWND page)
+void StartWizardFromTray()
 {
     if (OpenWizardWindow() != nullptr)
         return;
-    ShowConfiguration(page);
-    ShowWindow(g_mainWindow, SW_HIDE);
-    if (RunAddWizard(page, g_list))
-        RefillList(page);
-    HideToTray(g_mainWindow);
+    ShowConfiguration();
+    ShowWindow(g_program.mainWindow, SW_HIDE);
+    AddEntryWithWizard();
+    HideToTray();
 }
 
 }  // namespace
@@ -138,20 +127,20 @@ void AddTrayIcon(HWND page)
     g_menuBar = LoadLanguageMenu(IDM_POPUP);
     g_popup = GetSubMenu(g_menuBar, 0);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
-    if (g_session.trayEnabled)
+    if (g_program.trayEnabled)
         NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
 }
 
 void SetTrayState(HWND page, WORD icon, const char* tip)
 {
     RememberTrayState(icon, tip);
-    if (g_session.trayEnabled)
+    if (g_program.trayEnabled)
         NotifyTray(NIM_MODIFY, page, icon, tip);
 }
 
 void RemoveTrayIcon(HWND page)
 {
-    if (!g_session.trayEnabled)
+    if (!g_program.trayEnabled)
         return;
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
@@ -177,7 +166,7 @@ UINT TaskbarCreatedMessage()
 // Explorer forgets every icon when it restarts; it announces itself again with this message.
 void OnTaskbarCreated(HWND page)
 {
-    if (g_session.trayEnabled)
+    if (g_program.trayEnabled)
         NotifyTray(NIM_ADD, page, g_trayIcon, g_trayTip);
 }
 
@@ -188,22 +177,22 @@ void OnTrayCallback(HWND page, LPARAM mouseMessage)
         return;
     }
     if (mouseMessage == WM_LBUTTONDBLCLK)
-        ShowConfiguration(page);
+        ShowConfiguration();
     else if (mouseMessage == WM_RBUTTONUP)
         ShowPopup(page);
 }
 
-bool HandlePopupCommand(HWND page, UINT command)
+bool HandlePopupCommand(UINT command)
 {
     switch (command) {
     case IDM_CONFIGURE:
-        ShowConfiguration(page);
+        ShowConfiguration();
         return true;
     case IDM_ACTIVE:
-        ToggleActive(page);
+        ToggleActive();
         return true;
     case IDM_INFO:
-        RunAboutBox(g_list.TotalClicks());
+        RunAboutBox(g_program.list.TotalClicks());
         return true;
     case IDM_HELP:
         OpenHelp();
@@ -213,11 +202,11 @@ bool HandlePopupCommand(HWND page, UINT command)
         EndProgram(0);
         return true;
     case IDM_WIZARD:
-        StartWizardFromTray(page);
+        StartWizardFromTray();
         return true;
     }
     if (IsActingWindowItem(command)) {
-        AddWindowRule(page, command);
+        AddWindowRule(command);
         return true;
     }
     return command > IDM_WINDOW_LAST;

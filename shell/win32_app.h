@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "resources/resource_ids.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "shell/timer_ids.h"
@@ -15,6 +16,16 @@ constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 constexpr char kHelpFile[] = "BoxSweep.hlp";
+
+// The tray icon and its popup menu.
+struct TrayState {
+    HMENU menuBar = nullptr;
+    HMENU popup = nullptr;
+    UINT nextItem = IDM_WINDOW_FIRST;  // the id the next window item gets
+    // The icon and tip last set, to put the icon back after Explorer restarts.
+    WORD icon = IDI_ACTIVE;
+    char tip[64] = BOXSWEEP_PRODUCT_TEXT;
+};
 
 // The program's state: one record for the process, made before WinMain opens the main window.
 struct Program {
@@ -30,6 +41,7 @@ struct Program {
     bool trayEnabled;      // false with "/notray"
     bool hideAtStart;      // false when a second start asked for the configuration
     bool languageChanged;  // a language was chosen that the running program does not show yet
+    TrayState tray;
 };
 
 extern Program g_program;

@@ -14,13 +14,6 @@ namespace {
 constexpr int kWindowTitleCapacity = 256;
 constexpr int kHelpKeywordCapacity = 23;
 
-HMENU g_menuBar = nullptr;
-HMENU g_popup = nullptr;
-UINT g_popupIdCounter = IDM_WINDOW_FIRST;
-// The icon and tip last set, to put the icon back after Explorer restarts.
-WORD g_trayIcon = IDI_ACTIVE;
-char g_trayTip[64] = BOXSWEEP_PRODUCT_TEXT;
-
 // Icons come from the program's own module; each handle lives for one call only.
 bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
 {
@@ -41,12 +34,13 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
 
 void RememberTrayState(WORD icon, const char* tip)
 {
-    g_trayIcon = icon;
-    lstrcpynA(g_trayTip, tip, sizeof g_trayTip);
+    g_program.tray.icon = icon;
+    lstrcpynA(g_program.tray.tip, tip, sizeof g_program.tray.tip);
 }
 
 void AddWindowItem(WindowHandle handle)
 {
+    TrayState& tray = g_program.tray;
     HWND window = reinterpret_cast<HWND>(handle);
     char title[kWindowTitleCapacity];
     const bool visible = IsWindowVisible(window) != FALSE;
@@ -55,39 +49,40 @@ void AddWindowItem(WindowHandle handle)
         GetWindowTextA(window, title, sizeof title);
     if (!IsOfferedWindow(visible, title))
         return;
-    DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
-    InsertMenuA(g_popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, g_popupIdCounter, title);
-    ++g_popupIdCounter;
+    DeleteMenu(tray.popup, tray.nextItem, MF_BYCOMMAND);
+    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, tray.nextItem, title);
+    ++tray.nextItem;
 }
 
 void ShowPopup(HWND page)
 {
-    const UINT previousCounter = g_popupIdCounter;
-    g_popupIdCounter = IDM_WINDOW_FIRST;
+    TrayState& tray = g_program.tray;
+    const UINT previousCounter = tray.nextItem;
+    tray.nextItem = IDM_WINDOW_FIRST;
     POINT pointer{};
     GetCursorPos(&pointer);
     const UINT check = g_program.settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
-    CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | check);
+    CheckMenuItem(tray.popup, IDM_ACTIVE, MF_BYCOMMAND | check);
 
     auto addItem = [](WindowHandle window) {
         AddWindowItem(window);
         return true;
     };
     ForEachWindow(RealWindowOps(), addItem);
-    DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
-    InsertMenuA(g_popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, g_popupIdCounter, nullptr);
-    ++g_popupIdCounter;
+    DeleteMenu(tray.popup, tray.nextItem, MF_BYCOMMAND);
+    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, tray.nextItem, nullptr);
+    ++tray.nextItem;
     // Items left over from a longer list last time.
-    for (UINT id = g_popupIdCounter; id < previousCounter; ++id)
-        DeleteMenu(g_popup, id, MF_BYCOMMAND);
+    for (UINT id = tray.nextItem; id < previousCounter; ++id)
+        DeleteMenu(tray.popup, id, MF_BYCOMMAND);
 
-    TrackPopupMenu(g_popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
+    TrackPopupMenu(tray.popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
 }
 
 void AddWindowRule(UINT command)
 {
     char title[kWindowTitleCapacity];
-    if (GetMenuStringA(g_popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
+    if (GetMenuStringA(g_program.tray.popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
         return;
     AddCloseRule(title);
 }
@@ -124,8 +119,9 @@ void StartWizardFromTray()
 
 void AddTrayIcon(HWND page)
 {
-    g_menuBar = LoadLanguageMenu(IDM_POPUP);
-    g_popup = GetSubMenu(g_menuBar, 0);
+    TrayState& tray = g_program.tray;
+    tray.menuBar = LoadLanguageMenu(IDM_POPUP);
+    tray.popup = GetSubMenu(tray.menuBar, 0);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
     if (g_program.trayEnabled)
         NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
@@ -151,10 +147,11 @@ void RemoveTrayIcon(HWND page)
 
 void DestroyPopupMenu()
 {
-    if (g_menuBar != nullptr)
-        DestroyMenu(g_menuBar);
-    g_menuBar = nullptr;
-    g_popup = nullptr;
+    TrayState& tray = g_program.tray;
+    if (tray.menuBar != nullptr)
+        DestroyMenu(tray.menuBar);
+    tray.menuBar = nullptr;
+    tray.popup = nullptr;
 }
 
 UINT TaskbarCreatedMessage()
@@ -167,7 +164,7 @@ UINT TaskbarCreatedMessage()
 void OnTaskbarCreated(HWND page)
 {
     if (g_program.trayEnabled)
-        NotifyTray(NIM_ADD, page, g_trayIcon, g_trayTip);
+        NotifyTray(NIM_ADD, page, g_program.tray.icon, g_program.tray.tip);
 }
 
 void OnTrayCallback(HWND page, LPARAM mouseMessage)

@@ -51,17 +51,16 @@ void BM_ScanTickNoMatch(benchmark::State& state)
     }
     Settings settings{};
     settings.active = 1;
-    g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+    WatchContext watch{&desktop, &list, &settings, 0, {}};
 
     for (auto _ : state)
-        ScanTick();
+        ScanTick(watch);
 
     if (!desktop.actions.empty())
         state.SkipWithError("a rule matched");
     state.counters["ns_per_pair"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * windows * rules,
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    g_watch = WatchContext{};
 }
 BENCHMARK(BM_ScanTickNoMatch)->Arg(10)->Arg(100)->Arg(1000);
 
@@ -113,17 +112,16 @@ void BM_ScanTickMatchWithoutButton(benchmark::State& state)
     save.method = kButtonMessage;
     Settings settings{};
     settings.active = 1;
-    g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+    WatchContext watch{&desktop, &list, &settings, 0, {}};
 
     for (auto _ : state)
-        ScanTick();
+        ScanTick(watch);
 
     if (!desktop.actions.empty() || save.clicks != 0)
         state.SkipWithError("something was pressed");
     state.counters["ns_per_pair"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * (windows + 1) * (rules + 1),
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    g_watch = WatchContext{};
 }
 BENCHMARK(BM_ScanTickMatchWithoutButton)->ArgName("accessible")->Arg(kDescendants)->Arg(kAccessibleObjects);
 

@@ -30,13 +30,7 @@ target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32 oleacc ole32 ol
 # The program. The shell and the dialogs are Win32 glue over the core; the built-in German
 # resources are linked in. It lands at the top of the build tree, beside dutch.dll.
 file(GLOB shell_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shell/win32_*.cpp)
-set(dialog_sources
-  dialogs/about_box.cpp
-  dialogs/add_wizard.cpp
-  dialogs/entry_editor.cpp
-  dialogs/pointer_capture.cpp
-  dialogs/setup_dialog.cpp
-)
+file(GLOB dialog_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/dialogs/win32_*.cpp)
 add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc resources/version.rc)
 target_link_libraries(boxsweep PRIVATE boxsweep_win32 shell32 comctl32)
 set_target_properties(boxsweep PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -65,6 +59,12 @@ else()
   endif()
 endif()
 
+# Looking at and waiting for another process's windows, for the Win32 tests and the screenshot
+# helper.
+add_library(win32_window_support STATIC tests/win32/window_support.cpp)
+target_include_directories(win32_window_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/win32)
+target_link_libraries(win32_window_support PUBLIC user32 comctl32)
+
 # The Win32 tests and benchmarks need GoogleTest's source, which Debian installs in
 # /usr/src/googletest (GOOGLETEST_SOURCE elsewhere). Without it only the program and the
 # language module are built, as on a Windows machine that just wants to run BoxSweep.
@@ -84,5 +84,5 @@ endif()
 # The helper of tools/screenshots.sh: opens the tray menu and the dialogs and reports window
 # rectangles. A console program of each Windows build.
 add_executable(screenshot_helper EXCLUDE_FROM_ALL tools/screenshot_helper.cpp)
-target_link_libraries(screenshot_helper PRIVATE user32 comctl32)
+target_link_libraries(screenshot_helper PRIVATE win32_window_support)
 set_target_properties(screenshot_helper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

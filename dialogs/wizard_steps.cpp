@@ -52,10 +52,10 @@ int ReadStepInput(const WizardState& state, const WizardInput& input, ListEntry&
 int WizardPageTemplate(const WizardState& state)
 {
     if (state.step == 0)
-        return 600;
+        return kWizardPageTemplates[0];
     if (state.kind == kKindButtonRule)
-        return 600 + 20 * state.step;
-    return 600 + 20 * (state.step + 3);
+        return kWizardPageTemplates[state.step];
+    return kWizardPageTemplates[state.step + 3];
 }
 
 int WizardNext(WizardState& state, const WizardInput& input, ListEntry& entry)

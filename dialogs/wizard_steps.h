@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/resource_ids.h"
 #include "rules/entry_list.h"
 
 enum WizardKind : uint8_t {
@@ -18,11 +19,18 @@ struct WizardState {
     uint8_t kind;  // WizardKind; 3 is possible only in theory and runs as a window rule
 };
 
+// The seven pages in sheet order: the start page, the button rule's three, the window rule's
+// three.
+constexpr int kWizardPageTemplates[] = {IDD_WIZARD_START,         IDD_WIZARD_BUTTON_TEXTS,
+                                        IDD_WIZARD_BUTTON_METHOD, IDD_WIZARD_BUTTON_FINISH,
+                                        IDD_WIZARD_WINDOW_TITLE,  IDD_WIZARD_WINDOW_ACTION,
+                                        IDD_WIZARD_WINDOW_FINISH};
+
 // String ids of the input errors; 0 is none.
 constexpr int kNoInputError = 0;
-constexpr int kErrorMessageTextMissing = 19;
-constexpr int kErrorButtonRuleTexts = 20;
-constexpr int kErrorWindowTitleMissing = 21;
+constexpr int kErrorMessageTextMissing = IDS_INPUT_ERROR_MESSAGE_TEXT;
+constexpr int kErrorButtonRuleTexts = IDS_INPUT_ERROR_BUTTON_RULE;
+constexpr int kErrorWindowTitleMissing = IDS_INPUT_ERROR_WINDOW_RULE;
 
 // What the controls of the page being left hold.
 struct WizardInput {

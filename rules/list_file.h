@@ -9,7 +9,6 @@
 constexpr int kLanguageCapacity = 24;
 
 struct Settings {
-    // Persisted.
     int32_t active;
     int32_t scanInterval;
     char language[kLanguageCapacity];
@@ -19,10 +18,6 @@ struct Settings {
     int32_t normalRight;
     int32_t normalBottom;
     int32_t showCommand;
-    // Run-time only.
-    bool trayEnabled;
-    bool hideAtStart;
-    bool languageChanged;
 };
 
 extern const char kListFileName[];    // "BOXSWEEP.LST"

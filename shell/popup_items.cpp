@@ -9,5 +9,5 @@ bool IsOfferedWindow(bool visible, const char* title)
 
 bool IsActingWindowItem(uint32_t command)
 {
-    return command >= kFirstWindowItem && command <= kLastActingWindowItem;
+    return command >= IDM_WINDOW_FIRST && command <= IDM_WINDOW_LAST;
 }

@@ -3,13 +3,11 @@
 
 #include <cstdint>
 
-constexpr uint32_t kWizardCommand = 16385;
-constexpr uint32_t kFirstWindowItem = 16386;
-// Only the first 19 window items add a rule; later ones are shown but do nothing.
-constexpr uint32_t kLastActingWindowItem = 16404;
+#include "resources/resource_ids.h"
 
 // A window is offered when it is visible and its title is neither empty nor the shell's
 // desktop window "Program Manager" (exact comparison).
 bool IsOfferedWindow(bool visible, const char* title);
 
+// Only the first 19 window items add a rule; later ones are shown but do nothing.
 bool IsActingWindowItem(uint32_t command);

@@ -3,42 +3,71 @@
 
 #include <windows.h>
 
+#include "resources/resource_ids.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
+#include "shell/timer_ids.h"
+#include "watcher/scan.h"
 #include "version.h"
 
-// Timer ids, message numbers and the tray icon's id.
-constexpr UINT_PTR kStartTimer = 1;  // on the main window, once, 800 ms after start
+// The start timer's delay, message numbers and the tray icon's id.
 constexpr UINT kStartDelayMs = 800;
-constexpr UINT_PTR kScanTimer = 1;   // on the configuration page
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 constexpr char kHelpFile[] = "BoxSweep.hlp";
 
-extern EntryList g_list;
-extern Settings g_settings;
-extern ListFileState g_listFileState;
-extern HINSTANCE g_instance;  // the program's own module: dialog 100 and 200, the icons
-extern HMODULE g_language;    // the language module: everything else the user reads
-extern HWND g_mainWindow;
-extern HWND g_page;
+// The tray icon and its popup menu.
+struct TrayState {
+    HMENU menuBar = nullptr;
+    HMENU popup = nullptr;
+    UINT nextItem = IDM_WINDOW_FIRST;  // the id the next window item gets
+    // The icon and tip last set, to put the icon back after Explorer restarts.
+    WORD icon = IDI_ACTIVE;
+    char tip[64] = BOXSWEEP_PRODUCT_TEXT;
+};
 
+// The program's state: one record for the process, made before WinMain opens the main window.
+struct Program {
+    EntryList list;
+    Settings settings;  // as the list file holds them
+    ListFileState listFileState;
+    HINSTANCE instance;  // the program's own module: dialog 100 and 200, the icons
+    HMODULE language;    // the language module: everything else the user reads
+    HWND mainWindow;
+    HWND page;
+    WatchContext watch;
+    bool watching;         // hidden to the tray and scanning, not configuring
+    bool trayEnabled;      // false with "/notray"
+    bool hideAtStart;      // false when a second start asked for the configuration
+    bool languageChanged;  // a language was chosen that the running program does not show yet
+    TrayState tray;
+};
+
+extern Program g_program;
+
+// The program's verbs (win32_program.cpp).
 // Saves to the list file in the working folder (to BOXSWEEP.UNSAVED beside it when the list file
 // could not be read at start-up).
 void SaveListFile();
+void HideToTray();
+void ShowConfiguration();
+void EndProgram(INT_PTR result);
+// The page's fields into the settings; the active flag as the check box shows it.
+void CollectSettings();
+void ToggleActive();
+// The wizard over the page; a finished one's entry shows in the list.
+void AddEntryWithWizard();
+// A rule that closes windows of this title, added at the end of the list and saved.
+void AddCloseRule(const char* title);
 
 // Main window (win32_main_window.cpp).
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void HideToTray(HWND main);
-void ShowConfiguration(HWND page);
-void EndProgram(INT_PTR result);
 
 // Configuration page (win32_config_page.cpp).
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-void CollectSettings();
-void ToggleActive(HWND page);
 void RefillList(HWND page);
+void SelectLastEntry(HWND page);
 void UpdateEntryButtons(HWND page);
 
 // Tray icon and popup menu (win32_tray.cpp).
@@ -50,20 +79,26 @@ void OnTrayCallback(HWND page, LPARAM mouseMessage);
 void OnTaskbarCreated(HWND page);
 UINT TaskbarCreatedMessage();
 // True when the command was one of the popup's; it has then been carried out.
-bool HandlePopupCommand(HWND page, UINT command);
+bool HandlePopupCommand(UINT command);
 
 // Early scans on window events (win32_early_scans.cpp).
 void SetWatching(bool watching);
 void UpdateEarlyScans();
 void OnEarlyScanTimer();
-constexpr UINT_PTR kEarlyScanTimerId = 2;
 
 // Language modules (win32_language.cpp).
 void LoadLanguageModule(const char* name);
 void ReleaseLanguageModule();
+// The module the user's texts and dialogs come from: the language module, or the program's own.
+HMODULE LanguageModule();
 // A string of the language module, or of the built-in set when the module lacks it.
 void LoadLanguageString(UINT id, char* buffer, int capacity);
+// A modal dialog, a modeless one and a menu, each from the language module or else built in.
+INT_PTR RunLanguageDialog(UINT id, HWND owner, DLGPROC procedure, LPARAM parameter);
+HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure);
+HMENU LoadLanguageMenu(UINT id);
 void FillLanguages(HWND dropdown);
 void SelectCurrentLanguage(HWND dropdown);
-void ReadLanguageChoice(HWND page, char* name);
+// Reads the drop-down into name; true when that names another module than before.
+bool ReadLanguageChoice(HWND page, char* name);
 void RestartProgram();

@@ -1,12 +1,31 @@
 // The configuration page: the rule list, the active switch, the scan interval and the language.
 #include <windows.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 #include "watcher/scan.h"
 
 namespace {
+
+// The entry at the page's current selection; nullptr without one.
+ListEntry* SelectedEntry(HWND page)
+{
+    const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return nullptr;
+    EntryNode* node = g_program.list.NodeAt(static_cast<int>(selected) + 1);
+    return node != nullptr ? &node->entry : nullptr;
+}
+
+// Opened over the page, so that its owner is the main window. The list shows the saved fields
+// at once.
+void EditSelectedEntry(HWND page)
+{
+    ListEntry* entry = SelectedEntry(page);
+    if (entry != nullptr && RunEntryEditor(page, *entry))
+        RefillList(page);
+}
 
 // The list box is subclassed so that a double-click opens the editor; the list box's own
 // procedure is kept in its user data.
@@ -16,7 +35,7 @@ LRESULT CALLBACK EntryListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_LBUTTONDBLCLK) {
         HWND page = GetParent(list);
         if (IsWindowEnabled(GetDlgItem(page, IDC_ADVANCED)))
-            RunEntryEditor(page);
+            EditSelectedEntry(page);
         return 0;
     }
     return CallWindowProcA(original, list, message, wParam, lParam);
@@ -31,9 +50,9 @@ void SubclassEntryList(HWND page)
 
 void OnInitDialog(HWND page)
 {
-    g_page = page;
-    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_settings.scanInterval), FALSE);
-    CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
+    g_program.page = page;
+    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_program.settings.scanInterval), FALSE);
+    CheckDlgButton(page, IDC_ACTIVE, g_program.settings.active ? BST_CHECKED : BST_UNCHECKED);
     HWND dropdown = GetDlgItem(page, IDC_LANGUAGE);
     SendMessageA(dropdown, CB_RESETCONTENT, 0, 0);
     FillLanguages(dropdown);
@@ -41,7 +60,7 @@ void OnInitDialog(HWND page)
     SubclassEntryList(page);
     RefillList(page);
     AddTrayIcon(page);
-    if (g_settings.active == 0) {
+    if (g_program.settings.active == 0) {
         char tip[64];
         LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
         SetTrayState(page, IDI_INACTIVE, tip);
@@ -54,10 +73,10 @@ void RemoveSelectedEntry(HWND page)
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return;
-    EntryNode* before = g_list.NodeAt(static_cast<int>(selected));
+    EntryNode* before = g_program.list.NodeAt(static_cast<int>(selected));
     if (before == nullptr || before->next == nullptr)
         return;
-    g_list.RemoveAfter(before);
+    g_program.list.RemoveAfter(before);
     RefillList(page);
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected - 1), 0);
     UpdateEntryButtons(page);
@@ -67,28 +86,28 @@ void OnLanguageChosen()
 {
     CollectSettings();
     SaveListFile();
-    if (!g_settings.languageChanged)
+    if (!g_program.languageChanged)
         return;
-    g_settings.languageChanged = false;
+    g_program.languageChanged = false;
     RestartProgram();
 }
 
 void OnAddEntry()
 {
-    ShowWindow(g_mainWindow, SW_HIDE);
-    RunAddWizard(g_page);
-    ShowWindow(g_mainWindow, SW_SHOW);
+    ShowWindow(g_program.mainWindow, SW_HIDE);
+    AddEntryWithWizard();
+    ShowWindow(g_program.mainWindow, SW_SHOW);
 }
 
 void OnCommand(HWND page, UINT id, UINT notification)
 {
-    if (HandlePopupCommand(page, id))
+    if (HandlePopupCommand(id))
         return;
     switch (id) {
     case IDOK:
         CollectSettings();
         SaveListFile();
-        HideToTray(g_mainWindow);
+        HideToTray();
         break;
     case IDC_EXIT:
         CollectSettings();
@@ -104,7 +123,7 @@ void OnCommand(HWND page, UINT id, UINT notification)
         RemoveSelectedEntry(page);
         break;
     case IDC_ADVANCED:
-        RunEntryEditor(page);
+        EditSelectedEntry(page);
         break;
     case IDC_LANGUAGE:
         if (notification == CBN_SELENDOK)
@@ -122,50 +141,27 @@ void UpdateEntryButtons(HWND page)
     EnableWindow(GetDlgItem(page, IDC_ADVANCED), selected);
 }
 
+void SelectLastEntry(HWND page)
+{
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    if (SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0) == LB_ERR)
+        return;
+    EnableWindow(GetDlgItem(page, IDC_REMOVE), TRUE);
+    EnableWindow(GetDlgItem(page, IDC_ADVANCED), TRUE);
+}
+
 void RefillList(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_ENTRIES);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const EntryNode* node = g_list.First(); node != nullptr; node = node->next.get())
+    for (const EntryNode* node = g_program.list.First(); node != nullptr; node = node->next.get())
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->entry.title));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     EnableWindow(GetDlgItem(page, IDC_REMOVE), FALSE);
     EnableWindow(GetDlgItem(page, IDC_ADVANCED), FALSE);
-}
-
-void ToggleActive(HWND page)
-{
-    g_settings.active = g_settings.active ? 0 : 1;
-    CheckDlgButton(page, IDC_ACTIVE, g_settings.active ? BST_CHECKED : BST_UNCHECKED);
-    UpdateEarlyScans();
-    if (g_settings.active) {
-        SetTrayState(page, IDI_ACTIVE, kVersionTip);
-        return;
-    }
-    char tip[64];
-    LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
-    SetTrayState(page, IDI_INACTIVE, tip);
-}
-
-void CollectSettings()
-{
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    if (GetWindowPlacement(g_mainWindow, &placement)) {
-        g_settings.normalLeft = placement.rcNormalPosition.left;
-        g_settings.normalTop = placement.rcNormalPosition.top;
-        g_settings.normalRight = placement.rcNormalPosition.right;
-        g_settings.normalBottom = placement.rcNormalPosition.bottom;
-        g_settings.showCommand = static_cast<int32_t>(placement.showCmd);
-    }
-    // Set to the opposite here so that ToggleActive below lands on the check box's state and
-    // refreshes the tray icon with it.
-    g_settings.active = IsDlgButtonChecked(g_page, IDC_ACTIVE) == BST_CHECKED ? 0 : 1;
-    g_settings.scanInterval = static_cast<int32_t>(GetDlgItemInt(g_page, IDC_INTERVAL, nullptr, FALSE));
-    ReadLanguageChoice(g_page, g_settings.language);
-    ToggleActive(g_page);
 }
 
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -179,8 +175,8 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_TIMER:
         if (wParam == kScanTimer)
-            ScanTick();
-        else if (wParam == kEarlyScanTimerId)
+            ScanTick(g_program.watch);
+        else if (wParam == kEarlyScanTimer)
             OnEarlyScanTimer();
         return TRUE;
     case kTrayCallback:

@@ -8,25 +8,23 @@
 
 namespace {
 
-constexpr UINT_PTR kEarlyScanTimer = kEarlyScanTimerId;
 // Created, shown and renamed: a new dialog, one shown again, one that got its title late.
 constexpr DWORD kHookedEvents[] = {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE};
 
 HWINEVENTHOOK g_hooks[std::size(kHookedEvents)] = {};
 EarlyScanQueue g_queue{};
-bool g_watching = false;
 
 // Rules are never applied while they are being edited, and an inactive watcher has nothing to
 // bring forward.
 bool EarlyScansWanted()
 {
-    return g_watching && g_settings.active != 0;
+    return g_program.watching && g_program.settings.active != 0;
 }
 
 void SetEarlyScanTimer(uint32_t delay)
 {
     if (delay != 0)
-        SetTimer(g_page, kEarlyScanTimer, delay, nullptr);
+        SetTimer(g_program.page, kEarlyScanTimer, delay, nullptr);
 }
 
 // Out of context: the system posts the events to this thread, so they arrive between messages
@@ -67,7 +65,7 @@ void RemoveHooks()
             UnhookWinEvent(hook);
         hook = nullptr;
     }
-    KillTimer(g_page, kEarlyScanTimer);
+    KillTimer(g_program.page, kEarlyScanTimer);
     ClearEarlyScans(g_queue);
 }
 
@@ -75,7 +73,7 @@ void RemoveHooks()
 
 void SetWatching(bool watching)
 {
-    g_watching = watching;
+    g_program.watching = watching;
     UpdateEarlyScans();
 }
 
@@ -90,10 +88,10 @@ void UpdateEarlyScans()
 
 void OnEarlyScanTimer()
 {
-    KillTimer(g_page, kEarlyScanTimer);
+    KillTimer(g_program.page, kEarlyScanTimer);
     if (!EarlyScansWanted()) {
         ClearEarlyScans(g_queue);
         return;
     }
-    SetEarlyScanTimer(RunEarlyScan(g_queue, GetTickCount()));
+    SetEarlyScanTimer(RunEarlyScan(g_program.watch, g_queue, GetTickCount()));
 }

@@ -35,27 +35,66 @@ bool IsBuiltIn(const char* name)
     return name[0] == '\0' || lstrcmpiA(name, kBuiltInModule) == 0;
 }
 
+// Loads from the language module, and from the built-in resources when the module lacks a
+// usable resource: a module with a gap must not leave the user without the dialog or text.
+template <typename Result, typename Load>
+Result LoadWithFallback(Load load, Result failed)
+{
+    const Result result = load(g_program.language);
+    if (result != failed || g_program.language == g_program.instance)
+        return result;
+    return load(g_program.instance);
+}
+
 }  // namespace
 
 void LoadLanguageModule(const char* name)
 {
-    g_language = IsBuiltIn(name) ? nullptr : OpenModuleAsData(name);
-    if (g_language == nullptr)
-        g_language = g_instance;
+    g_program.language = IsBuiltIn(name) ? nullptr : OpenModuleAsData(name);
+    if (g_program.language == nullptr)
+        g_program.language = g_program.instance;
+}
+
+HMODULE LanguageModule()
+{
+    return g_program.language;
 }
 
 void ReleaseLanguageModule()
 {
-    if (g_language != nullptr && g_language != g_instance)
-        FreeLibrary(g_language);
-    g_language = nullptr;
+    if (g_program.language != nullptr && g_program.language != g_program.instance)
+        FreeLibrary(g_program.language);
+    g_program.language = nullptr;
 }
 
 void LoadLanguageString(UINT id, char* buffer, int capacity)
 {
     buffer[0] = '\0';
-    if (LoadStringA(g_language, id, buffer, capacity) <= 0 && g_language != g_instance)
-        LoadStringA(g_instance, id, buffer, capacity);
+    auto load = [&](HMODULE module) { return LoadStringA(module, id, buffer, capacity) > 0; };
+    LoadWithFallback(load, false);
+}
+
+INT_PTR RunLanguageDialog(UINT id, HWND owner, DLGPROC procedure, LPARAM parameter)
+{
+    return LoadWithFallback(
+        [&](HMODULE module) {
+            return DialogBoxParamA(module, MAKEINTRESOURCEA(id), owner, procedure, parameter);
+        },
+        static_cast<INT_PTR>(-1));
+}
+
+HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure)
+{
+    auto create = [&](HMODULE module) {
+        return CreateDialogParamA(module, MAKEINTRESOURCEA(id), parent, procedure, 0);
+    };
+    return LoadWithFallback(create, static_cast<HWND>(nullptr));
+}
+
+HMENU LoadLanguageMenu(UINT id)
+{
+    return LoadWithFallback([&](HMODULE module) { return LoadMenuA(module, MAKEINTRESOURCEA(id)); },
+                            static_cast<HMENU>(nullptr));
 }
 
 void FillLanguages(HWND dropdown)
@@ -92,18 +131,18 @@ void SelectCurrentLanguage(HWND dropdown)
 }
 
 // Without a selection, or with a text that names no file, the language stays as it was.
-void ReadLanguageChoice(HWND page, char* name)
+bool ReadLanguageChoice(HWND page, char* name)
 {
     if (SendDlgItemMessageA(page, IDC_LANGUAGE, CB_GETCURSEL, 0, 0) == CB_ERR)
-        return;
+        return false;
     char text[kChoiceCapacity];
     GetDlgItemTextA(page, IDC_LANGUAGE, text, sizeof text);
     char chosen[kLanguageCapacity];
     if (!ModuleNameFromChoice(text, chosen, sizeof chosen))
-        return;
-    if (std::strcmp(chosen, name) != 0)
-        g_settings.languageChanged = true;
+        return false;
+    const bool changed = std::strcmp(chosen, name) != 0;
     lstrcpynA(name, chosen, kLanguageCapacity);
+    return changed;
 }
 
 // Starts this very executable again, not whatever "boxsweep.exe" the search path finds first,

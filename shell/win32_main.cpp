@@ -3,26 +3,13 @@
 
 #include <commctrl.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
 #include "shell/win32_app.h"
 #include "shell/win32_single_instance.h"
 #include "watcher/scan.h"
 #include "watcher/win32_window_ops.h"
-
-EntryList g_list;
-Settings g_settings{};
-ListFileState g_listFileState{};
-HINSTANCE g_instance = nullptr;
-HMODULE g_language = nullptr;
-HWND g_mainWindow = nullptr;
-HWND g_page = nullptr;
-
-void SaveListFile()
-{
-    SaveList(kListFileName, g_list, g_settings, g_listFileState);
-}
 
 namespace {
 
@@ -46,8 +33,8 @@ bool RegisterMainWindowClass()
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefDlgProcA;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = g_instance;
-    windowClass.hIcon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    windowClass.hInstance = g_program.instance;
+    windowClass.hIcon = LoadIconA(g_program.instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "boxsweep";
@@ -67,10 +54,10 @@ void ReportUnreadableList()
 void ShutDown()
 {
     SaveListFile();
-    WinHelpA(g_mainWindow, kHelpFile, HELP_QUIT, 0);
-    KillTimer(g_page, kScanTimer);
+    WinHelpA(g_program.mainWindow, kHelpFile, HELP_QUIT, 0);
+    KillTimer(g_program.page, kScanTimer);
     SetWatching(false);
-    RemoveTrayIcon(g_page);
+    RemoveTrayIcon(g_program.page);
     DestroyPopupMenu();
     ReleaseLanguageModule();
 }
@@ -79,29 +66,30 @@ void ShutDown()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    g_instance = instance;
+    Program& program = g_program;
+    program.instance = instance;
     RestrictDllSearchToSystemFolder();
     const StartOption option = ParseStartOption(ExtractArgument(GetCommandLineA()));
     RegisterMainWindowClass();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    g_settings.hideAtStart = true;
+    program.hideAtStart = true;
     if (option != StartOption::NoDde && !NegotiateSingleInstance(option))
         return 0;
-    g_settings.trayEnabled = option != StartOption::NoTray;
+    program.trayEnabled = option != StartOption::NoTray;
     if (option == StartOption::Setup)
-        RunSetupDialog();
+        RunSetupDialog(program.settings);
 
-    const LoadOutcome loaded = LoadList(kListFileName, g_list, g_settings, g_listFileState);
-    g_watch.ops = &RealWindowOps();
-    g_watch.list = &g_list;
-    g_watch.settings = &g_settings;
-    LoadLanguageModule(g_settings.language);
+    const LoadOutcome loaded =
+        LoadList(kListFileName, program.list, program.settings, program.listFileState);
+    program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}};
+    LoadLanguageModule(program.settings.language);
     if (loaded == LoadOutcome::Unreadable)
         ReportUnreadableList();
 
-    const INT_PTR result = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
+    const INT_PTR result =
+        DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
     ShutDown();
     return static_cast<int>(result);
 }

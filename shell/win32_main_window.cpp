@@ -31,19 +31,10 @@ UINT WindowDpi(HWND window)
     return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 
-void CreateConfigPage(HWND main)
-{
-    g_page = CreateDialogParamA(g_language, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
-    if (g_page == nullptr && g_language != g_instance) {
-        // A language module without a usable page must not leave the window empty.
-        g_page = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_CONFIG), main, ConfigPageProc, 0);
-    }
-}
-
 void OnInitDialog(HWND main)
 {
-    g_mainWindow = main;
-    CreateConfigPage(main);
+    g_program.mainWindow = main;
+    g_program.page = CreateLanguageDialog(IDD_CONFIG, main, ConfigPageProc);
     char caption[kCaptionCapacity];
     LoadLanguageString(IDS_CAPTION, caption, sizeof caption);
     SetWindowTextA(main, caption);
@@ -55,9 +46,10 @@ void RestorePlacement(HWND main)
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     placement.flags = 0;
-    placement.showCmd = static_cast<UINT>(g_settings.showCommand);
-    placement.rcNormalPosition = RECT{g_settings.normalLeft, g_settings.normalTop, g_settings.normalRight,
-                                      g_settings.normalBottom};
+    const Settings& settings = g_program.settings;
+    placement.showCmd = static_cast<UINT>(settings.showCommand);
+    placement.rcNormalPosition =
+        RECT{settings.normalLeft, settings.normalTop, settings.normalRight, settings.normalBottom};
     RECT& normal = placement.rcNormalPosition;
     if (normal.right <= normal.left || normal.bottom <= normal.top) {
         const LayoutPoint minimum = MinimumTrackSize(WindowDpi(main));
@@ -73,8 +65,8 @@ void OnStartTimer(HWND main)
 {
     KillTimer(main, kStartTimer);
     RestorePlacement(main);
-    if (g_settings.hideAtStart)
-        HideToTray(main);
+    if (g_program.hideAtStart)
+        HideToTray();
 }
 
 void MoveControl(HWND page, int id, LayoutPoint at)
@@ -84,50 +76,31 @@ void MoveControl(HWND page, int id, LayoutPoint at)
 
 void LayOutPage(int clientWidth, int clientHeight)
 {
-    if (g_page == nullptr)
+    HWND page = g_program.page;
+    if (page == nullptr)
         return;
-    const ConfigLayout layout = ComputeConfigLayout(clientWidth, clientHeight, WindowDpi(g_mainWindow));
-    SetWindowPos(g_page, nullptr, 0, 0, layout.pageSize.x, layout.pageSize.y,
+    const UINT dpi = WindowDpi(g_program.mainWindow);
+    const ConfigLayout layout = ComputeConfigLayout(clientWidth, clientHeight, dpi);
+    SetWindowPos(page, nullptr, 0, 0, layout.pageSize.x, layout.pageSize.y,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(GetDlgItem(g_page, IDC_ENTRIES), nullptr, 0, 0, layout.entriesSize.x, layout.entriesSize.y,
+    SetWindowPos(GetDlgItem(page, IDC_ENTRIES), nullptr, 0, 0, layout.entriesSize.x, layout.entriesSize.y,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MoveControl(g_page, IDC_REMOVE, layout.removeAt);
-    MoveControl(g_page, IDC_ADVANCED, layout.advancedAt);
-    MoveControl(g_page, IDC_LANGUAGE_LABEL, layout.languageLabelAt);
-    MoveControl(g_page, IDC_LANGUAGE, layout.languageAt);
-    MoveControl(g_page, IDOK, layout.closeAt);
-    MoveControl(g_page, IDC_EXIT, layout.exitAt);
-    InvalidateRect(g_page, nullptr, TRUE);
+    MoveControl(page, IDC_REMOVE, layout.removeAt);
+    MoveControl(page, IDC_ADVANCED, layout.advancedAt);
+    MoveControl(page, IDC_LANGUAGE_LABEL, layout.languageLabelAt);
+    MoveControl(page, IDC_LANGUAGE, layout.languageAt);
+    MoveControl(page, IDOK, layout.closeAt);
+    MoveControl(page, IDC_EXIT, layout.exitAt);
+    InvalidateRect(page, nullptr, TRUE);
 }
 
 }  // namespace
-
-void HideToTray(HWND main)
-{
-    ShowWindow(main, SW_HIDE);
-    SetTimer(g_page, kScanTimer, static_cast<UINT>(g_settings.scanInterval), nullptr);
-    SetWatching(true);
-}
-
-void ShowConfiguration(HWND page)
-{
-    KillTimer(page, kScanTimer);
-    SetWatching(false);
-    if (!IsWindowVisible(g_mainWindow))
-        ShowWindow(g_mainWindow, SW_SHOW);
-    SetForegroundWindow(page);
-}
-
-void EndProgram(INT_PTR result)
-{
-    EndDialog(g_mainWindow, result);
-}
 
 INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Broadcast to top-level windows only: the page, a child, never sees it.
     if (message == TaskbarCreatedMessage() && message != 0) {
-        OnTaskbarCreated(g_page);
+        OnTaskbarCreated(g_program.page);
         return TRUE;
     }
     switch (message) {
@@ -140,18 +113,18 @@ INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_CLOSE:
         CollectSettings();
-        HideToTray(main);
+        HideToTray();
         return TRUE;
     case WM_COMMAND:
         // The dialog manager hands Enter to the top-level dialog as a click of the page's default
         // button: a command from one of the page's controls belongs to the page.
-        if (lParam != 0 && IsChild(g_page, reinterpret_cast<HWND>(lParam))) {
-            SendMessageA(g_page, WM_COMMAND, wParam, lParam);
+        if (lParam != 0 && IsChild(g_program.page, reinterpret_cast<HWND>(lParam))) {
+            SendMessageA(g_program.page, WM_COMMAND, wParam, lParam);
             return TRUE;
         }
         // Escape only hides; any other command reaching the window itself ends the program.
         if (LOWORD(wParam) == IDCANCEL)
-            HideToTray(main);
+            HideToTray();
         else
             EndProgram(1);
         return TRUE;

@@ -3,23 +3,16 @@
 
 #include <shellapi.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/popup_items.h"
 #include "shell/win32_app.h"
-#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
 
 namespace {
 
 constexpr int kWindowTitleCapacity = 256;
 constexpr int kHelpKeywordCapacity = 23;
-
-HMENU g_menuBar = nullptr;
-HMENU g_popup = nullptr;
-UINT g_popupIdCounter = kFirstWindowItem;
-// The icon and tip last set, to put the icon back after Explorer restarts.
-WORD g_trayIcon = IDI_ACTIVE;
-char g_trayTip[64] = BOXSWEEP_PRODUCT_TEXT;
 
 // Icons come from the program's own module; each handle lives for one call only.
 bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
@@ -30,7 +23,7 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallback;
-    data.hIcon = static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
+    data.hIcon = static_cast<HICON>(LoadImageA(g_program.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     lstrcpynA(data.szTip, tip, 64);
     const bool done = Shell_NotifyIconA(action, &data) != FALSE;
@@ -41,13 +34,13 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
 
 void RememberTrayState(WORD icon, const char* tip)
 {
-    g_trayIcon = icon;
-    lstrcpynA(g_trayTip, tip, sizeof g_trayTip);
+    g_program.tray.icon = icon;
+    lstrcpynA(g_program.tray.tip, tip, sizeof g_program.tray.tip);
 }
 
-// The per-window step of the popup's enumeration.
 void AddWindowItem(WindowHandle handle)
 {
+    TrayState& tray = g_program.tray;
     HWND window = reinterpret_cast<HWND>(handle);
     char title[kWindowTitleCapacity];
     const bool visible = IsWindowVisible(window) != FALSE;
@@ -56,55 +49,49 @@ void AddWindowItem(WindowHandle handle)
         GetWindowTextA(window, title, sizeof title);
     if (!IsOfferedWindow(visible, title))
         return;
-    DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
-    InsertMenuA(g_popup, kWizardCommand, MF_BYCOMMAND | MF_STRING, g_popupIdCounter, title);
-    ++g_popupIdCounter;
+    DeleteMenu(tray.popup, tray.nextItem, MF_BYCOMMAND);
+    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, tray.nextItem, title);
+    ++tray.nextItem;
 }
 
 void ShowPopup(HWND page)
 {
-    const UINT previousCounter = g_popupIdCounter;
-    g_popupIdCounter = kFirstWindowItem;
+    TrayState& tray = g_program.tray;
+    const UINT previousCounter = tray.nextItem;
+    tray.nextItem = IDM_WINDOW_FIRST;
     POINT pointer{};
     GetCursorPos(&pointer);
-    CheckMenuItem(g_popup, IDM_ACTIVE, MF_BYCOMMAND | (g_settings.active == 1 ? MF_CHECKED : MF_UNCHECKED));
+    const UINT check = g_program.settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
+    CheckMenuItem(tray.popup, IDM_ACTIVE, MF_BYCOMMAND | check);
 
-    g_watch.popupItemStep = AddWindowItem;
-    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumPopupItems);
-    DeleteMenu(g_popup, g_popupIdCounter, MF_BYCOMMAND);
-    InsertMenuA(g_popup, kWizardCommand, MF_BYCOMMAND | MF_SEPARATOR, g_popupIdCounter, nullptr);
-    ++g_popupIdCounter;
+    auto addItem = [](WindowHandle window) {
+        AddWindowItem(window);
+        return true;
+    };
+    ForEachWindow(RealWindowOps(), addItem);
+    DeleteMenu(tray.popup, tray.nextItem, MF_BYCOMMAND);
+    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, tray.nextItem, nullptr);
+    ++tray.nextItem;
     // Items left over from a longer list last time.
-    for (UINT id = g_popupIdCounter; id < previousCounter; ++id)
-        DeleteMenu(g_popup, id, MF_BYCOMMAND);
+    for (UINT id = tray.nextItem; id < previousCounter; ++id)
+        DeleteMenu(tray.popup, id, MF_BYCOMMAND);
 
-    TrackPopupMenu(g_popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
+    TrackPopupMenu(tray.popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
 }
 
-void AddWindowRule(HWND page, UINT command)
+void AddWindowRule(UINT command)
 {
     char title[kWindowTitleCapacity];
-    if (GetMenuStringA(g_popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
+    if (GetMenuStringA(g_program.tray.popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
         return;
-    ListEntry& entry = g_list.AppendAtTail()->entry;
-    CopyText(entry.title, kTitleCapacity, title);
-    entry.condition = kAlwaysClick;
-    entry.method = kCloseWindow;
-    RefillList(page);
-    HWND list = GetDlgItem(page, IDC_ENTRIES);
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    if (SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0) != LB_ERR) {
-        EnableWindow(GetDlgItem(page, IDC_REMOVE), TRUE);
-        EnableWindow(GetDlgItem(page, IDC_ADVANCED), TRUE);
-    }
-    SaveListFile();
+    AddCloseRule(title);
 }
 
 void OpenHelp()
 {
     char keyword[kHelpKeywordCapacity];
     LoadLanguageString(IDS_HELP_KEYWORD, keyword, sizeof keyword);
-    WinHelpA(g_mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
+    WinHelpA(g_program.mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
 }
 
 // The wizard, the editor or the about box while one runs: the tray then only brings it forward,
@@ -118,39 +105,38 @@ HWND OpenDialogWindow()
     return OpenAboutWindow();
 }
 
-void StartWizardFromTray(HWND page)
+void StartWizardFromTray()
 {
     if (OpenWizardWindow() != nullptr)
         return;
-    ShowConfiguration(page);
-    ShowWindow(g_mainWindow, SW_HIDE);
-    RunAddWizard(page);
-    HideToTray(g_mainWindow);
+    ShowConfiguration();
+    ShowWindow(g_program.mainWindow, SW_HIDE);
+    AddEntryWithWizard();
+    HideToTray();
 }
 
 }  // namespace
 
 void AddTrayIcon(HWND page)
 {
-    g_menuBar = LoadMenuA(g_language, MAKEINTRESOURCEA(IDM_POPUP));
-    if (g_menuBar == nullptr && g_language != g_instance)
-        g_menuBar = LoadMenuA(g_instance, MAKEINTRESOURCEA(IDM_POPUP));
-    g_popup = GetSubMenu(g_menuBar, 0);
+    TrayState& tray = g_program.tray;
+    tray.menuBar = LoadLanguageMenu(IDM_POPUP);
+    tray.popup = GetSubMenu(tray.menuBar, 0);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
-    if (g_settings.trayEnabled)
+    if (g_program.trayEnabled)
         NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
 }
 
 void SetTrayState(HWND page, WORD icon, const char* tip)
 {
     RememberTrayState(icon, tip);
-    if (g_settings.trayEnabled)
+    if (g_program.trayEnabled)
         NotifyTray(NIM_MODIFY, page, icon, tip);
 }
 
 void RemoveTrayIcon(HWND page)
 {
-    if (!g_settings.trayEnabled)
+    if (!g_program.trayEnabled)
         return;
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
@@ -161,10 +147,11 @@ void RemoveTrayIcon(HWND page)
 
 void DestroyPopupMenu()
 {
-    if (g_menuBar != nullptr)
-        DestroyMenu(g_menuBar);
-    g_menuBar = nullptr;
-    g_popup = nullptr;
+    TrayState& tray = g_program.tray;
+    if (tray.menuBar != nullptr)
+        DestroyMenu(tray.menuBar);
+    tray.menuBar = nullptr;
+    tray.popup = nullptr;
 }
 
 UINT TaskbarCreatedMessage()
@@ -176,8 +163,8 @@ UINT TaskbarCreatedMessage()
 // Explorer forgets every icon when it restarts; it announces itself again with this message.
 void OnTaskbarCreated(HWND page)
 {
-    if (g_settings.trayEnabled)
-        NotifyTray(NIM_ADD, page, g_trayIcon, g_trayTip);
+    if (g_program.trayEnabled)
+        NotifyTray(NIM_ADD, page, g_program.tray.icon, g_program.tray.tip);
 }
 
 void OnTrayCallback(HWND page, LPARAM mouseMessage)
@@ -187,22 +174,22 @@ void OnTrayCallback(HWND page, LPARAM mouseMessage)
         return;
     }
     if (mouseMessage == WM_LBUTTONDBLCLK)
-        ShowConfiguration(page);
+        ShowConfiguration();
     else if (mouseMessage == WM_RBUTTONUP)
         ShowPopup(page);
 }
 
-bool HandlePopupCommand(HWND page, UINT command)
+bool HandlePopupCommand(UINT command)
 {
     switch (command) {
     case IDM_CONFIGURE:
-        ShowConfiguration(page);
+        ShowConfiguration();
         return true;
     case IDM_ACTIVE:
-        ToggleActive(page);
+        ToggleActive();
         return true;
     case IDM_INFO:
-        RunAboutBox();
+        RunAboutBox(g_program.list.TotalClicks());
         return true;
     case IDM_HELP:
         OpenHelp();
@@ -211,13 +198,13 @@ bool HandlePopupCommand(HWND page, UINT command)
         CollectSettings();
         EndProgram(0);
         return true;
-    case kWizardCommand:
-        StartWizardFromTray(page);
+    case IDM_WIZARD:
+        StartWizardFromTray();
         return true;
     }
     if (IsActingWindowItem(command)) {
-        AddWindowRule(page, command);
+        AddWindowRule(command);
         return true;
     }
-    return command > kLastActingWindowItem;
+    return command > IDM_WINDOW_LAST;
 }

@@ -35,9 +35,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "window_support.h"
 
 namespace {
 
@@ -61,15 +63,9 @@ void PrintRect(const RECT& r) {
   std::fflush(stdout);
 }
 
-// Polls until the predicate holds or the bound runs out.
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-  for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
-    if (done()) return true;
-    Sleep(kPollMs);
-  }
-  return done();
-}
+// Polls until the predicate holds or the bound runs out. The settle counts below are counted in
+// polls of this length.
+bool WaitFor(const std::function<bool()>& done) { return WaitUntil(done, kWaitMs, kPollMs); }
 
 // The main window starts with an empty client area and gets its stored placement 800 ms later
 // (never smaller than its minimum tracking size of 272 x 344): wait until it is visible at a
@@ -244,10 +240,6 @@ std::vector<HWND> ProgramDialogs() {
   return scan.found;
 }
 
-HWND CurrentPage(HWND sheet) {
-  return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
 // The wizard is the program's dialog that has a current page.
 HWND FindWizard() {
   for (HWND dialog : ProgramDialogs()) {
@@ -276,12 +268,6 @@ int PrintSettledRect(HWND window) {
   }
   PrintRect(last);
   return 0;
-}
-
-std::string WindowText(HWND window) {
-  char text[2048] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
 }
 
 // A click on a line of the rule list: the selection, then the notification the list box would
@@ -394,14 +380,9 @@ int WizardPick(const char* title) {
   const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
   LRESULT chosen = LB_ERR;
   for (LRESULT i = 0; i < count; ++i) {
-    // Read as wide text: Wine 8 hands an ANSI LB_GETTEXT from another process back in UTF-16.
-    wchar_t wide[256] = {};
-    char text[512] = {};
-    if (SendMessageW(list, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(std::size(wide))) continue;
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    std::printf("%s\n", text);
-    if (chosen == LB_ERR && std::strcmp(text, title) == 0) chosen = i;
+    const std::string text = ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, i);
+    std::printf("%s\n", text.c_str());
+    if (chosen == LB_ERR && text == title) chosen = i;
   }
   std::fflush(stdout);
   if (chosen == LB_ERR) {
@@ -411,13 +392,6 @@ int WizardPick(const char* title) {
   SendMessageA(list, LB_SETCURSEL, chosen, 0);
   SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(682, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   return 0;
-}
-
-// The template id of the page on show.
-int CurrentTemplate(HWND sheet) {
-  const LRESULT index =
-      SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0);
-  return static_cast<int>(SendMessageA(sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
 }
 
 std::string ComplaintText(HWND box) {

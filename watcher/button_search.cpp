@@ -27,25 +27,25 @@ bool IsButtonClass(const char* name)
 }
 
 // The text is compared first: it rules out nearly every descendant with one read.
-int DescendantStep(WindowHandle child, intptr_t value)
+bool DescendantStep(WindowHandle child, void* context)
 {
-    auto* search = reinterpret_cast<DescendantSearch*>(value);
+    auto* search = static_cast<DescendantSearch*>(context);
     WindowOps& ops = *search->ops;
     char buffer[kTextReadCapacity];
     ops.GetWindowTextA(child, buffer, kTextReadCapacity);
     if (!ops.SameTextIgnoringCase(buffer, search->text))
-        return 1;
+        return true;
     ops.GetClassNameA(child, buffer, kTextReadCapacity);
     if (!IsButtonClass(buffer) || !ops.IsWindowVisible(child) || !ops.IsWindowEnabled(child))
-        return 1;
+        return true;
     search->found = child;
-    return 0;
+    return false;
 }
 
 WindowHandle FindDescendantButton(WindowOps& ops, WindowHandle window, const char* text)
 {
     DescendantSearch search{&ops, text, 0};
-    ops.EnumChildWindows(window, DescendantStep, reinterpret_cast<intptr_t>(&search));
+    ops.EnumChildWindows(window, DescendantStep, &search);
     return search.found;
 }
 

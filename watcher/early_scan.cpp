@@ -35,15 +35,16 @@ void DropCandidate(EarlyScanQueue& queue, int index)
 
 // Whether a tick would act on this window now: visible, titled, wanted by a rule and not one
 // that is passed over because it does not answer.
-bool RuleWants(WindowHandle window)
+bool RuleWants(WatchContext& watch, WindowHandle window)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     if (!ops.IsWindowVisible(window))
         return false;
     char title[256];
     title[0] = '\0';
     ops.GetWindowTextA(window, title, sizeof title);
-    return title[0] != '\0' && FindMatchingEntry(title, window) != nullptr && !StillUnresponsive(window);
+    return title[0] != '\0' && FindMatchingEntry(watch, title, window) != nullptr &&
+           !StillUnresponsive(watch, window);
 }
 
 }  // namespace
@@ -66,16 +67,16 @@ uint32_t NoteWindowEvent(EarlyScanQueue& queue, WindowHandle root, uint32_t now)
     return kEarlyScanOffsetsMs[0];
 }
 
-uint32_t RunEarlyScan(EarlyScanQueue& queue, uint32_t now)
+uint32_t RunEarlyScan(WatchContext& watch, EarlyScanQueue& queue, uint32_t now)
 {
     // Arrived in the middle of an action: this look comes again shortly, candidates untouched.
     if (ScanRunning())
         return kEarlyScanOffsetsMs[0];
     queue.pending = false;
-    if (g_watch.settings->active != 0) {
+    if (watch.settings->active != 0) {
         bool wanted = false;
         for (int i = 0; i < queue.count;) {
-            if (RuleWants(queue.candidates[i])) {
+            if (RuleWants(watch, queue.candidates[i])) {
                 wanted = true;
                 // Answered now; a later look must not answer it a second time.
                 DropCandidate(queue, i);
@@ -84,7 +85,7 @@ uint32_t RunEarlyScan(EarlyScanQueue& queue, uint32_t now)
             }
         }
         if (wanted)
-            ScanOnce();
+            ScanOnce(watch);
     }
     ++queue.look;
     if (queue.look >= kEarlyScanLooks || queue.count == 0) {

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "watcher/window_ops.h"
+#include "watcher/scan.h"
 
 // Milliseconds after the latest event at which the candidates are looked at.
 constexpr uint32_t kEarlyScanOffsetsMs[] = {20, 50, 100, 200, 400, 800};
@@ -31,7 +31,7 @@ uint32_t NoteWindowEvent(EarlyScanQueue& queue, WindowHandle root, uint32_t now)
 
 // The timer's handler: looks at the candidates and scans when a rule would act on one. Returns
 // the delay to the next look, or 0 when the series is over.
-uint32_t RunEarlyScan(EarlyScanQueue& queue, uint32_t now);
+uint32_t RunEarlyScan(WatchContext& watch, EarlyScanQueue& queue, uint32_t now);
 
 // Forgets every candidate and pending look (watching stopped).
 void ClearEarlyScans(EarlyScanQueue& queue);

@@ -5,8 +5,6 @@
 #include "rules/match_pattern.h"
 #include "watcher/button_search.h"
 
-WatchContext g_watch{};
-
 namespace {
 
 // Program scratch for the window under test: titles are read with capacity 256, child texts
@@ -27,9 +25,9 @@ void CountAction(ListEntry& entry)
         ++entry.clicks;
 }
 
-int UnresponsiveIndex(WindowHandle window)
+int UnresponsiveIndex(WatchContext& watch, WindowHandle window)
 {
-    const UnresponsiveWindows& known = g_watch.unresponsive;
+    const UnresponsiveWindows& known = watch.unresponsive;
     for (int i = 0; i < known.count; ++i) {
         if (known.windows[i] == window)
             return i;
@@ -37,37 +35,37 @@ int UnresponsiveIndex(WindowHandle window)
     return -1;
 }
 
-void ForgetUnresponsive(int index)
+void ForgetUnresponsive(WatchContext& watch, int index)
 {
-    UnresponsiveWindows& known = g_watch.unresponsive;
+    UnresponsiveWindows& known = watch.unresponsive;
     for (int i = index + 1; i < known.count; ++i)
         known.windows[i - 1] = known.windows[i];
     --known.count;
 }
 
-void RememberUnresponsive(WindowHandle window)
+void RememberUnresponsive(WatchContext& watch, WindowHandle window)
 {
-    if (UnresponsiveIndex(window) >= 0)
+    if (UnresponsiveIndex(watch, window) >= 0)
         return;
-    UnresponsiveWindows& known = g_watch.unresponsive;
+    UnresponsiveWindows& known = watch.unresponsive;
     if (known.count == kMaxUnresponsiveWindows)
-        ForgetUnresponsive(0);
+        ForgetUnresponsive(watch, 0);
     known.windows[known.count++] = window;
 }
 
 // The probe before a call that would hold the one thread for as long as the target's thread
 // sleeps (raising, showing, activating). A target that does not answer is remembered.
-bool Answers(WindowHandle window)
+bool Answers(WatchContext& watch, WindowHandle window)
 {
-    if (g_watch.ops->Ping(window))
+    if (watch.ops->Ping(window))
         return true;
-    RememberUnresponsive(window);
+    RememberUnresponsive(watch, window);
     return false;
 }
 
-bool AnyChildMatches(WindowHandle window, const char* messagePattern)
+bool AnyChildMatches(WatchContext& watch, WindowHandle window, const char* messagePattern)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     for (WindowHandle child = ops.GetWindow(window, WindowRelation::FirstChild); child != 0;
          child = ops.GetWindow(child, WindowRelation::NextSibling)) {
         ops.GetWindowTextA(child, g_childBuffer, kChildReadCapacity);
@@ -79,15 +77,16 @@ bool AnyChildMatches(WindowHandle window, const char* messagePattern)
 
 // Methods 0 and 1: press the button with the mouse where it is on screen, and put the pointer
 // back where the user left it. False when the window did not answer.
-bool ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, uint32_t upFlag)
+bool ClickWithMouse(WatchContext& watch, WindowHandle window, ListEntry& entry, uint32_t downFlag,
+                    uint32_t upFlag)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     FoundButton button;
     FindButton(ops, window, entry.button, &button);
     WinRect rect{};
     if (!ButtonRect(button, &rect))
         return true;
-    if (!Answers(window))
+    if (!Answers(watch, window))
         return false;
     ops.BringWindowToTop(window);
     int32_t x = rect.right - (rect.right - rect.left) / 2;
@@ -107,9 +106,9 @@ bool ClickWithMouse(WindowHandle window, ListEntry& entry, uint32_t downFlag, ui
 // still reached the target, which is busy with it: it counts once, and the window is passed
 // over until it answers again, so that the click is not sent again while it hangs. Only a
 // refusal or a window gone meanwhile means it never arrived.
-bool ClickWithMessage(WindowHandle window, ListEntry& entry)
+bool ClickWithMessage(WatchContext& watch, WindowHandle window, ListEntry& entry)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     FoundButton button;
     FindButton(ops, window, entry.button, &button);
     const Delivery delivery = PressButton(button);
@@ -118,20 +117,20 @@ bool ClickWithMessage(WindowHandle window, ListEntry& entry)
     if (delivery == Delivery::Unanswered) {
         if (button.kind == ButtonKind::Window && !ops.IsWindow(button.window))
             return false;
-        RememberUnresponsive(window);
+        RememberUnresponsive(watch, window);
     }
     CountAction(entry);
     return true;
 }
 
 // Methods 4 and 5. False when the window did not answer.
-bool ShowWindowOnce(WindowHandle window, ListEntry& entry, ShowCommand command)
+bool ShowWindowOnce(WatchContext& watch, WindowHandle window, ListEntry& entry, ShowCommand command)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     bool already = command == ShowCommand::Maximize ? ops.IsZoomed(window) : ops.IsIconic(window);
     if (already)
         return true;
-    if (!Answers(window))
+    if (!Answers(watch, window))
         return false;
     if (ops.ShowWindow(window, command))
         CountAction(entry);
@@ -139,31 +138,32 @@ bool ShowWindowOnce(WindowHandle window, ListEntry& entry, ShowCommand command)
 }
 
 // Method 6 after its click: the focus goes back where it was, unless that window hangs.
-void ReturnFocus()
+void ReturnFocus(WatchContext& watch)
 {
-    const WindowHandle previous = g_watch.previousForeground;
-    if (previous == 0 || !Answers(previous))
+    const WindowHandle previous = watch.previousForeground;
+    if (previous == 0 || !Answers(watch, previous))
         return;
-    g_watch.ops->SetForegroundWindow(previous);
+    watch.ops->SetForegroundWindow(previous);
 }
 
 }  // namespace
 
-void ScanTick()
+void ScanTick(WatchContext& watch)
 {
     if (g_scanRunning)
         return;
-    if (g_watch.settings->active != 0)
-        ScanOnce();
-    g_watch.previousForeground = g_watch.ops->GetForegroundWindow();
+    if (watch.settings->active != 0)
+        ScanOnce(watch);
+    watch.previousForeground = watch.ops->GetForegroundWindow();
 }
 
-void ScanOnce()
+void ScanOnce(WatchContext& watch)
 {
     if (g_scanRunning)
         return;
     g_scanRunning = true;
-    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumScan);
+    auto scanWindow = [&watch](WindowHandle window) { return ScanWindow(watch, window); };
+    ForEachWindow(*watch.ops, scanWindow);
     g_scanRunning = false;
 }
 
@@ -172,25 +172,25 @@ bool ScanRunning()
     return g_scanRunning;
 }
 
-int ScanWindow(WindowHandle window)
+bool ScanWindow(WatchContext& watch, WindowHandle window)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     if (!ops.IsWindowVisible(window))
-        return 1;
+        return true;
     g_titleBuffer[0] = '\0';
     ops.GetWindowTextA(window, g_titleBuffer, kTitleReadCapacity);
     if (g_titleBuffer[0] == '\0')
-        return 1;
-    ListEntry* entry = FindMatchingEntry(g_titleBuffer, window);
-    if (entry == nullptr || StillUnresponsive(window))
-        return 1;
-    return PerformAction(window, *entry) ? 0 : 1;
+        return true;
+    ListEntry* entry = FindMatchingEntry(watch, g_titleBuffer, window);
+    if (entry == nullptr || StillUnresponsive(watch, window))
+        return true;
+    return !PerformAction(watch, window, *entry);
 }
 
-ListEntry* FindMatchingEntry(const char* title, WindowHandle window)
+ListEntry* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window)
 {
     PrepareText(&g_preparedTitle, title);
-    for (EntryNode* node = g_watch.list->First(); node != nullptr; node = node->next.get()) {
+    for (EntryNode* node = watch.list->First(); node != nullptr; node = node->next.get()) {
         ListEntry& entry = node->entry;
         // A disabled rule never matches, so it need not be compared at all.
         if (entry.condition == kNeverClick)
@@ -199,69 +199,51 @@ ListEntry* FindMatchingEntry(const char* title, WindowHandle window)
             continue;
         if (entry.condition == kAlwaysClick)
             return &entry;
-        if (AnyChildMatches(window, entry.message))
+        if (AnyChildMatches(watch, window, entry.message))
             return &entry;
     }
     return nullptr;
 }
 
-bool StillUnresponsive(WindowHandle window)
+bool StillUnresponsive(WatchContext& watch, WindowHandle window)
 {
-    const int index = UnresponsiveIndex(window);
+    const int index = UnresponsiveIndex(watch, window);
     if (index < 0)
         return false;
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     if (ops.IsWindow(window) && !ops.Ping(window))
         return true;
-    ForgetUnresponsive(index);
+    ForgetUnresponsive(watch, index);
     return false;
 }
 
-bool PerformAction(WindowHandle window, ListEntry& entry)
+bool PerformAction(WatchContext& watch, WindowHandle window, ListEntry& entry)
 {
-    WindowOps& ops = *g_watch.ops;
+    WindowOps& ops = *watch.ops;
     switch (entry.method) {
     case kLeftClick:
-        return ClickWithMouse(window, entry, kMouseLeftDown, kMouseLeftUp);
+        return ClickWithMouse(watch, window, entry, kMouseLeftDown, kMouseLeftUp);
     case kRightClick:
-        return ClickWithMouse(window, entry, kMouseRightDown, kMouseRightUp);
+        return ClickWithMouse(watch, window, entry, kMouseRightDown, kMouseRightUp);
     case kCloseWindow:
         if (ops.PostClose(window) == Delivery::Delivered)
             CountAction(entry);
         return true;
     case kButtonMessage:
-        ClickWithMessage(window, entry);
+        ClickWithMessage(watch, window, entry);
         return true;
     case kMaximizeWindow:
-        return ShowWindowOnce(window, entry, ShowCommand::Maximize);
+        return ShowWindowOnce(watch, window, entry, ShowCommand::Maximize);
     case kMinimizeWindow:
-        return ShowWindowOnce(window, entry, ShowCommand::Minimize);
+        return ShowWindowOnce(watch, window, entry, ShowCommand::Minimize);
     case kClickThenBack:
-        if (!ClickWithMessage(window, entry))
+        if (!ClickWithMessage(watch, window, entry))
             return true;
         // Let the target finish with the click before the focus goes back.
         ops.Sleep(800);
-        ReturnFocus();
+        ReturnFocus(watch);
         return true;
     default:
         return true;
-    }
-}
-
-int EnumWindowsCallback(WindowHandle window, intptr_t value)
-{
-    switch (value) {
-    case kEnumScan:
-        return ScanWindow(window);
-    case kEnumPopupItems:
-        if (g_watch.popupItemStep != nullptr)
-            g_watch.popupItemStep(window);
-        return 1;
-    case kEnumWizardList:
-        if (g_watch.wizardListStep != nullptr)
-            g_watch.wizardListStep(window);
-        return 1;
-    default:
-        return 1;
     }
 }

@@ -19,14 +19,14 @@ WindowHandle FromHwnd(HWND window)
 }
 
 struct EnumThunk {
-    EnumCallback callback;
-    intptr_t value;
+    EnumStep step;
+    void* context;
 };
 
 BOOL CALLBACK EnumThunkProc(HWND window, LPARAM param)
 {
     const EnumThunk* thunk = reinterpret_cast<const EnumThunk*>(param);
-    return thunk->callback(FromHwnd(window), thunk->value) != 0;
+    return thunk->step(FromHwnd(window), thunk->context) ? TRUE : FALSE;
 }
 
 // For comparing texts as the window manager does: in UTF-16, each character folded on its own.
@@ -54,9 +54,9 @@ Delivery DeliveryAfterFailure()
 
 class Win32WindowOps : public WindowOps {
 public:
-    void EnumWindows(EnumCallback callback, intptr_t value) override
+    void EnumWindows(EnumStep step, void* context) override
     {
-        EnumThunk thunk{callback, value};
+        EnumThunk thunk{step, context};
         ::EnumWindows(EnumThunkProc, reinterpret_cast<LPARAM>(&thunk));
     }
 
@@ -186,9 +186,9 @@ public:
         return static_cast<int>(length);
     }
 
-    void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) override
+    void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) override
     {
-        EnumThunk thunk{callback, value};
+        EnumThunk thunk{step, context};
         ::EnumChildWindows(ToHwnd(parent), EnumThunkProc, reinterpret_cast<LPARAM>(&thunk));
     }
 

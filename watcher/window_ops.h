@@ -35,8 +35,9 @@ enum class Delivery {
     Refused,     // never arrived: a higher integrity level, or for a post a window that is gone
 };
 
-// Return 0 to stop the enumeration.
-using EnumCallback = int (*)(WindowHandle window, intptr_t value);
+// One step of an enumeration, called per window (top-level, or descendant) with the caller's
+// context; returns false to stop the enumeration.
+using EnumStep = bool (*)(WindowHandle window, void* context);
 
 // One object or element of a window's accessibility tree (Active Accessibility), valid from the
 // BeginAccessibleWalk that produced it to the next EndAccessibleWalk; 0 is "none".
@@ -48,7 +49,7 @@ class WindowOps {
 public:
     virtual ~WindowOps() = default;
 
-    virtual void EnumWindows(EnumCallback callback, intptr_t value) = 0;
+    virtual void EnumWindows(EnumStep step, void* context) = 0;
     virtual bool IsWindowVisible(WindowHandle window) = 0;
     // Copies at most capacity - 1 characters and a terminator; an empty text when there is none.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int capacity) = 0;
@@ -83,7 +84,7 @@ public:
     // Buttons that are not direct children of the window under test.
     // Calls back once per descendant of parent, depth first in z-order as EnumChildWindows
     // walks them; stops when the callback returns 0.
-    virtual void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) = 0;
+    virtual void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) = 0;
     virtual bool IsWindowEnabled(WindowHandle window) = 0;
     virtual int GetClassNameA(WindowHandle window, char* buffer, int capacity) = 0;
     // Whole texts compared as FindWindowExA compares a window's text: letter case ignored.
@@ -105,3 +106,13 @@ public:
     // Releases every item of the walk.
     virtual void EndAccessibleWalk() = 0;
 };
+
+// Calls step(window) for each top-level window until it returns false.
+template <typename Step>
+void ForEachWindow(WindowOps& ops, Step& step)
+{
+    const EnumStep call = [](WindowHandle window, void* context) {
+        return (*static_cast<Step*>(context))(window);
+    };
+    ops.EnumWindows(call, &step);
+}

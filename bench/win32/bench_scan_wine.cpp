@@ -145,13 +145,12 @@ void MeasureWindowWithoutTheButton(const char* label, const char* option, Settin
     CopyText(rule.button, kButtonCapacity, "&Weiter");
     rule.condition = kAlwaysClick;
     rule.method = kButtonMessage;
-    g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
+    WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}};
     double floor = MedianPass(FloorPass, samples);
-    double scan = MedianPass(ScanTick, samples);
+    double scan = MedianPass([&] { ScanTick(watch); }, samples);
     std::printf("rules   101, matching window without the button, %s: floor %8.1f us/pass, "
                 "ScanTick %8.1f us/pass, ratio %.3f%s\n",
                 label, floor, scan, scan / floor, rule.clicks != 0 ? " (PRESSED?)" : "");
-    g_watch = WatchContext{};
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
@@ -177,10 +176,10 @@ int main(int argc, char** argv)
     for (int rules : {100, 1000}) {
         EntryList list;
         FillRules(list, rules);
-        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
+        WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}};
         // Interleave floor and scan so that both see the same machine load.
         double floor = MedianPass(FloorPass, samples);
-        double scan = MedianPass(ScanTick, samples);
+        double scan = MedianPass([&] { ScanTick(watch); }, samples);
         std::printf("rules %5d: floor %8.1f us/pass, ScanTick %8.1f us/pass, ratio %.3f\n", rules,
                     floor, scan, scan / floor);
     }

@@ -96,13 +96,13 @@ void SimulatedDesktop::Record(SimAction::Kind kind, WindowHandle window, int32_t
     actions.push_back(SimAction{kind, window, x, y, value});
 }
 
-void SimulatedDesktop::EnumWindows(EnumCallback callback, intptr_t value)
+void SimulatedDesktop::EnumWindows(EnumStep step, void* context)
 {
     ++enumerations;
     // A copy: a callback may add windows (the tests do not, but a real desktop changes under us).
     std::vector<WindowHandle> order = topLevel_;
     for (WindowHandle handle : order) {
-        if (callback(handle, value) == 0)
+        if (!step(handle, context))
             return;
     }
 }
@@ -351,19 +351,19 @@ WindowHandle SimulatedDesktop::AddButton(WindowHandle parent, const std::string&
     return button;
 }
 
-bool SimulatedDesktop::EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value)
+bool SimulatedDesktop::EnumDescendants(WindowHandle parent, EnumStep step, void* context)
 {
     for (WindowHandle child : Window(parent).children) {
-        if (callback(child, value) == 0 || !EnumDescendants(child, callback, value))
+        if (!step(child, context) || !EnumDescendants(child, step, context))
             return false;
     }
     return true;
 }
 
-void SimulatedDesktop::EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value)
+void SimulatedDesktop::EnumChildWindows(WindowHandle parent, EnumStep step, void* context)
 {
     if (Find(parent) != nullptr)
-        EnumDescendants(parent, callback, value);
+        EnumDescendants(parent, step, context);
 }
 
 bool SimulatedDesktop::IsWindowEnabled(WindowHandle window)

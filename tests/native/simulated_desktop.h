@@ -88,7 +88,7 @@ public:
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
 
-    void EnumWindows(EnumCallback callback, intptr_t value) override;
+    void EnumWindows(EnumStep step, void* context) override;
     bool IsWindowVisible(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int capacity) override;
     WindowHandle GetWindow(WindowHandle window, WindowRelation relation) override;
@@ -112,7 +112,7 @@ public:
     WindowHandle GetParent(WindowHandle window) override;
     bool IsChild(WindowHandle parent, WindowHandle window) override;
     int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) override;
-    void EnumChildWindows(WindowHandle parent, EnumCallback callback, intptr_t value) override;
+    void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) override;
     bool IsWindowEnabled(WindowHandle window) override;
     int GetClassNameA(WindowHandle window, char* buffer, int capacity) override;
     bool SameTextIgnoringCase(const char* a, const char* b) override;
@@ -126,7 +126,7 @@ public:
     void EndAccessibleWalk() override;
 
 private:
-    bool EnumDescendants(WindowHandle parent, EnumCallback callback, intptr_t value);
+    bool EnumDescendants(WindowHandle parent, EnumStep step, void* context);
     SimAccessible* Item(AccessibleItem item);
     std::vector<SimAccessible*> walkItems_;
     WindowHandle walkWindow_ = 0;

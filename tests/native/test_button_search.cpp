@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         settings.active = 1;
-        g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+        watch = WatchContext{&desktop, &list, &settings, 0, {}};
         ForgetFruitlessWalks();
         box = desktop.AddWindow("Speichern?");
         desktop.AddChild(box, "Die Datei wurde nicht gespeichert.");
@@ -52,7 +52,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(desktop.openAccessibleWalks, 0) << "every accessibility walk is ended";
-        g_watch = WatchContext{};
+        watch = WatchContext{};
     }
 
     WindowHandle NestedButton(const char* text) { return AddNestedButton(desktop, box, text); }
@@ -62,6 +62,7 @@ protected:
     SimulatedDesktop desktop;
     EntryList list;
     Settings settings{};
+    WatchContext watch{};
     WindowHandle box = 0;
 };
 
@@ -74,7 +75,7 @@ TEST_F(ButtonSearchTest, ANestedButtonIsPressedByEveryButtonMethodAndCounted)
         rule.method = method;
         rule.clicks = 0;
         desktop.actions.clear();
-        ScanTick();
+        ScanTick(watch);
         EXPECT_EQ(rule.clicks, 1);
         if (method == kButtonMessage || method == kClickThenBack) {
             EXPECT_EQ(Clicked(), std::vector<WindowHandle>{yes});
@@ -95,7 +96,7 @@ TEST_F(ButtonSearchTest, ADirectChildWithTheTextWinsWhateverItsState)
     desktop.Window(direct).enabled = false;
     desktop.Window(direct).visible = false;
     ListEntry& rule = AddRule(kButtonMessage, "&Ja");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(Clicked(), std::vector<WindowHandle>{direct});
     EXPECT_EQ(rule.clicks, 1);
 }
@@ -117,21 +118,21 @@ TEST_F(ButtonSearchTest, OnlyAVisibleEnabledButtonWithTheWholeTextIsPressed)
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         EntryList rules;
-        g_watch.ops = &fresh;
-        g_watch.list = &rules;
+        watch.ops = &fresh;
+        watch.list = &rules;
         WindowHandle dialog = fresh.AddWindow("Speichern?");
         c.spoil(fresh, AddNestedButton(fresh, dialog, "&Ja"));
         ListEntry& rule = AddSaveRule(rules, kButtonMessage, "&Ja");
-        ScanTick();
+        ScanTick(watch);
         EXPECT_TRUE(::Clicked(fresh).empty());
         EXPECT_EQ(rule.clicks, 0);
         // The next usable one in the walk's order is taken instead.
         WindowHandle later = AddNestedButton(fresh, dialog, "&ja");
-        ScanTick();
+        ScanTick(watch);
         EXPECT_EQ(::Clicked(fresh), std::vector<WindowHandle>{later});
     }
-    g_watch.ops = &desktop;
-    g_watch.list = &list;
+    watch.ops = &desktop;
+    watch.list = &list;
 }
 
 TEST_F(ButtonSearchTest, AnEmptyButtonTextIsLookedForAmongTheDirectChildrenOnly)
@@ -141,7 +142,7 @@ TEST_F(ButtonSearchTest, AnEmptyButtonTextIsLookedForAmongTheDirectChildrenOnly)
     desktop.Window(box).exposesAccessible = true;
     desktop.Window(box).accessible.Add(kRolePushButton, "");
     ListEntry& rule = AddRule(kButtonMessage, "");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(desktop.actions.empty());
     EXPECT_EQ(rule.clicks, 0);
 }
@@ -155,16 +156,16 @@ TEST_F(ButtonSearchTest, AWindowlessButtonIsPressedByItsDefaultActionOrClickedAt
     SimAccessible& yes = pane.Add(kRolePushButton, "JA", kWindowlessRect);
     ListEntry& rule = AddRule(kButtonMessage, "&Ja");
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(yes.actions, 1);
     EXPECT_EQ(rule.clicks, 1);
 
     yes.actionFails = true;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 1) << "a default action that failed is not counted";
 
     rule.method = kLeftClick;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 2);
     std::vector<SimAction> mouse = desktop.ActionsOf(SimAction::Mouse);
     ASSERT_EQ(mouse.size(), 2u);
@@ -179,7 +180,7 @@ TEST_F(ButtonSearchTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameName)
     SimAccessible& windowless = desktop.Window(box).accessible.Add(kRolePushButton, "Ja");
     WindowHandle nested = NestedButton("&Ja");
     AddRule(kButtonMessage, "&Ja");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(Clicked(), std::vector<WindowHandle>{nested});
     EXPECT_EQ(windowless.actions, 0);
 }
@@ -200,7 +201,7 @@ TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObje
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
-        g_watch.ops = &fresh;
+        watch.ops = &fresh;
         ForgetFruitlessWalks();
         WindowHandle window = fresh.AddWindow("Speichern?");
         fresh.Window(window).exposesAccessible = true;
@@ -211,15 +212,15 @@ TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObje
             parent = &parent->Add(0x14, "Gruppe");
         SimAccessible& button = parent->Add(kRolePushButton, "OK");
         EntryList rules;
-        g_watch.list = &rules;
+        watch.list = &rules;
         ListEntry& rule = AddSaveRule(rules, kButtonMessage, "OK");
-        ScanTick();
+        ScanTick(watch);
         EXPECT_EQ(button.actions, c.found ? 1 : 0);
         EXPECT_EQ(rule.clicks, c.found ? 1 : 0);
         EXPECT_EQ(fresh.openAccessibleWalks, 0);
     }
-    g_watch.ops = &desktop;
-    g_watch.list = &list;
+    watch.ops = &desktop;
+    watch.list = &list;
 }
 
 TEST_F(ButtonSearchTest, AWindowWhoseTreeLacksTheButtonIsWalkedAgainOnlyOnEveryTenthLook)
@@ -227,16 +228,16 @@ TEST_F(ButtonSearchTest, AWindowWhoseTreeLacksTheButtonIsWalkedAgainOnlyOnEveryT
     desktop.Window(box).exposesAccessible = true;
     SimAccessible& pane = desktop.Window(box).accessible.Add(0x14, "Inhalt");
     ListEntry& rule = AddRule(kButtonMessage, "Weiter");
-    ScanTick();
+    ScanTick(watch);
     pane.Add(kRolePushButton, "Weiter");
     for (int look = 2; look < kAccessibleRetryLooks + 1; ++look)
-        ScanTick();
+        ScanTick(watch);
     EXPECT_EQ(desktop.accessibleWalks, 1);
     EXPECT_EQ(rule.clicks, 0);
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(desktop.accessibleWalks, 2);
     EXPECT_EQ(rule.clicks, 1);
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(desktop.accessibleWalks, 3) << "found once, the window is walked again at once";
     EXPECT_EQ(rule.clicks, 2);
 }
@@ -248,12 +249,12 @@ TEST_F(ButtonSearchTest, AScanArrivingInTheMiddleOfAnActionDoesNothing)
     SimAccessible& yes = desktop.Window(box).accessible.Add(kRolePushButton, "Ja");
     ListEntry& rule = AddRule(kButtonMessage, "Ja");
     int reentries = 0;
-    yes.onAction = [&reentries] {
+    yes.onAction = [this, &reentries] {
         if (reentries++ == 0)
-            ScanTick();
+            ScanTick(watch);
     };
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(yes.actions, 1) << "pressed once, not again from within";
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_EQ(desktop.enumerations, 1);

@@ -11,10 +11,7 @@ protected:
     void SetUp() override
     {
         settings.active = 1;
-        g_watch = WatchContext{};
-        g_watch.ops = &desktop;
-        g_watch.list = &rules;
-        g_watch.settings = &settings;
+        watch = WatchContext{&desktop, &rules, &settings, 0, {}};
     }
 
     ListEntry& AddRule(const char* title, const char* button)
@@ -30,6 +27,7 @@ protected:
     SimulatedDesktop desktop;
     EntryList rules;
     Settings settings{};
+    WatchContext watch{};
     EarlyScanQueue queue{};
 };
 
@@ -42,16 +40,16 @@ TEST_F(EarlyScanTest, ActsOnTheFirstMatchingWindowAndLeavesThePreviousForeground
     WindowHandle olderYes = desktop.AddChild(older, "&Ja");
     WindowHandle box = desktop.AddWindow("Speichern");
     desktop.AddChild(box, "&Ja");
-    g_watch.previousForeground = 77;
+    watch.previousForeground = 77;
     desktop.foreground = older;
 
     EXPECT_EQ(NoteWindowEvent(queue, box, 1000), kEarlyScanOffsetsMs[0]);
-    RunEarlyScan(queue, 1020);
+    RunEarlyScan(watch, queue, 1020);
     EXPECT_EQ(rule.clicks, 1);
     std::vector<SimAction> clicks = desktop.ActionsOf(SimAction::ButtonClick);
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0].window, olderYes) << "the enumeration's first matching window is answered";
-    EXPECT_EQ(g_watch.previousForeground, 77u);
+    EXPECT_EQ(watch.previousForeground, 77u);
 }
 
 TEST_F(EarlyScanTest, ABurstOfEventsMakesOneLookAndUnwantedWindowsNoScan)
@@ -66,7 +64,8 @@ TEST_F(EarlyScanTest, ABurstOfEventsMakesOneLookAndUnwantedWindowsNoScan)
     const int before = desktop.enumerations;
     uint32_t now = 1020;
     int looks = 0;
-    for (uint32_t delay = RunEarlyScan(queue, now); delay != 0; delay = RunEarlyScan(queue, now)) {
+    for (uint32_t delay = RunEarlyScan(watch, queue, now); delay != 0;
+         delay = RunEarlyScan(watch, queue, now)) {
         now += delay;
         ++looks;
     }
@@ -87,13 +86,13 @@ TEST_F(EarlyScanTest, AWindowTitledAfterItsEventIsFoundByALaterLook)
     uint32_t now = 5000;
     uint32_t delay = NoteWindowEvent(queue, box, now);
     now += delay;
-    delay = RunEarlyScan(queue, now);
+    delay = RunEarlyScan(watch, queue, now);
     EXPECT_EQ(rule.clicks, 0);
     ASSERT_NE(delay, 0u);
     desktop.Window(box).visible = true;
     desktop.Window(box).text = "Fehler";
     now += delay;
-    RunEarlyScan(queue, now);
+    RunEarlyScan(watch, queue, now);
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_EQ(queue.count, 0) << "an answered window gets no further looks";
 }
@@ -105,11 +104,11 @@ TEST_F(EarlyScanTest, InactiveOrClearedItDoesNothing)
     desktop.AddChild(box, "OK");
     settings.active = 0;
     NoteWindowEvent(queue, box, 0);
-    RunEarlyScan(queue, 20);
+    RunEarlyScan(watch, queue, 20);
     EXPECT_EQ(rule.clicks, 0);
     settings.active = 1;
     ClearEarlyScans(queue);
-    EXPECT_EQ(RunEarlyScan(queue, 40), 0u);
+    EXPECT_EQ(RunEarlyScan(watch, queue, 40), 0u);
     EXPECT_EQ(rule.clicks, 0);
 }
 

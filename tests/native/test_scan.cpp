@@ -28,9 +28,8 @@ protected:
     {
         settings = Settings{};
         settings.active = 1;
-        g_watch = WatchContext{&desktop, &list, &settings, 0, nullptr, nullptr, {}};
+        watch = WatchContext{&desktop, &list, &settings, 0, {}};
     }
-    void TearDown() override { g_watch = WatchContext{}; }
 
     ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
                        const char* button = "", const char* message = "")
@@ -41,6 +40,7 @@ protected:
     SimulatedDesktop desktop;
     EntryList list;
     Settings settings;
+    WatchContext watch{};
 };
 
 TEST_F(ScanTest, OnlyTheFirstMatchingWindowIsAnsweredPerTick)
@@ -50,7 +50,7 @@ TEST_F(ScanTest, OnlyTheFirstMatchingWindowIsAnsweredPerTick)
     ListEntry& save = AddRule("Speichern", kAlwaysClick, kCloseWindow);
     ListEntry& ad = AddRule("Werbung", kAlwaysClick, kCloseWindow);
 
-    ScanTick();
+    ScanTick(watch);
     ASSERT_EQ(desktop.CountOf(SimAction::PostClose), 1);
     EXPECT_EQ(desktop.actions.back().window, first);
     EXPECT_EQ(save.clicks, 1);
@@ -58,7 +58,7 @@ TEST_F(ScanTest, OnlyTheFirstMatchingWindowIsAnsweredPerTick)
 
     // Once the first window is gone, the second gets its turn.
     desktop.Window(first).visible = false;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(desktop.actions.back().window, second);
     EXPECT_EQ(ad.clicks, 1);
 }
@@ -71,7 +71,7 @@ TEST_F(ScanTest, FirstMatchingRuleWinsAndDisabledRulesAreSkipped)
     ListEntry& active = AddRule("Fehler", kAlwaysClick, kButtonMessage, "OK");
     ListEntry& later = AddRule("*Laden", kAlwaysClick, kCloseWindow);
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(disabled.clicks, 0);
     EXPECT_EQ(active.clicks, 1);
     EXPECT_EQ(later.clicks, 0);
@@ -91,12 +91,12 @@ TEST_F(ScanTest, MessageConditionLooksAtDirectChildrenOnly)
     ListEntry& rule = AddRule("Editor", kClickIfMessage, kButtonMessage, "&Ja", "*nicht gespeichert*");
 
     desktop.Window(direct).visible = false;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 0) << "the text sits in a grandchild only";
     EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 0);
 
     desktop.Window(direct).visible = true;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 1);
     ASSERT_EQ(desktop.CountOf(SimAction::ButtonClick), 1);
     EXPECT_EQ(desktop.Window(desktop.actions.back().window).text, "&Ja");
@@ -109,7 +109,7 @@ TEST_F(ScanTest, MessageConditionFallsThroughToTheNextRule)
     AddRule("Hinweis", kClickIfMessage, kCloseWindow, "", "*Fehler*");
     ListEntry& fallback = AddRule("Hinweis", kAlwaysClick, kMinimizeWindow);
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(fallback.clicks, 1);
     EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 0);
     EXPECT_EQ(desktop.CountOf(SimAction::Minimize), 1);
@@ -123,12 +123,12 @@ TEST_F(ScanTest, UntitledAndInvisibleWindowsAreNeverActedOn)
     ListEntry& everything = AddRule("", kAlwaysClick, kCloseWindow);
     AddRule("*", kAlwaysClick, kCloseWindow);
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(desktop.actions.empty());
     EXPECT_EQ(everything.clicks, 0);
 
     WindowHandle titled = desktop.AddWindow("Sichtbar");
-    ScanTick();
+    ScanTick(watch);
     ASSERT_EQ(desktop.CountOf(SimAction::PostClose), 1);
     EXPECT_EQ(desktop.actions.back().window, titled);
     EXPECT_EQ(everything.clicks, 1);
@@ -156,8 +156,8 @@ TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         EntryList rules;
-        g_watch.ops = &fresh;
-        g_watch.list = &rules;
+        watch.ops = &fresh;
+        watch.list = &rules;
         WindowHandle stuck = fresh.AddWindow("Stuck");
         fresh.Window(stuck).zoomed = c.zoomed;
         fresh.Window(stuck).iconic = c.iconic;
@@ -173,8 +173,8 @@ TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
         behindRule.condition = kAlwaysClick;
         behindRule.method = kCloseWindow;
 
-        ScanTick();
-        ScanTick();
+        ScanTick(watch);
+        ScanTick(watch);
         EXPECT_EQ(stuckRule.clicks, 0);
         EXPECT_EQ(behindRule.clicks, 0);
         EXPECT_EQ(fresh.CountOf(SimAction::PostClose), 0);
@@ -190,15 +190,15 @@ TEST_F(ScanTest, MaximiseAndMinimiseHappenOnce)
     ListEntry& grow = AddRule("Klein", kAlwaysClick, kMaximizeWindow);
     ListEntry& shrink = AddRule("Gross", kAlwaysClick, kMinimizeWindow);
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(desktop.Window(small).zoomed);
-    ScanTick();  // already maximised: matches, does nothing, ends the tick
+    ScanTick(watch);  // already maximised: matches, does nothing, ends the tick
     EXPECT_EQ(grow.clicks, 1);
     EXPECT_EQ(shrink.clicks, 0);
 
     desktop.Window(small).visible = false;
-    ScanTick();
-    ScanTick();
+    ScanTick(watch);
+    ScanTick(watch);
     EXPECT_TRUE(desktop.Window(large).iconic);
     EXPECT_EQ(shrink.clicks, 1);
     EXPECT_EQ(desktop.CountOf(SimAction::Maximize), 1);
@@ -224,8 +224,8 @@ TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
     for (const Case& c : cases) {
         SimulatedDesktop fresh;
         EntryList rules;
-        g_watch.ops = &fresh;
-        g_watch.list = &rules;
+        watch.ops = &fresh;
+        watch.list = &rules;
         WindowHandle box = fresh.AddWindow("Frage");
         fresh.AddChild(box, "&Nein", WinRect{0, 0, 10, 10});
         fresh.AddChild(box, "&Ja", c.rect);
@@ -236,7 +236,7 @@ TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
         rule.method = c.method;
         fresh.cursor = WinPoint{5, 6};
 
-        ScanTick();
+        ScanTick(watch);
         ASSERT_EQ(rule.clicks, 1);
         std::vector<SimAction> moves = fresh.ActionsOf(SimAction::SetCursor);
         std::vector<SimAction> mouse = fresh.ActionsOf(SimAction::Mouse);
@@ -260,15 +260,15 @@ TEST_F(ScanTest, ClickThenBackReturnsFocusToThePreviousForegroundWindow)
 {
     WindowHandle editor = desktop.AddWindow("Mein Dokument");
     desktop.foreground = editor;
-    ScanTick();  // nothing matches; the editor is remembered
-    EXPECT_EQ(g_watch.previousForeground, editor);
+    ScanTick(watch);  // nothing matches; the editor is remembered
+    EXPECT_EQ(watch.previousForeground, editor);
 
     WindowHandle box = desktop.AddWindow("Nachfrage");
     WindowHandle ok = desktop.AddChild(box, "OK");
     desktop.foreground = box;
     ListEntry& rule = AddRule("Nachfrage", kAlwaysClick, kClickThenBack, "OK");
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 1);
     ASSERT_EQ(desktop.actions.size(), 3u);
     EXPECT_EQ(desktop.actions[0].kind, SimAction::ButtonClick);
@@ -285,7 +285,7 @@ TEST_F(ScanTest, ClickThenBackWithoutPreviousWindowDoesNotActivateAnything)
     desktop.AddChild(box, "OK");
     ListEntry& rule = AddRule("Nachfrage", kAlwaysClick, kClickThenBack, "OK");
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_EQ(desktop.CountOf(SimAction::SetForeground), 0);
 }
@@ -297,11 +297,11 @@ TEST_F(ScanTest, InactiveWatcherTouchesNothingButTracksTheForegroundWindow)
     settings.active = 0;
     desktop.foreground = box;
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(desktop.enumerations, 0);
     EXPECT_TRUE(desktop.actions.empty());
     EXPECT_EQ(rule.clicks, 0);
-    EXPECT_EQ(g_watch.previousForeground, box);
+    EXPECT_EQ(watch.previousForeground, box);
 }
 
 TEST_F(ScanTest, RefusedActionsAreNotCounted)
@@ -316,13 +316,13 @@ TEST_F(ScanTest, RefusedActionsAreNotCounted)
     ListEntry* rules[] = {
         &AddRule("Administrator", kAlwaysClick, kCloseWindow),
     };
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rules[0]->clicks, 0);
 
     for (ClickMethod method : {kButtonMessage, kClickThenBack, kMaximizeWindow, kMinimizeWindow}) {
         rules[0]->method = method;
         CopyText(rules[0]->button, kButtonCapacity, "OK");
-        ScanTick();
+        ScanTick(watch);
         EXPECT_EQ(rules[0]->clicks, 0) << "method " << method;
     }
     EXPECT_EQ(desktop.CountOf(SimAction::Sleep), 0) << "no wait after a refused click";
@@ -339,15 +339,15 @@ TEST_F(ScanTest, AClickThatRanIntoTheBoundCountsOnceAndTheWindowWaitsUntilItAnsw
     ListEntry& click = AddRule("Speichern", kAlwaysClick, kButtonMessage, "OK");
     ListEntry& behind = AddRule("Werbung", kAlwaysClick, kCloseWindow);
 
-    ScanTick();
-    ScanTick();
-    ScanTick();
+    ScanTick(watch);
+    ScanTick(watch);
+    ScanTick(watch);
     EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 1);
     EXPECT_EQ(click.clicks, 1);
     EXPECT_EQ(behind.clicks, 2) << "the windows behind it wait meanwhile";
 
     desktop.Window(box).hung = false;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 2);
     EXPECT_EQ(click.clicks, 2);
 }
@@ -358,7 +358,7 @@ TEST_F(ScanTest, AClickWhoseWindowWentAwayIsNotCounted)
     desktop.AddChild(box, "OK");
     desktop.Window(box).onClick = SimWindow::Vanishes;
     ListEntry& rule = AddRule("Fehler", kAlwaysClick, kButtonMessage, "OK");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 0);
 }
 
@@ -370,7 +370,7 @@ TEST_F(ScanTest, ActionsThatWaitOnTheTargetPassOverOneThatDoesNotAnswer)
         SCOPED_TRACE(method);
         SimulatedDesktop fresh;
         EntryList rules;
-        g_watch = WatchContext{&fresh, &rules, &settings, 0, nullptr, nullptr, {}};
+        watch = WatchContext{&fresh, &rules, &settings, 0, {}};
         WindowHandle stuck = fresh.AddWindow("Haengt");
         fresh.AddChild(stuck, "OK", WinRect{10, 10, 50, 30});
         fresh.Window(stuck).hung = true;
@@ -378,15 +378,15 @@ TEST_F(ScanTest, ActionsThatWaitOnTheTargetPassOverOneThatDoesNotAnswer)
         ListEntry& stuckRule = AddRuleTo(rules, "Haengt", kAlwaysClick, method, "OK");
         ListEntry& behind = AddRuleTo(rules, "Werbung", kAlwaysClick, kCloseWindow);
 
-        ScanTick();
-        ScanTick();
+        ScanTick(watch);
+        ScanTick(watch);
         EXPECT_EQ(fresh.waitsOnHung, 0);
         EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 0);
         EXPECT_EQ(stuckRule.clicks, 0);
         EXPECT_EQ(behind.clicks, 2) << "passed over as if no rule wanted it";
 
         fresh.Window(stuck).hung = false;
-        ScanTick();
+        ScanTick(watch);
         EXPECT_EQ(stuckRule.clicks, 1);
         EXPECT_EQ(behind.clicks, 2);
     }
@@ -396,13 +396,13 @@ TEST_F(ScanTest, ClickThenBackDoesNotActivateAPreviousWindowThatDoesNotAnswer)
 {
     WindowHandle editor = desktop.AddWindow("Mein Dokument");
     desktop.foreground = editor;
-    ScanTick();
+    ScanTick(watch);
     desktop.Window(editor).hung = true;
     WindowHandle box = desktop.AddWindow("Nachfrage");
     desktop.AddChild(box, "OK");
     ListEntry& rule = AddRule("Nachfrage", kAlwaysClick, kClickThenBack, "OK");
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_EQ(desktop.CountOf(SimAction::SetForeground), 0);
     EXPECT_EQ(desktop.waitsOnHung, 0);
@@ -413,29 +413,25 @@ TEST_F(ScanTest, ClickCountStopsAtItsLargestValue)
     desktop.AddWindow("Werbung");
     ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
     rule.clicks = INT32_MAX - 1;
-    ScanTick();
-    ScanTick();
+    ScanTick(watch);
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, INT32_MAX);
 }
 
-TEST_F(ScanTest, EnumerationValuesDispatchToTheirSteps)
+TEST_F(ScanTest, AnEnumerationRunsTheCallersStepUntilItStops)
 {
-    static int popupCalls;
-    static int wizardCalls;
-    popupCalls = 0;
-    wizardCalls = 0;
     desktop.AddWindow("Eins");
     desktop.AddWindow("Zwei");
     AddRule("Eins", kAlwaysClick, kCloseWindow);
 
-    g_watch.popupItemStep = [](WindowHandle) { ++popupCalls; };
-    g_watch.wizardListStep = [](WindowHandle) { ++wizardCalls; };
-    desktop.EnumWindows(EnumWindowsCallback, kEnumPopupItems);
-    desktop.EnumWindows(EnumWindowsCallback, kEnumWizardList);
-    desktop.EnumWindows(EnumWindowsCallback, 4711);
-    EXPECT_EQ(popupCalls, 2);
-    EXPECT_EQ(wizardCalls, 2);
-    EXPECT_TRUE(desktop.actions.empty()) << "only the scan value acts";
+    int visits = 0;
+    auto everyWindow = [&](WindowHandle) { return ++visits > 0; };
+    ForEachWindow(desktop, everyWindow);
+    EXPECT_EQ(visits, 2);
+    auto firstOnly = [&](WindowHandle) { return ++visits < 3; };
+    ForEachWindow(desktop, firstOnly);
+    EXPECT_EQ(visits, 3);
+    EXPECT_TRUE(desktop.actions.empty()) << "only the scan's step acts";
 }
 
 TEST_F(ScanTest, LongTitlesAreComparedAsReadWithCapacity256)
@@ -443,10 +439,10 @@ TEST_F(ScanTest, LongTitlesAreComparedAsReadWithCapacity256)
     std::string title(300, 'x');
     desktop.AddWindow(title + "END");
     ListEntry& tail = AddRule("*END", kAlwaysClick, kCloseWindow);
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(tail.clicks, 0) << "characters past 255 are never read";
     ListEntry& head = AddRule("xxx", kAlwaysClick, kCloseWindow);
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(head.clicks, 1);
 }
 

@@ -96,7 +96,7 @@ TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)
     EXPECT_FALSE(IsOfferedWindow(true, "Program Manager"));
     EXPECT_TRUE(IsOfferedWindow(true, "program manager"));
     EXPECT_TRUE(IsOfferedWindow(true, "Program Manager 2"));
-    EXPECT_FALSE(IsActingWindowItem(kWizardCommand));
+    EXPECT_FALSE(IsActingWindowItem(IDM_WIZARD));
     EXPECT_TRUE(IsActingWindowItem(16386));
     EXPECT_TRUE(IsActingWindowItem(16404));
     EXPECT_FALSE(IsActingWindowItem(16405));

@@ -53,23 +53,6 @@ TempFolder::~TempFolder()
         RemoveTree(path_);
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-}
-
 std::string QuoteArgument(const std::string& argument)
 {
     std::string quoted(1, '"');

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "window_support.h"
+
 // The folder of the running test executable, with a trailing backslash.
 std::string TestBinaryFolder();
 
@@ -22,9 +24,6 @@ private:
     std::string path_;
 };
 
-// Polls condition every 10 ms until it holds or timeoutMs passes; pumps this thread's messages
-// meanwhile so that windows of the test itself stay responsive.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 class FixtureProcess {
 public:

@@ -40,7 +40,6 @@ std::vector<std::string> SplitCrLf(const std::string& bytes);
 // True for a placement line: five signed decimal numbers separated by commas.
 bool IsPlacementLine(const std::string& line);
 
-std::string WindowText(HWND window);
 std::vector<std::string> ListBoxItems(HWND listBox);
 int ListBoxSelection(HWND listBox);
 std::vector<std::string> ComboItems(HWND comboBox);

@@ -21,9 +21,9 @@ protected:
     {
         settings = Settings{};
         settings.active = 1;
-        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
+        watch = WatchContext{&RealWindowOps(), &list, &settings, 0, {}};
     }
-    void TearDown() override { g_watch = WatchContext{}; }
+    void TearDown() override { watch = WatchContext{}; }
 
     ListEntry& AddRule(const char* title, ClickMethod method, const char* button)
     {
@@ -44,6 +44,7 @@ protected:
     TempFolder temp;
     EntryList list;
     Settings settings;
+    WatchContext watch{};
 };
 
 TEST_F(NestedButtonsTest, ANestedButtonIsPressedByMethods0And3And6AndCounted)
@@ -55,14 +56,14 @@ TEST_F(NestedButtonsTest, ANestedButtonIsPressedByMethods0And3And6AndCounted)
                            own.File("r.txt"));
         ASSERT_NE(box.Window(), nullptr);
         EntryList rules;
-        g_watch.list = &rules;
+        watch.list = &rules;
         ListEntry& rule = rules.AppendAtTail()->entry;
         CopyText(rule.title, kTitleCapacity, "Aufgabe");
         CopyText(rule.button, kButtonCapacity, "&ja");
         rule.condition = kAlwaysClick;
         rule.method = method;
 
-        ScanTick();
+        ScanTick(watch);
         EXPECT_TRUE(box.WaitForEvent("command nested &Ja"));
         EXPECT_EQ(rule.clicks, 1);
         EXPECT_FALSE(Has(box, "command nested &Nein"));
@@ -74,7 +75,7 @@ TEST_F(NestedButtonsTest, ADirectButtonWinsAndADisabledOrHiddenNestedOneIsNeverP
     FixtureProcess both("Beide", {"--nested-button", "OK", "--button", "OK"}, temp.File("b.txt"));
     ASSERT_NE(both.Window(), nullptr);
     ListEntry& direct = AddRule("Beide", kButtonMessage, "OK");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(both.WaitForEvent("command OK"));
     EXPECT_EQ(direct.clicks, 1);
     direct.condition = kNeverClick;
@@ -83,8 +84,8 @@ TEST_F(NestedButtonsTest, ADirectButtonWinsAndADisabledOrHiddenNestedOneIsNeverP
                             temp.File("u.txt"));
     ASSERT_NE(unusable.Window(), nullptr);
     ListEntry& never = AddRule("Unbrauchbar", kButtonMessage, "OK");
-    ScanTick();
-    ScanTick();
+    ScanTick(watch);
+    ScanTick(watch);
     EXPECT_EQ(never.clicks, 0);
     EXPECT_FALSE(unusable.WaitForEvent("command nested OK", 300));
     EXPECT_FALSE(Has(both, "command nested OK"));
@@ -120,12 +121,12 @@ TEST_F(NestedButtonsTest, AWindowlessButtonIsPressedThroughAccessibilityAndCount
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Ohne Fenster", kButtonMessage, "&speichern");
 
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(box.WaitForEvent("default Speichern"));
     EXPECT_EQ(rule.clicks, 1);
 
     rule.method = kLeftClick;
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(box.WaitForEvent("lbuttondown windowless Speichern"));
     EXPECT_EQ(rule.clicks, 2);
     EXPECT_FALSE(Has(box, "default Abbrechen"));
@@ -137,7 +138,7 @@ TEST_F(NestedButtonsTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameText
     FixtureProcess box("Gemischt", {"--windowless", "OK", "--nested-button", "OK"}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Gemischt", kButtonMessage, "OK");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(box.WaitForEvent("command nested OK"));
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_FALSE(Has(box, "default OK"));

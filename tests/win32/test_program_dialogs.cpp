@@ -72,18 +72,6 @@ HWND WaitForWizard(DWORD processId, DWORD timeoutMs = 5000)
     return found;
 }
 
-HWND CurrentPage(HWND wizard)
-{
-    return reinterpret_cast<HWND>(SendMessageA(wizard, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
-// The template id of the page on show.
-int CurrentTemplate(HWND wizard)
-{
-    const LRESULT index = SendMessageA(wizard, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(wizard)), 0);
-    return static_cast<int>(SendMessageA(wizard, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
-}
-
 bool WaitForTemplate(HWND wizard, int id, DWORD timeoutMs = 5000)
 {
     return WaitUntil([&] { return CurrentTemplate(wizard) == id; }, timeoutMs);

@@ -19,9 +19,8 @@ protected:
     {
         settings = Settings{};
         settings.active = 1;
-        g_watch = WatchContext{&RealWindowOps(), &list, &settings, 0, nullptr, nullptr, {}};
+        watch = WatchContext{&RealWindowOps(), &list, &settings, 0, {}};
     }
-    void TearDown() override { g_watch = WatchContext{}; }
 
     ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
                        const char* button = "", const char* message = "")
@@ -43,6 +42,7 @@ protected:
     TempFolder temp;
     EntryList list;
     Settings settings;
+    WatchContext watch{};
 };
 
 TEST_F(RealWindowsTest, ButtonMessagePressesTheNamedButtonOnly)
@@ -51,7 +51,7 @@ TEST_F(RealWindowsTest, ButtonMessagePressesTheNamedButtonOnly)
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Speichern BM", kAlwaysClick, kButtonMessage, "&ja");
 
-    ScanTick();
+    ScanTick(watch);
     ASSERT_TRUE(box.WaitForEvent("command &Ja"));
     EXPECT_FALSE(Has(box.Events(), "command &Nein"));
     EXPECT_EQ(rule.clicks, 1);
@@ -62,7 +62,7 @@ TEST_F(RealWindowsTest, MissingButtonDoesNothing)
     FixtureProcess box("Ohne Knopf", {"--button", "&Nein"}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Ohne Knopf", kAlwaysClick, kButtonMessage, "Ja");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 0);
     EXPECT_FALSE(box.WaitForEvent("command &Nein", 300));
 }
@@ -84,7 +84,7 @@ TEST_F(RealWindowsTest, SimulatedClicksLandOnTheButtonAndThePointerComesBack)
                            own.File("r.txt"));
         ASSERT_NE(box.Window(), nullptr);
         EntryList rules;
-        g_watch.list = &rules;
+        watch.list = &rules;
         ListEntry& rule = rules.AppendAtTail()->entry;
         CopyText(rule.title, kTitleCapacity, "Mausklick");
         CopyText(rule.button, kButtonCapacity, "&Ja");
@@ -92,7 +92,7 @@ TEST_F(RealWindowsTest, SimulatedClicksLandOnTheButtonAndThePointerComesBack)
         rule.method = c.method;
         SetCursorPos(20, 30);
 
-        ScanTick();
+        ScanTick(watch);
         EXPECT_EQ(rule.clicks, 1);
         ASSERT_TRUE(box.WaitForEvent(c.down));
         ASSERT_TRUE(box.WaitForEvent(c.up));
@@ -116,7 +116,7 @@ TEST_F(RealWindowsTest, CloseArrivesWithWParamOne)
     FixtureProcess box("Werbung Schliessen", {}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
-    ScanTick();
+    ScanTick(watch);
     ASSERT_TRUE(box.WaitForEvent("close 1"));
     EXPECT_TRUE(box.Exited(5000));
     EXPECT_EQ(rule.clicks, 1);
@@ -127,10 +127,10 @@ TEST_F(RealWindowsTest, MaximiseAndMinimiseHappenOnceAndAreNotRepeated)
     FixtureProcess large("Gross machen", {}, temp.File("a.txt"));
     ASSERT_NE(large.Window(), nullptr);
     ListEntry& grow = AddRule("Gross machen", kAlwaysClick, kMaximizeWindow);
-    ScanTick();
+    ScanTick(watch);
     ASSERT_TRUE(WaitUntil([&] { return IsZoomed(large.Window()) != FALSE; }));
-    ScanTick();
-    ScanTick();
+    ScanTick(watch);
+    ScanTick(watch);
     EXPECT_EQ(grow.clicks, 1);
     std::vector<std::string> events = large.Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "maximized"), 1);
@@ -139,9 +139,9 @@ TEST_F(RealWindowsTest, MaximiseAndMinimiseHappenOnceAndAreNotRepeated)
     ASSERT_NE(small.Window(), nullptr);
     grow.condition = kNeverClick;
     ListEntry& shrink = AddRule("Klein machen", kAlwaysClick, kMinimizeWindow);
-    ScanTick();
+    ScanTick(watch);
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(small.Window()) != FALSE; }));
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(shrink.clicks, 1);
     events = small.Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "minimized"), 1);
@@ -154,7 +154,7 @@ TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
                           temp.File("n.txt"));
     ASSERT_NE(nested.Window(), nullptr);
     ListEntry& rule = AddRule("Editor", kClickIfMessage, kButtonMessage, "&Ja", "*nicht gespeichert*");
-    ScanTick();
+    ScanTick(watch);
     EXPECT_EQ(rule.clicks, 0);
     EXPECT_FALSE(nested.WaitForEvent("command &Ja", 300));
 
@@ -162,7 +162,7 @@ TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
                           {"--static", "Die Datei wurde nicht gespeichert.", "--button", "&Ja"},
                           temp.File("d.txt"));
     ASSERT_NE(direct.Window(), nullptr);
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(direct.WaitForEvent("command &Ja"));
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_FALSE(Has(nested.Events(), "command &Ja"));
@@ -175,7 +175,7 @@ TEST_F(RealWindowsTest, AHungTargetDelaysATickByNoMoreThanTheBound)
     ListEntry& rule = AddRule("Haengt", kAlwaysClick, kButtonMessage, "OK");
 
     DWORD start = GetTickCount();
-    ScanTick();
+    ScanTick(watch);
     DWORD elapsed = GetTickCount() - start;
     // The click reached the target, which is still busy with it: it counts, and the tick came
     // back after about the bound instead of after the target's 20 s.
@@ -185,11 +185,11 @@ TEST_F(RealWindowsTest, AHungTargetDelaysATickByNoMoreThanTheBound)
 }
 
 // Ticks four times a second for a while, as a short scan interval would.
-void TickFor(DWORD milliseconds)
+void TickFor(WatchContext& watch, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {
-        ScanTick();
+        ScanTick(watch);
         WaitUntil([] { return false; }, 250);
     }
 }
@@ -209,7 +209,7 @@ TEST_F(RealWindowsTest, AClickOnAHungTargetIsDeliveredAndCountedOnce)
 
     // The first tick's click runs into the bound; the ticks after it come while the target
     // still hangs.
-    TickFor(5000);
+    TickFor(watch, 5000);
     ASSERT_TRUE(AnswersAgain(box.Window()));
     // A click still queued for the target would arrive now.
     WaitUntil([] { return false; }, 1000);
@@ -227,13 +227,13 @@ TEST_F(RealWindowsTest, AMaximiseRuleOnAHungWindowWaitsUntilItAnswers)
     ListEntry& rule = AddRule("Haengt schon", kAlwaysClick, kMaximizeWindow);
 
     const DWORD start = GetTickCount();
-    ScanTick();
+    ScanTick(watch);
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_LT(elapsed, 1000u) << "the tick waited " << elapsed << " ms for the hung window";
     EXPECT_EQ(rule.clicks, 0);
 
     ASSERT_TRUE(AnswersAgain(box.Window()));
-    ScanTick();
+    ScanTick(watch);
     EXPECT_TRUE(WaitUntil([&] { return IsZoomed(box.Window()) != FALSE; }, 3000));
     EXPECT_EQ(rule.clicks, 1);
 }

@@ -2,29 +2,19 @@
 #include <windows.h>
 
 #include "dialogs/capture.h"
-#include "dialogs/editing_dialogs.h"
-#include "dialogs/pointer_capture.h"
+#include "dialogs/win32_editing_dialogs.h"
+#include "dialogs/win32_pointer_capture.h"
 #include "resources/resource_ids.h"
+#include "shell/timer_ids.h"
 #include "shell/win32_app.h"
 
 namespace {
 
-constexpr UINT_PTR kEditorCaptureTimer = 3;
 constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
 constexpr int kMethodNameCapacity = 64;
 
 // The editor's window while it runs, for the tray to bring forward.
 HWND g_editorWindow = nullptr;
-
-// The entry at the page's current selection; nullptr without one.
-ListEntry* SelectedEntry(HWND page)
-{
-    const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR)
-        return nullptr;
-    EntryNode* node = g_list.NodeAt(static_cast<int>(selected) + 1);
-    return node != nullptr ? &node->entry : nullptr;
-}
 
 void EnableMessageFields(HWND editor, bool enable)
 {
@@ -70,7 +60,7 @@ void ReadField(HWND editor, int id, char* text, int capacity)
     CutAtFirstLineBreak(text);
 }
 
-// The entry the editor opened, kept in its user word: the list's selection may have moved since.
+// The entry the editor opened, kept in its user word.
 ListEntry* EditedEntry(HWND editor)
 {
     return reinterpret_cast<ListEntry*>(GetWindowLongPtrA(editor, DWLP_USER));
@@ -91,7 +81,6 @@ void SaveEntry(HWND editor)
         entry->condition = kAlwaysClick;
     else if (IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE) == BST_CHECKED)
         entry->condition = kClickIfMessage;
-    RefillList(g_page);
 }
 
 void OnCommand(HWND editor, UINT id)
@@ -148,15 +137,10 @@ HWND OpenEditorWindow()
     return g_editorWindow;
 }
 
-void RunEntryEditor(HWND page)
+bool RunEntryEditor(HWND owner, ListEntry& entry)
 {
-    ListEntry* entry = SelectedEntry(page);
-    if (entry == nullptr)
-        return;
-    // Opened over the page, so that its owner is the main window.
-    const auto parameter = reinterpret_cast<LPARAM>(entry);
-    if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter) == -1 &&
-        g_language != g_instance)
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_EDITOR), page, EntryEditorProc, parameter);
+    const auto parameter = reinterpret_cast<LPARAM>(&entry);
+    const INT_PTR saved = RunLanguageDialog(IDD_EDITOR, owner, EntryEditorProc, parameter);
     g_editorWindow = nullptr;
+    return saved == 1;
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 #include "version.h"
@@ -24,14 +24,14 @@ HWND g_aboutWindow = nullptr;
 // The icon controls show the program's own icons whichever module the template came from.
 void ShowProgramIcon(HWND about, int control, WORD icon)
 {
-    HICON image = LoadIconA(g_instance, MAKEINTRESOURCEA(icon));
+    HICON image = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon));
     SendDlgItemMessageA(about, control, STM_SETICON, reinterpret_cast<WPARAM>(image), 0);
 }
 
-void OnInitDialog(HWND about)
+void OnInitDialog(HWND about, int64_t totalClicks)
 {
     g_aboutWindow = about;
-    SetDlgItemTextA(about, IDC_ABOUT_TOTAL, std::to_string(g_list.TotalClicks()).c_str());
+    SetDlgItemTextA(about, IDC_ABOUT_TOTAL, std::to_string(totalClicks).c_str());
     ShowProgramIcon(about, IDC_ABOUT_MAIN_ICON, IDI_PROGRAM);
     ShowProgramIcon(about, IDC_ABOUT_SPARE_ICON, IDI_SPARE);
 }
@@ -41,11 +41,11 @@ void Open(HWND about, const std::string& address)
     ShellExecuteA(about, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog(about);
+        OnInitDialog(about, *reinterpret_cast<const int64_t*>(lParam));
         return TRUE;
     case WM_COMMAND:
         // Enter and every other command do nothing; only Escape and the close box end it.
@@ -72,10 +72,8 @@ HWND OpenAboutWindow()
     return g_aboutWindow;
 }
 
-void RunAboutBox()
+void RunAboutBox(int64_t totalClicks)
 {
-    if (DialogBoxParamA(g_language, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0) == -1 &&
-        g_language != g_instance)
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+    RunLanguageDialog(IDD_ABOUT, nullptr, AboutBoxProc, reinterpret_cast<LPARAM>(&totalClicks));
     g_aboutWindow = nullptr;
 }

@@ -1,7 +1,7 @@
-#include "dialogs/pointer_capture.h"
+#include "dialogs/win32_pointer_capture.h"
 
 #include "dialogs/capture.h"
-#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void CaptureTick(HWND dialog, UINT_PTR timer, const CaptureTarget& target, unsig
 {
     CapturedTexts texts{};
     const auto excluded = reinterpret_cast<WindowHandle>(GetParent(dialog));
-    if (CapturePointedWindow(*g_watch.ops, excluded, flags, &texts))
+    if (CapturePointedWindow(RealWindowOps(), excluded, flags, &texts))
         WriteCapturedTexts(dialog, target, flags, texts);
 
     // The rest key lives in the dialog's user word.

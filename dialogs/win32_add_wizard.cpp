@@ -8,22 +8,18 @@
 #include <string>
 
 #include "dialogs/capture.h"
-#include "dialogs/editing_dialogs.h"
-#include "dialogs/pointer_capture.h"
+#include "dialogs/win32_editing_dialogs.h"
+#include "dialogs/win32_pointer_capture.h"
 #include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
 #include "shell/popup_items.h"
+#include "shell/timer_ids.h"
 #include "shell/win32_app.h"
-#include "watcher/scan.h"
+#include "watcher/win32_window_ops.h"
 
 namespace {
 
-constexpr UINT_PTR kCaptureAllTimer = 7;
-constexpr UINT_PTR kCaptureMessageTimer = 4;
 constexpr CaptureTarget kWizardTarget = {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE};
-constexpr int kPageTemplates[] = {IDD_WIZARD_START,         IDD_WIZARD_BUTTON_TEXTS,  IDD_WIZARD_BUTTON_METHOD,
-                                  IDD_WIZARD_BUTTON_FINISH, IDD_WIZARD_WINDOW_TITLE,  IDD_WIZARD_WINDOW_ACTION,
-                                  IDD_WIZARD_WINDOW_FINISH};
 constexpr int kSummaryFormatCapacity = 256;
 constexpr int kMethodNameCapacity = 32;
 constexpr int kErrorTextCapacity = 200;
@@ -31,9 +27,11 @@ constexpr int kErrorCaptionCapacity = 32;
 
 // One run of the wizard.
 struct WizardRun {
+    EntryList* list;
     WizardState state;
     EntryNode* newEntry;
     HWND window;  // the sheet, once its first page exists
+    bool finished;
 };
 
 WizardRun* g_run = nullptr;
@@ -75,10 +73,7 @@ void ShowWindowRuleSummary(HWND page, const ListEntry& entry)
     ShowSummary(page, IDS_SUMMARY_WINDOW, texts, 2, 512);
 }
 
-// The per-window step of the open-window list's enumeration.
-HWND g_windowList = nullptr;
-
-void AddOpenWindow(WindowHandle handle)
+void AddOpenWindow(HWND list, WindowHandle handle)
 {
     HWND window = reinterpret_cast<HWND>(handle);
     if (window == g_run->window)
@@ -88,15 +83,18 @@ void AddOpenWindow(WindowHandle handle)
     if (visible)
         GetWindowTextA(window, title, sizeof title);
     if (IsOfferedWindow(visible, title))
-        SendMessageA(g_windowList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
 }
 
 void FillOpenWindows(HWND page)
 {
-    g_windowList = GetDlgItem(page, IDC_WIZ_WINDOWS);
-    SendMessageA(g_windowList, LB_RESETCONTENT, 0, 0);
-    g_watch.wizardListStep = AddOpenWindow;
-    g_watch.ops->EnumWindows(EnumWindowsCallback, kEnumWizardList);
+    HWND list = GetDlgItem(page, IDC_WIZ_WINDOWS);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    auto addWindow = [list](WindowHandle window) {
+        AddOpenWindow(list, window);
+        return true;
+    };
+    ForEachWindow(RealWindowOps(), addWindow);
 }
 
 void OnPageInit(HWND page)
@@ -104,7 +102,7 @@ void OnPageInit(HWND page)
     // Page 600 is created when the sheet starts, and only then is the step 0: exactly one new
     // entry per run, linked after the tail but not kept until Finish.
     if (g_run->state.step == 0)
-        g_run->newEntry = g_list.AppendAfter(g_list.Tail());
+        g_run->newEntry = g_run->list->AppendAfter(g_run->list->Tail());
     CheckDlgButton(page, IDC_WIZ_BUTTON_MESSAGE, BST_CHECKED);
     CheckDlgButton(page, IDC_WIZ_CLOSE, BST_CHECKED);
     CheckDlgButton(page, IDC_WIZ_KIND_BUTTON, BST_CHECKED);
@@ -193,14 +191,14 @@ void OnBack(HWND page)
 
 void OnFinish(HWND page)
 {
-    g_list.SetTail(g_run->newEntry);
-    RefillList(g_page);
+    g_run->list->SetTail(g_run->newEntry);
+    g_run->finished = true;
     SetResult(page, 0);
 }
 
 void OnQueryCancel(HWND page)
 {
-    g_list.RemoveAfter(g_list.Tail());
+    g_run->list->RemoveAfter(g_run->list->Tail());
     SetResult(page, 0);
 }
 
@@ -305,28 +303,32 @@ HWND OpenWizardWindow()
     return g_run != nullptr ? g_run->window : nullptr;
 }
 
-void RunAddWizard(HWND parent)
+bool RunAddWizard(HWND parent, EntryList& list)
 {
-    PROPSHEETPAGEA pages[std::size(kPageTemplates)] = {};
-    for (size_t i = 0; i < std::size(kPageTemplates); ++i) {
+    // The pages come from the language module alone: a sheet cannot mix modules.
+    HMODULE language = LanguageModule();
+    PROPSHEETPAGEA pages[std::size(kWizardPageTemplates)] = {};
+    for (size_t i = 0; i < std::size(kWizardPageTemplates); ++i) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_DEFAULT;
-        pages[i].hInstance = g_language;
-        pages[i].pszTemplate = MAKEINTRESOURCEA(kPageTemplates[i]);
+        pages[i].hInstance = language;
+        pages[i].pszTemplate = MAKEINTRESOURCEA(kWizardPageTemplates[i]);
         pages[i].pfnDlgProc = WizardPageProc;
     }
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE | PSH_USEICONID;
     header.hwndParent = parent;
-    header.hInstance = g_language;
+    header.hInstance = language;
     header.pszIcon = MAKEINTRESOURCEA(IDI_ACTIVE);
-    header.nPages = std::size(kPageTemplates);
+    header.nPages = std::size(kWizardPageTemplates);
     header.nStartPage = 0;
     header.ppsp = pages;
 
     WizardRun run{};
+    run.list = &list;
     g_run = &run;
     PropertySheetA(&header);
     g_run = nullptr;
+    return run.finished;
 }

@@ -2,7 +2,7 @@
 // common pop-ups. Runs before the list file is read.
 #include <windows.h>
 
-#include "dialogs/editing_dialogs.h"
+#include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 
@@ -25,29 +25,29 @@ void OnInitDialog(HWND setup)
 // When the list file cannot be finished, the copy made at the start goes again (no list of the
 // user's existed, or the copy would have failed), so that start-up goes on as for a missing
 // file and creates the defaults.
-void OnOk(HWND setup)
+void OnOk(HWND setup, Settings& settings)
 {
-    g_settings.active = 1;
-    g_settings.scanInterval = 1000;
-    ReadLanguageChoice(setup, g_settings.language);
-    g_settings.languageChanged = false;
-    g_settings.reservedValue = 3;
+    settings.active = 1;
+    settings.scanInterval = 1000;
+    ReadLanguageChoice(setup, settings.language);
+    settings.reservedValue = 3;
     const bool keepCommonList = IsDlgButtonChecked(setup, IDC_SETUP_COMMON_LIST) == BST_CHECKED;
-    if (!FinishNewListFile(kListFileName, keepCommonList, g_settings))
+    if (!FinishNewListFile(kListFileName, keepCommonList, settings))
         DeleteFileA(kListFileName);
     EndDialog(setup, 1);
 }
 
 // No close box and no Escape: OK is the only way out.
-INT_PTR CALLBACK SetupDialogProc(HWND setup, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK SetupDialogProc(HWND setup, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
+        SetWindowLongPtrA(setup, DWLP_USER, lParam);
         OnInitDialog(setup);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK)
-            OnOk(setup);
+            OnOk(setup, *reinterpret_cast<Settings*>(GetWindowLongPtrA(setup, DWLP_USER)));
         return TRUE;
     case WM_CLOSE:
         return TRUE;
@@ -57,7 +57,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND setup, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-void RunSetupDialog()
+void RunSetupDialog(Settings& settings)
 {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
+    // Always the built-in template: no language has been chosen yet.
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc,
+                    reinterpret_cast<LPARAM>(&settings));
 }

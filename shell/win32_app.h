@@ -27,7 +27,7 @@ struct TrayState {
     char tip[64] = BOXSWEEP_PRODUCT_TEXT;
 };
 
-// The program's state: one record for the process, made before WinMain opens the main window.
+// The program's state: one record, made by WinMain and living as long as it runs.
 struct Program {
     EntryList list;
     Settings settings;  // as the list file holds them
@@ -44,7 +44,9 @@ struct Program {
     TrayState tray;
 };
 
-extern Program g_program;
+// The one program record, set by WinMain. The windows, the tray and the callbacks that the
+// system calls without user data (DDE, window events) reach the state through it.
+extern Program* g_program;
 
 // The program's verbs (win32_program.cpp).
 // Saves to the list file in the working folder (to BOXSWEEP.UNSAVED beside it when the list file

@@ -14,7 +14,7 @@ ListEntry* SelectedEntry(HWND page)
     const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return nullptr;
-    EntryNode* node = g_program.list.NodeAt(static_cast<int>(selected) + 1);
+    EntryNode* node = g_program->list.NodeAt(static_cast<int>(selected) + 1);
     return node != nullptr ? &node->entry : nullptr;
 }
 
@@ -50,9 +50,9 @@ void SubclassEntryList(HWND page)
 
 void OnInitDialog(HWND page)
 {
-    g_program.page = page;
-    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_program.settings.scanInterval), FALSE);
-    CheckDlgButton(page, IDC_ACTIVE, g_program.settings.active ? BST_CHECKED : BST_UNCHECKED);
+    g_program->page = page;
+    SetDlgItemInt(page, IDC_INTERVAL, static_cast<UINT>(g_program->settings.scanInterval), FALSE);
+    CheckDlgButton(page, IDC_ACTIVE, g_program->settings.active ? BST_CHECKED : BST_UNCHECKED);
     HWND dropdown = GetDlgItem(page, IDC_LANGUAGE);
     SendMessageA(dropdown, CB_RESETCONTENT, 0, 0);
     FillLanguages(dropdown);
@@ -60,7 +60,7 @@ void OnInitDialog(HWND page)
     SubclassEntryList(page);
     RefillList(page);
     AddTrayIcon(page);
-    if (g_program.settings.active == 0) {
+    if (g_program->settings.active == 0) {
         char tip[64];
         LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
         SetTrayState(page, IDI_INACTIVE, tip);
@@ -73,10 +73,10 @@ void RemoveSelectedEntry(HWND page)
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return;
-    EntryNode* before = g_program.list.NodeAt(static_cast<int>(selected));
+    EntryNode* before = g_program->list.NodeAt(static_cast<int>(selected));
     if (before == nullptr || before->next == nullptr)
         return;
-    g_program.list.RemoveAfter(before);
+    g_program->list.RemoveAfter(before);
     RefillList(page);
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected - 1), 0);
     UpdateEntryButtons(page);
@@ -86,17 +86,17 @@ void OnLanguageChosen()
 {
     CollectSettings();
     SaveListFile();
-    if (!g_program.languageChanged)
+    if (!g_program->languageChanged)
         return;
-    g_program.languageChanged = false;
+    g_program->languageChanged = false;
     RestartProgram();
 }
 
 void OnAddEntry()
 {
-    ShowWindow(g_program.mainWindow, SW_HIDE);
+    ShowWindow(g_program->mainWindow, SW_HIDE);
     AddEntryWithWizard();
-    ShowWindow(g_program.mainWindow, SW_SHOW);
+    ShowWindow(g_program->mainWindow, SW_SHOW);
 }
 
 void OnCommand(HWND page, UINT id, UINT notification)
@@ -156,7 +156,7 @@ void RefillList(HWND page)
     HWND list = GetDlgItem(page, IDC_ENTRIES);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const EntryNode* node = g_program.list.First(); node != nullptr; node = node->next.get())
+    for (const EntryNode* node = g_program->list.First(); node != nullptr; node = node->next.get())
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->entry.title));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
@@ -175,7 +175,7 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_TIMER:
         if (wParam == kScanTimer)
-            ScanTick(g_program.watch);
+            ScanTick(g_program->watch);
         else if (wParam == kEarlyScanTimer)
             OnEarlyScanTimer();
         return TRUE;

@@ -18,13 +18,13 @@ EarlyScanQueue g_queue{};
 // bring forward.
 bool EarlyScansWanted()
 {
-    return g_program.watching && g_program.settings.active != 0;
+    return g_program->watching && g_program->settings.active != 0;
 }
 
 void SetEarlyScanTimer(uint32_t delay)
 {
     if (delay != 0)
-        SetTimer(g_program.page, kEarlyScanTimer, delay, nullptr);
+        SetTimer(g_program->page, kEarlyScanTimer, delay, nullptr);
 }
 
 // Out of context: the system posts the events to this thread, so they arrive between messages
@@ -65,7 +65,7 @@ void RemoveHooks()
             UnhookWinEvent(hook);
         hook = nullptr;
     }
-    KillTimer(g_program.page, kEarlyScanTimer);
+    KillTimer(g_program->page, kEarlyScanTimer);
     ClearEarlyScans(g_queue);
 }
 
@@ -73,7 +73,7 @@ void RemoveHooks()
 
 void SetWatching(bool watching)
 {
-    g_program.watching = watching;
+    g_program->watching = watching;
     UpdateEarlyScans();
 }
 
@@ -88,10 +88,10 @@ void UpdateEarlyScans()
 
 void OnEarlyScanTimer()
 {
-    KillTimer(g_program.page, kEarlyScanTimer);
+    KillTimer(g_program->page, kEarlyScanTimer);
     if (!EarlyScansWanted()) {
         ClearEarlyScans(g_queue);
         return;
     }
-    SetEarlyScanTimer(RunEarlyScan(g_program.watch, g_queue, GetTickCount()));
+    SetEarlyScanTimer(RunEarlyScan(g_program->watch, g_queue, GetTickCount()));
 }

@@ -40,31 +40,31 @@ bool IsBuiltIn(const char* name)
 template <typename Result, typename Load>
 Result LoadWithFallback(Load load, Result failed)
 {
-    const Result result = load(g_program.language);
-    if (result != failed || g_program.language == g_program.instance)
+    const Result result = load(g_program->language);
+    if (result != failed || g_program->language == g_program->instance)
         return result;
-    return load(g_program.instance);
+    return load(g_program->instance);
 }
 
 }  // namespace
 
 void LoadLanguageModule(const char* name)
 {
-    g_program.language = IsBuiltIn(name) ? nullptr : OpenModuleAsData(name);
-    if (g_program.language == nullptr)
-        g_program.language = g_program.instance;
+    g_program->language = IsBuiltIn(name) ? nullptr : OpenModuleAsData(name);
+    if (g_program->language == nullptr)
+        g_program->language = g_program->instance;
 }
 
 HMODULE LanguageModule()
 {
-    return g_program.language;
+    return g_program->language;
 }
 
 void ReleaseLanguageModule()
 {
-    if (g_program.language != nullptr && g_program.language != g_program.instance)
-        FreeLibrary(g_program.language);
-    g_program.language = nullptr;
+    if (g_program->language != nullptr && g_program->language != g_program->instance)
+        FreeLibrary(g_program->language);
+    g_program->language = nullptr;
 }
 
 void LoadLanguageString(UINT id, char* buffer, int capacity)

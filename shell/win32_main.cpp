@@ -33,8 +33,8 @@ bool RegisterMainWindowClass()
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefDlgProcA;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = g_program.instance;
-    windowClass.hIcon = LoadIconA(g_program.instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    windowClass.hInstance = g_program->instance;
+    windowClass.hIcon = LoadIconA(g_program->instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "boxsweep";
@@ -54,10 +54,10 @@ void ReportUnreadableList()
 void ShutDown()
 {
     SaveListFile();
-    WinHelpA(g_program.mainWindow, kHelpFile, HELP_QUIT, 0);
-    KillTimer(g_program.page, kScanTimer);
+    WinHelpA(g_program->mainWindow, kHelpFile, HELP_QUIT, 0);
+    KillTimer(g_program->page, kScanTimer);
     SetWatching(false);
-    RemoveTrayIcon(g_program.page);
+    RemoveTrayIcon(g_program->page);
     DestroyPopupMenu();
     ReleaseLanguageModule();
 }
@@ -66,7 +66,8 @@ void ShutDown()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    Program& program = g_program;
+    Program program{};
+    g_program = &program;
     program.instance = instance;
     RestrictDllSearchToSystemFolder();
     const StartOption option = ParseStartOption(ExtractArgument(GetCommandLineA()));

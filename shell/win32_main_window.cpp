@@ -33,8 +33,8 @@ UINT WindowDpi(HWND window)
 
 void OnInitDialog(HWND main)
 {
-    g_program.mainWindow = main;
-    g_program.page = CreateLanguageDialog(IDD_CONFIG, main, ConfigPageProc);
+    g_program->mainWindow = main;
+    g_program->page = CreateLanguageDialog(IDD_CONFIG, main, ConfigPageProc);
     char caption[kCaptionCapacity];
     LoadLanguageString(IDS_CAPTION, caption, sizeof caption);
     SetWindowTextA(main, caption);
@@ -46,7 +46,7 @@ void RestorePlacement(HWND main)
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     placement.flags = 0;
-    const Settings& settings = g_program.settings;
+    const Settings& settings = g_program->settings;
     placement.showCmd = static_cast<UINT>(settings.showCommand);
     placement.rcNormalPosition =
         RECT{settings.normalLeft, settings.normalTop, settings.normalRight, settings.normalBottom};
@@ -65,7 +65,7 @@ void OnStartTimer(HWND main)
 {
     KillTimer(main, kStartTimer);
     RestorePlacement(main);
-    if (g_program.hideAtStart)
+    if (g_program->hideAtStart)
         HideToTray();
 }
 
@@ -76,10 +76,10 @@ void MoveControl(HWND page, int id, LayoutPoint at)
 
 void LayOutPage(int clientWidth, int clientHeight)
 {
-    HWND page = g_program.page;
+    HWND page = g_program->page;
     if (page == nullptr)
         return;
-    const UINT dpi = WindowDpi(g_program.mainWindow);
+    const UINT dpi = WindowDpi(g_program->mainWindow);
     const ConfigLayout layout = ComputeConfigLayout(clientWidth, clientHeight, dpi);
     SetWindowPos(page, nullptr, 0, 0, layout.pageSize.x, layout.pageSize.y,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -100,7 +100,7 @@ INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM l
 {
     // Broadcast to top-level windows only: the page, a child, never sees it.
     if (message == TaskbarCreatedMessage() && message != 0) {
-        OnTaskbarCreated(g_program.page);
+        OnTaskbarCreated(g_program->page);
         return TRUE;
     }
     switch (message) {
@@ -118,8 +118,8 @@ INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         // The dialog manager hands Enter to the top-level dialog as a click of the page's default
         // button: a command from one of the page's controls belongs to the page.
-        if (lParam != 0 && IsChild(g_program.page, reinterpret_cast<HWND>(lParam))) {
-            SendMessageA(g_program.page, WM_COMMAND, wParam, lParam);
+        if (lParam != 0 && IsChild(g_program->page, reinterpret_cast<HWND>(lParam))) {
+            SendMessageA(g_program->page, WM_COMMAND, wParam, lParam);
             return TRUE;
         }
         // Escape only hides; any other command reaching the window itself ends the program.

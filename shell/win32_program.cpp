@@ -6,87 +6,87 @@
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 
-Program g_program{};
+Program* g_program = nullptr;
 
 void SaveListFile()
 {
-    SaveList(kListFileName, g_program.list, g_program.settings, g_program.listFileState);
+    SaveList(kListFileName, g_program->list, g_program->settings, g_program->listFileState);
 }
 
 void HideToTray()
 {
-    ShowWindow(g_program.mainWindow, SW_HIDE);
-    SetTimer(g_program.page, kScanTimer, static_cast<UINT>(g_program.settings.scanInterval), nullptr);
+    ShowWindow(g_program->mainWindow, SW_HIDE);
+    SetTimer(g_program->page, kScanTimer, static_cast<UINT>(g_program->settings.scanInterval), nullptr);
     SetWatching(true);
 }
 
 void ShowConfiguration()
 {
-    KillTimer(g_program.page, kScanTimer);
+    KillTimer(g_program->page, kScanTimer);
     SetWatching(false);
-    if (!IsWindowVisible(g_program.mainWindow))
-        ShowWindow(g_program.mainWindow, SW_SHOW);
-    SetForegroundWindow(g_program.page);
+    if (!IsWindowVisible(g_program->mainWindow))
+        ShowWindow(g_program->mainWindow, SW_SHOW);
+    SetForegroundWindow(g_program->page);
 }
 
 void EndProgram(INT_PTR result)
 {
-    EndDialog(g_program.mainWindow, result);
+    EndDialog(g_program->mainWindow, result);
 }
 
 // The check box, the tray icon and the early scans follow the flag.
 void SetActive(bool active)
 {
-    g_program.settings.active = active ? 1 : 0;
-    CheckDlgButton(g_program.page, IDC_ACTIVE, active ? BST_CHECKED : BST_UNCHECKED);
+    g_program->settings.active = active ? 1 : 0;
+    CheckDlgButton(g_program->page, IDC_ACTIVE, active ? BST_CHECKED : BST_UNCHECKED);
     UpdateEarlyScans();
     if (active) {
-        SetTrayState(g_program.page, IDI_ACTIVE, kVersionTip);
+        SetTrayState(g_program->page, IDI_ACTIVE, kVersionTip);
         return;
     }
     char tip[64];
     LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
-    SetTrayState(g_program.page, IDI_INACTIVE, tip);
+    SetTrayState(g_program->page, IDI_INACTIVE, tip);
 }
 
 void ToggleActive()
 {
-    SetActive(g_program.settings.active == 0);
+    SetActive(g_program->settings.active == 0);
 }
 
 void CollectSettings()
 {
-    Settings& settings = g_program.settings;
+    Settings& settings = g_program->settings;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    if (GetWindowPlacement(g_program.mainWindow, &placement)) {
+    if (GetWindowPlacement(g_program->mainWindow, &placement)) {
         settings.normalLeft = placement.rcNormalPosition.left;
         settings.normalTop = placement.rcNormalPosition.top;
         settings.normalRight = placement.rcNormalPosition.right;
         settings.normalBottom = placement.rcNormalPosition.bottom;
         settings.showCommand = static_cast<int32_t>(placement.showCmd);
     }
-    HWND page = g_program.page;
+    HWND page = g_program->page;
     const bool checked = IsDlgButtonChecked(page, IDC_ACTIVE) == BST_CHECKED;
     settings.scanInterval = static_cast<int32_t>(GetDlgItemInt(page, IDC_INTERVAL, nullptr, FALSE));
     if (ReadLanguageChoice(page, settings.language))
-        g_program.languageChanged = true;
+        g_program->languageChanged = true;
     SetActive(checked);
 }
 
 void AddEntryWithWizard()
 {
-    if (RunAddWizard(g_program.page, g_program.list))
-        RefillList(g_program.page);
+    if (RunAddWizard(g_program->page, g_program->list))
+        RefillList(g_program->page);
 }
 
 void AddCloseRule(const char* title)
 {
-    ListEntry& entry = g_program.list.AppendAtTail()->entry;
+    ListEntry& entry = g_program->list.AppendAtTail()->entry;
     CopyText(entry.title, kTitleCapacity, title);
     entry.condition = kAlwaysClick;
     entry.method = kCloseWindow;
-    RefillList(g_program.page);
-    SelectLastEntry(g_program.page);
+    RefillList(g_program->page);
+    SelectLastEntry(g_program->page);
     SaveListFile();
 }

@@ -28,10 +28,10 @@ HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ first, HSZ second, HDDEDATA
     char topic[16] = "";
     DdeQueryStringA(g_ddeInstance, first, topic, sizeof topic, CP_WINANSI);
     if (std::strcmp(topic, kShowTopic) == 0) {
-        if (g_program.page != nullptr)
+        if (g_program->page != nullptr)
             ShowConfiguration();
     } else if (std::strcmp(topic, kExitTopic) == 0) {
-        if (g_program.mainWindow != nullptr) {
+        if (g_program->mainWindow != nullptr) {
             CollectSettings();
             EndProgram(0);
         }
@@ -55,7 +55,7 @@ bool NegotiateSingleInstance(StartOption option)
     HCONV conversation = DdeConnect(g_ddeInstance, service, topic, nullptr);
     if (option == StartOption::Restart) {
         Sleep(kRestartWaitMs);
-        g_program.hideAtStart = false;
+        g_program->hideAtStart = false;
     } else if (conversation != nullptr || option == StartOption::Exit) {
         return false;
     }

@@ -23,7 +23,7 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallback;
-    data.hIcon = static_cast<HICON>(LoadImageA(g_program.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
+    data.hIcon = static_cast<HICON>(LoadImageA(g_program->instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     lstrcpynA(data.szTip, tip, 64);
     const bool done = Shell_NotifyIconA(action, &data) != FALSE;
@@ -34,13 +34,13 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
 
 void RememberTrayState(WORD icon, const char* tip)
 {
-    g_program.tray.icon = icon;
-    lstrcpynA(g_program.tray.tip, tip, sizeof g_program.tray.tip);
+    g_program->tray.icon = icon;
+    lstrcpynA(g_program->tray.tip, tip, sizeof g_program->tray.tip);
 }
 
 void AddWindowItem(WindowHandle handle)
 {
-    TrayState& tray = g_program.tray;
+    TrayState& tray = g_program->tray;
     HWND window = reinterpret_cast<HWND>(handle);
     char title[kWindowTitleCapacity];
     const bool visible = IsWindowVisible(window) != FALSE;
@@ -56,12 +56,12 @@ void AddWindowItem(WindowHandle handle)
 
 void ShowPopup(HWND page)
 {
-    TrayState& tray = g_program.tray;
+    TrayState& tray = g_program->tray;
     const UINT previousCounter = tray.nextItem;
     tray.nextItem = IDM_WINDOW_FIRST;
     POINT pointer{};
     GetCursorPos(&pointer);
-    const UINT check = g_program.settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
+    const UINT check = g_program->settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
     CheckMenuItem(tray.popup, IDM_ACTIVE, MF_BYCOMMAND | check);
 
     auto addItem = [](WindowHandle window) {
@@ -82,7 +82,7 @@ void ShowPopup(HWND page)
 void AddWindowRule(UINT command)
 {
     char title[kWindowTitleCapacity];
-    if (GetMenuStringA(g_program.tray.popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
+    if (GetMenuStringA(g_program->tray.popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
         return;
     AddCloseRule(title);
 }
@@ -91,7 +91,7 @@ void OpenHelp()
 {
     char keyword[kHelpKeywordCapacity];
     LoadLanguageString(IDS_HELP_KEYWORD, keyword, sizeof keyword);
-    WinHelpA(g_program.mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
+    WinHelpA(g_program->mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
 }
 
 // The wizard, the editor or the about box while one runs: the tray then only brings it forward,
@@ -110,7 +110,7 @@ void StartWizardFromTray()
     if (OpenWizardWindow() != nullptr)
         return;
     ShowConfiguration();
-    ShowWindow(g_program.mainWindow, SW_HIDE);
+    ShowWindow(g_program->mainWindow, SW_HIDE);
     AddEntryWithWizard();
     HideToTray();
 }
@@ -119,24 +119,24 @@ void StartWizardFromTray()
 
 void AddTrayIcon(HWND page)
 {
-    TrayState& tray = g_program.tray;
+    TrayState& tray = g_program->tray;
     tray.menuBar = LoadLanguageMenu(IDM_POPUP);
     tray.popup = GetSubMenu(tray.menuBar, 0);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
-    if (g_program.trayEnabled)
+    if (g_program->trayEnabled)
         NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
 }
 
 void SetTrayState(HWND page, WORD icon, const char* tip)
 {
     RememberTrayState(icon, tip);
-    if (g_program.trayEnabled)
+    if (g_program->trayEnabled)
         NotifyTray(NIM_MODIFY, page, icon, tip);
 }
 
 void RemoveTrayIcon(HWND page)
 {
-    if (!g_program.trayEnabled)
+    if (!g_program->trayEnabled)
         return;
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
@@ -147,7 +147,7 @@ void RemoveTrayIcon(HWND page)
 
 void DestroyPopupMenu()
 {
-    TrayState& tray = g_program.tray;
+    TrayState& tray = g_program->tray;
     if (tray.menuBar != nullptr)
         DestroyMenu(tray.menuBar);
     tray.menuBar = nullptr;
@@ -163,8 +163,8 @@ UINT TaskbarCreatedMessage()
 // Explorer forgets every icon when it restarts; it announces itself again with this message.
 void OnTaskbarCreated(HWND page)
 {
-    if (g_program.trayEnabled)
-        NotifyTray(NIM_ADD, page, g_program.tray.icon, g_program.tray.tip);
+    if (g_program->trayEnabled)
+        NotifyTray(NIM_ADD, page, g_program->tray.icon, g_program->tray.tip);
 }
 
 void OnTrayCallback(HWND page, LPARAM mouseMessage)
@@ -189,7 +189,7 @@ bool HandlePopupCommand(UINT command)
         ToggleActive();
         return true;
     case IDM_INFO:
-        RunAboutBox(g_program.list.TotalClicks());
+        RunAboutBox(g_program->list.TotalClicks());
         return true;
     case IDM_HELP:
         OpenHelp();

@@ -103,7 +103,11 @@ bool IsNamedPushButton(AccessibleSearch& search, AccessibleItem item)
     char name[kTextReadCapacity];
     name[0] = '\0';
     ops.GetAccessibleName(item, name, kTextReadCapacity);
-    return ops.SameTextIgnoringCase(name, search.name);
+    if (!ops.SameTextIgnoringCase(name, search.name))
+        return false;
+    // Asked last, of the one candidate only: a greyed-out or hidden button is not pressed, as
+    // a disabled or hidden window-backed one is not.
+    return (ops.GetAccessibleState(item) & (kStateUnavailable | kStateInvisible)) == 0;
 }
 
 // Depth first in the order the objects give their children, each child before its own children.

@@ -132,6 +132,20 @@ uint32_t GetAccessibleRole(AccessibleItem item)
     return value;
 }
 
+uint32_t GetAccessibleState(AccessibleItem item)
+{
+    const WalkEntry* entry = Entry(item);
+    if (entry == nullptr)
+        return 0;
+    VARIANT state;
+    VariantInit(&state);
+    if (FAILED(entry->object->get_accState(ChildVariant(entry->childId), &state)))
+        return 0;
+    const uint32_t value = state.vt == VT_I4 ? static_cast<uint32_t>(state.lVal) : 0;
+    VariantClear(&state);
+    return value;
+}
+
 int GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
 {
     if (capacity <= 0)

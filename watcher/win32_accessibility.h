@@ -9,6 +9,7 @@
 AccessibleItem BeginAccessibleWalk(HWND window);
 int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity);
 uint32_t GetAccessibleRole(AccessibleItem item);
+uint32_t GetAccessibleState(AccessibleItem item);
 int GetAccessibleName(AccessibleItem item, char* buffer, int capacity);
 bool GetAccessibleLocation(AccessibleItem item, WinRect* rect);
 bool DoAccessibleDefaultAction(AccessibleItem item);

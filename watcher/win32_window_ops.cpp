@@ -224,6 +224,7 @@ public:
     }
 
     uint32_t GetAccessibleRole(AccessibleItem item) override { return ::GetAccessibleRole(item); }
+    uint32_t GetAccessibleState(AccessibleItem item) override { return ::GetAccessibleState(item); }
 
     int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override
     {

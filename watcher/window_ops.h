@@ -44,6 +44,9 @@ using EnumStep = bool (*)(WindowHandle window, void* context);
 using AccessibleItem = uintptr_t;
 
 constexpr uint32_t kRolePushButton = 0x2B;  // ROLE_SYSTEM_PUSHBUTTON
+// State bits of an accessible object that make a button one that must not be pressed.
+constexpr uint32_t kStateUnavailable = 0x1;    // STATE_SYSTEM_UNAVAILABLE: greyed out
+constexpr uint32_t kStateInvisible = 0x8000;   // STATE_SYSTEM_INVISIBLE
 
 class WindowOps {
 public:
@@ -98,6 +101,8 @@ public:
     // Fills children with at most capacity children of item, in order; returns how many.
     virtual int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) = 0;
     virtual uint32_t GetAccessibleRole(AccessibleItem item) = 0;
+    // The STATE_SYSTEM_ bits; 0 when the object does not tell.
+    virtual uint32_t GetAccessibleState(AccessibleItem item) = 0;
     // The name in the ANSI code page, truncated like a window text; empty when there is none.
     virtual int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) = 0;
     virtual bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) = 0;

@@ -440,6 +440,11 @@ uint32_t SimulatedDesktop::GetAccessibleRole(AccessibleItem item)
     return Item(item)->role;
 }
 
+uint32_t SimulatedDesktop::GetAccessibleState(AccessibleItem item)
+{
+    return Item(item)->state;
+}
+
 int SimulatedDesktop::GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
 {
     return CopyOut(Item(item)->name, buffer, capacity);

@@ -12,6 +12,7 @@
 // An object or element of a window's accessibility tree.
 struct SimAccessible {
     uint32_t role = 0;
+    uint32_t state = 0;  // STATE_SYSTEM_ bits
     std::string name;
     WinRect rect{};
     bool actionFails = false;           // the default action reports failure
@@ -120,6 +121,7 @@ public:
     AccessibleItem BeginAccessibleWalk(WindowHandle window) override;
     int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override;
     uint32_t GetAccessibleRole(AccessibleItem item) override;
+    uint32_t GetAccessibleState(AccessibleItem item) override;
     int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override;
     bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override;
     bool DoAccessibleDefaultAction(AccessibleItem item) override;

@@ -174,6 +174,20 @@ TEST_F(ButtonSearchTest, AWindowlessButtonIsPressedByItsDefaultActionOrClickedAt
     EXPECT_EQ(pane.children[0].actions, 0);
 }
 
+TEST_F(ButtonSearchTest, AGreyedOrInvisibleWindowlessButtonIsNeverPressed)
+{
+    desktop.Window(box).exposesAccessible = true;
+    SimAccessible& tree = desktop.Window(box).accessible;
+    tree.Add(kRolePushButton, "Ja").state = kStateUnavailable;
+    tree.Add(kRolePushButton, "Ja").state = kStateInvisible;
+    SimAccessible& usable = tree.Add(kRolePushButton, "Ja");
+    ListEntry& rule = AddRule(kButtonMessage, "&Ja");
+    ScanTick(watch);
+    EXPECT_EQ(tree.children[0].actions + tree.children[1].actions, 0);
+    EXPECT_EQ(usable.actions, 1);
+    EXPECT_EQ(rule.clicks, 1);
+}
+
 TEST_F(ButtonSearchTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameName)
 {
     desktop.Window(box).exposesAccessible = true;

@@ -118,32 +118,38 @@ int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int cap
     return taken;
 }
 
-uint32_t GetAccessibleRole(AccessibleItem item)
+namespace {
+
+// The role and the state both come as a VARIANT that should hold a VT_I4; 0 when it does not.
+enum class AccessibleNumber { Role, State };
+
+uint32_t ReadAccessibleNumber(AccessibleItem item, AccessibleNumber which)
 {
     const WalkEntry* entry = Entry(item);
     if (entry == nullptr)
         return 0;
-    VARIANT role;
-    VariantInit(&role);
-    if (FAILED(entry->object->get_accRole(ChildVariant(entry->childId), &role)))
+    VARIANT number;
+    VariantInit(&number);
+    const VARIANT child = ChildVariant(entry->childId);
+    const HRESULT result = which == AccessibleNumber::Role ? entry->object->get_accRole(child, &number)
+                                                           : entry->object->get_accState(child, &number);
+    if (FAILED(result))
         return 0;
-    const uint32_t value = role.vt == VT_I4 ? static_cast<uint32_t>(role.lVal) : 0;
-    VariantClear(&role);
+    const uint32_t value = number.vt == VT_I4 ? static_cast<uint32_t>(number.lVal) : 0;
+    VariantClear(&number);
     return value;
+}
+
+}  // namespace
+
+uint32_t GetAccessibleRole(AccessibleItem item)
+{
+    return ReadAccessibleNumber(item, AccessibleNumber::Role);
 }
 
 uint32_t GetAccessibleState(AccessibleItem item)
 {
-    const WalkEntry* entry = Entry(item);
-    if (entry == nullptr)
-        return 0;
-    VARIANT state;
-    VariantInit(&state);
-    if (FAILED(entry->object->get_accState(ChildVariant(entry->childId), &state)))
-        return 0;
-    const uint32_t value = state.vt == VT_I4 ? static_cast<uint32_t>(state.lVal) : 0;
-    VariantClear(&state);
-    return value;
+    return ReadAccessibleNumber(item, AccessibleNumber::State);
 }
 
 int GetAccessibleName(AccessibleItem item, char* buffer, int capacity)

@@ -24,8 +24,11 @@ HMODULE OpenModuleAsData(const char* fileName)
     const std::string path = std::string(".\\") + fileName;
     HMODULE module =
         LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    // Systems before Vista do not know the second flag and refuse the call.
-    if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+    // Systems before Vista do not know the second flag and refuse the call; 32-bit Wine refuses
+    // a module of the other architecture with it (ERROR_BAD_EXE_FORMAT), yet reads the same file
+    // as a plain data file.
+    const DWORD error = module == nullptr ? GetLastError() : ERROR_SUCCESS;
+    if (error == ERROR_INVALID_PARAMETER || error == ERROR_BAD_EXE_FORMAT)
         module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return module;
 }

@@ -137,6 +137,16 @@ std::string FixtureCommand(const std::string& title, const std::string& report,
     return commandLine;
 }
 
+HMODULE LoadModuleAsData(const std::string& path)
+{
+    HMODULE module =
+        LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const DWORD error = module == nullptr ? GetLastError() : ERROR_SUCCESS;
+    if (error == ERROR_INVALID_PARAMETER || error == ERROR_BAD_EXE_FORMAT)
+        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
 std::string ReadBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);

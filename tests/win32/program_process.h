@@ -27,6 +27,10 @@ std::string ProgramCommand(const std::string& argument, const std::string& progr
 std::string FixtureCommand(const std::string& title, const std::string& report,
                            const std::vector<std::string>& options = {});
 
+// A module of either architecture mapped as data, as the program maps a language module: the
+// image-resource flag where the system takes it, the plain data-file flag where it does not.
+HMODULE LoadModuleAsData(const std::string& path);
+
 // Whole files as bytes; an empty string for a file that cannot be read.
 std::string ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);

@@ -333,8 +333,7 @@ protected:
         top.erase(top.find_last_of("\\/") + 1);
         top += "..\\..\\"; // tests/win32 below the top of the build tree
         for (Module& module : modules_) {
-            module.handle = LoadLibraryExA((top + module.name).c_str(), nullptr,
-                                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+            module.handle = LoadModuleAsData(top + module.name);
         }
     }
     static void TearDownTestSuite()
@@ -460,8 +459,7 @@ TEST_F(LanguageModules, AccessKeysAreNotSharedWithinADialog)
 // a look at the resource shows it). Checked for this build's program and the other build's.
 std::string ManifestOf(const std::string& program)
 {
-    HMODULE module = LoadLibraryExA(program.c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module = LoadModuleAsData(program);
     if (module == nullptr)
         return "";
     std::string text;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds every tree and runs every test; ends with one summary line, "tests: P passed, F failed",
-# counting the tests that ran. The line before it says which builds' tests ran.
+# Builds every tree and runs every test; ends with one summary line,
+# "tests: P passed, S skipped, F failed", counting the tests that ran. A test that skips itself
+# (GTEST_SKIP, always with the reason) counts as skipped, not as passed, and is named above the
+# summary. The line before the summary says which builds' tests ran.
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 #
 #   native  the platform-neutral core and its unit tests (system g++), with the fuzz corpora
@@ -12,11 +14,13 @@ set -u
 cd "$(dirname "$0")/.."
 . tools/packages.sh
 
-ensure_packages || { echo "tests: 0 passed, 1 failed (could not install the build packages)"; exit 1; }
+ensure_packages || { echo "tests: 0 passed, 0 skipped, 1 failed (could not install the build packages)"; exit 1; }
 
 mkdir -p build
 passed=0
+skipped=0
 failed=0
+skipped_names=()
 status=0
 tested=()
 
@@ -52,7 +56,14 @@ test_preset() {
   fi
   bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
   total=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
-  passed=$((passed + total - bad))
+  # ctest counts a skipped test among the passed ones and lists it under "did not run".
+  local name skips=0
+  while read -r name; do
+    skipped_names+=("$preset: $name")
+    skips=$((skips + 1))
+  done < <(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Skipped|Disabled)\)$/\1/p' "$log")
+  passed=$((passed + total - bad - skips))
+  skipped=$((skipped + skips))
   failed=$((failed + bad))
 }
 
@@ -83,6 +94,9 @@ else
   note="; win32 tests not run: this kernel runs no 32-bit code (the x86 program was built only)"
 fi
 
+for name in "${skipped_names[@]}"; do
+  echo "skipped: $name (the reason is in its build's Testing/Temporary/LastTest.log)"
+done
 echo "tests ran for: ${tested[*]}$note"
-echo "tests: $passed passed, $failed failed"
+echo "tests: $passed passed, $skipped skipped, $failed failed"
 exit $status

@@ -14,6 +14,10 @@ constexpr char kServiceName[] = "BOXSWEEP";
 constexpr char kShowTopic[] = "SHOWCFGDLG";
 constexpr char kExitTopic[] = "EXITAPP";
 constexpr DWORD kRestartWaitMs = 500;
+// How long a start that asked the running instance to end waits for it to be gone. The
+// installer asks with "/exit" just before it replaces the program file, and "/restart" reads
+// the list the old instance writes as it ends.
+constexpr DWORD kExitWaitMs = 10000;
 
 DWORD g_ddeInstance = 0;
 
@@ -39,6 +43,16 @@ HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ first, HSZ second, HDDEDATA
     return reinterpret_cast<HDDEDATA>(1);
 }
 
+// The process of the running instance's main window, to wait on; nullptr without one.
+HANDLE OpenRunningInstance()
+{
+    HWND main = FindWindowA("boxsweep", nullptr);
+    DWORD processId = 0;
+    if (main == nullptr || GetWindowThreadProcessId(main, &processId) == 0)
+        return nullptr;
+    return OpenProcess(SYNCHRONIZE, FALSE, processId);
+}
+
 }  // namespace
 
 bool NegotiateSingleInstance(StartOption option)
@@ -51,8 +65,16 @@ bool NegotiateSingleInstance(StartOption option)
     HSZ topic = DdeCreateStringHandleA(g_ddeInstance, asksExit ? kExitTopic : kShowTopic, CP_WINANSI);
     if (service == nullptr || topic == nullptr)
         return false;
+    HANDLE running = asksExit ? OpenRunningInstance() : nullptr;
     // The running instance acts on the topic while it accepts the connection.
     HCONV conversation = DdeConnect(g_ddeInstance, service, topic, nullptr);
+    // It saves its list and ends after the request is taken: only then is the list on disk
+    // and the program file free.
+    if (running != nullptr) {
+        if (conversation != nullptr)
+            WaitForSingleObject(running, kExitWaitMs);
+        CloseHandle(running);
+    }
     if (option == StartOption::Restart) {
         Sleep(kRestartWaitMs);
         g_program->hideAtStart = false;

@@ -40,6 +40,7 @@ EntryNode* EntryList::AppendAfter(EntryNode* node)
     }
     ReleaseChain(std::move(dropped));
     node->next = std::make_unique<EntryNode>();
+    node->next->id = ++lastId_;
     return node->next.get();
 }
 
@@ -89,6 +90,16 @@ int EntryList::Count() const
         ++count;
     }
     return count;
+}
+
+EntryNode* EntryList::FindById(RuleId id) const
+{
+    for (EntryNode* node = First(); node != nullptr; node = node->next.get()) {
+        if (node->id == id) {
+            return node;
+        }
+    }
+    return nullptr;
 }
 
 void CopyText(char* dest, int capacity, const char* src)

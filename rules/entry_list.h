@@ -34,8 +34,13 @@ struct ListEntry {
     int32_t clicks;
 };
 
+// A rule's identity for as long as the program runs: work that finishes later (a click whose
+// target has not answered yet) names its rule by id, never by a pointer the list may free.
+using RuleId = uint32_t;
+
 struct EntryNode {
     ListEntry entry{};
+    RuleId id = 0;
     std::unique_ptr<EntryNode> next;
 };
 
@@ -67,10 +72,13 @@ public:
     EntryNode* AppendAtTail();
     // Nodes from the head's successor to the end of the chain.
     int Count() const;
+    // The node that has the id, or nullptr once it has been removed.
+    EntryNode* FindById(RuleId id) const;
 
 private:
     EntryNode head_;
     EntryNode* tail_;
+    RuleId lastId_ = 0;
 };
 
 // Copies text into a fixed buffer of the given capacity, truncating to capacity - 1 characters.

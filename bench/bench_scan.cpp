@@ -51,7 +51,7 @@ void BM_ScanTickNoMatch(benchmark::State& state)
     }
     Settings settings{};
     settings.active = 1;
-    WatchContext watch{&desktop, &list, &settings, 0, {}};
+    WatchContext watch{&desktop, &list, &settings, 0, {}, {}};
 
     for (auto _ : state)
         ScanTick(watch);
@@ -112,12 +112,15 @@ void BM_ScanTickMatchWithoutButton(benchmark::State& state)
     save.method = kButtonMessage;
     Settings settings{};
     settings.active = 1;
-    WatchContext watch{&desktop, &list, &settings, 0, {}};
+    WatchContext watch{&desktop, &list, &settings, 0, {}, {}};
 
-    for (auto _ : state)
+    // The walk a tick starts runs elsewhere in the program; here it runs right after the tick.
+    for (auto _ : state) {
         ScanTick(watch);
+        desktop.DeliverReplies(watch);
+    }
 
-    if (!desktop.actions.empty() || save.clicks != 0)
+    if (desktop.CountOf(SimAction::Reply) != desktop.accessibleWalks || save.clicks != 0)
         state.SkipWithError("something was pressed");
     state.counters["ns_per_pair"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * (windows + 1) * (rules + 1),

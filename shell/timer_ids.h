@@ -6,6 +6,7 @@ enum TimerId : unsigned {
     kStartTimer = 1,           // main window: once, shortly after start
     kScanTimer = 1,            // configuration page: the watch cycle
     kEarlyScanTimer = 2,       // configuration page: a look brought forward by a window event
+    kFocusBackTimer = 5,       // configuration page: method 6 hands the focus back
     kEditorCaptureTimer = 3,   // entry editor: capture of the message
     kCaptureMessageTimer = 4,  // wizard's button page: capture of the message alone
     kCaptureAllTimer = 7,      // wizard's button page: capture of title, button and message

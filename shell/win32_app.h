@@ -37,6 +37,7 @@ struct Program {
     HWND mainWindow;
     HWND page;
     WatchContext watch;
+    WindowHandle focusBack;  // method 6: the window that gets the focus back when the timer fires
     bool watching;         // hidden to the tray and scanning, not configuring
     bool trayEnabled;      // false with "/notray"
     bool hideAtStart;      // false when a second start asked for the configuration
@@ -62,6 +63,10 @@ void ToggleActive();
 void AddEntryWithWizard();
 // A rule that closes windows of this title, added at the end of the list and saved.
 void AddCloseRule(const char* title);
+// A reply to an action that went out without waiting (set up as the watcher's reply handler).
+void OnActionReply(const ActionReply& reply, void* context);
+// Method 6's delay is over: the focus goes back.
+void OnFocusBackTimer();
 
 // Main window (win32_main_window.cpp).
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -178,6 +178,8 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             ScanTick(g_program->watch);
         else if (wParam == kEarlyScanTimer)
             OnEarlyScanTimer();
+        else if (wParam == kFocusBackTimer)
+            OnFocusBackTimer();
         return TRUE;
     case kTrayCallback:
         OnTrayCallback(page, lParam);

@@ -84,7 +84,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     const LoadOutcome loaded =
         LoadList(kListFileName, program.list, program.settings, program.listFileState);
-    program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}};
+    program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}, {}};
+    SetActionReplyHandler(OnActionReply, nullptr);
     LoadLanguageModule(program.settings.language);
     if (loaded == LoadOutcome::Unreadable)
         ReportUnreadableList();

@@ -80,6 +80,25 @@ void AddEntryWithWizard()
         RefillList(g_program->page);
 }
 
+// A button located by a walk is clicked only while the watcher acts; a click that reached its
+// target counts whenever its reply comes, also while the user configures.
+void OnActionReply(const ActionReply& reply, void*)
+{
+    const bool mayAct = g_program->watching && g_program->settings.active != 0;
+    const ReplyEffect effect = CompleteAction(g_program->watch, reply, mayAct);
+    if (effect.focusBack == 0)
+        return;
+    g_program->focusBack = effect.focusBack;
+    SetTimer(g_program->page, kFocusBackTimer, kFocusBackDelayMs, nullptr);
+}
+
+void OnFocusBackTimer()
+{
+    KillTimer(g_program->page, kFocusBackTimer);
+    ReturnFocus(g_program->watch, g_program->focusBack);
+    g_program->focusBack = 0;
+}
+
 void AddCloseRule(const char* title)
 {
     ListEntry& entry = g_program->list.AppendAtTail()->entry;

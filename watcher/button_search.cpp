@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "rules/entry_list.h"
 #include "rules/match_pattern.h"
 
 namespace {
@@ -49,65 +50,41 @@ WindowHandle FindDescendantButton(WindowOps& ops, WindowHandle window, const cha
     return search.found;
 }
 
-// Accessible names carry no access-key marker: "&Ja" is named "Ja".
-void StripAccessKeys(const char* text, char* stripped, int capacity)
+// The caption as a window shows it: "&&" stands for "&", a single "&" marks the access key.
+void ResolveAccessKeys(const char* text, char* shown, int capacity)
 {
     int length = 0;
     for (; *text != '\0' && length < capacity - 1; ++text) {
         if (*text != '&')
-            stripped[length++] = *text;
+            shown[length++] = *text;
+        else if (text[1] == '&')
+            shown[length++] = *++text;
     }
-    stripped[length] = '\0';
-}
-
-// The windows whose latest walk found nothing, for the text looked for; reused in turn.
-struct FruitlessWalk {
-    WindowHandle window;
-    char name[kTextReadCapacity];
-    int looks;  // since that walk
-};
-
-constexpr int kRememberedWalks = 8;
-FruitlessWalk g_fruitless[kRememberedWalks];
-int g_nextFruitless;
-
-FruitlessWalk* FindFruitless(WindowHandle window, const char* name)
-{
-    for (FruitlessWalk& walk : g_fruitless) {
-        if (walk.window == window && std::strcmp(walk.name, name) == 0)
-            return &walk;
-    }
-    return nullptr;
-}
-
-void RememberFruitless(WindowHandle window, const char* name)
-{
-    FruitlessWalk& walk = g_fruitless[g_nextFruitless];
-    g_nextFruitless = (g_nextFruitless + 1) % kRememberedWalks;
-    walk.window = window;
-    std::memcpy(walk.name, name, sizeof walk.name);
-    walk.looks = 0;
+    shown[length] = '\0';
 }
 
 struct AccessibleSearch {
-    WindowOps* ops;
-    const char* name;
+    AccessibleOps* ops;
+    const AccessibleRequest* request;
     int budget;  // objects still allowed
 };
 
-bool IsNamedPushButton(AccessibleSearch& search, AccessibleItem item)
+bool IsWantedPushButton(AccessibleSearch& search, AccessibleItem item)
 {
-    WindowOps& ops = *search.ops;
+    AccessibleOps& ops = *search.ops;
     if (ops.GetAccessibleRole(item) != kRolePushButton)
         return false;
     char name[kTextReadCapacity];
     name[0] = '\0';
     ops.GetAccessibleName(item, name, kTextReadCapacity);
-    if (!ops.SameTextIgnoringCase(name, search.name))
+    if (!AccessibleNameMatches(ops, name, search.request->text))
         return false;
     // Asked last, of the one candidate only: a greyed-out or hidden button is not pressed, as
-    // a disabled or hidden window-backed one is not.
-    return (ops.GetAccessibleState(item) & (kStateUnavailable | kStateInvisible)) == 0;
+    // a disabled or hidden window-backed one is not; one scrolled out of view is not clicked.
+    uint32_t unusable = kStateUnavailable | kStateInvisible;
+    if (!search.request->press)
+        unusable |= kStateOffscreen;
+    return (ops.GetAccessibleState(item) & unusable) == 0;
 }
 
 // Depth first in the order the objects give their children, each child before its own children.
@@ -119,7 +96,7 @@ AccessibleItem SearchAccessible(AccessibleSearch& search, AccessibleItem parent,
     const int count = search.ops->GetAccessibleChildren(parent, children.data(), search.budget);
     search.budget -= count;
     for (int i = 0; i < count; ++i) {
-        if (IsNamedPushButton(search, children[i]))
+        if (IsWantedPushButton(search, children[i]))
             return children[i];
         const AccessibleItem deeper = SearchAccessible(search, children[i], depth + 1);
         if (deeper != 0)
@@ -128,82 +105,90 @@ AccessibleItem SearchAccessible(AccessibleSearch& search, AccessibleItem parent,
     return 0;
 }
 
-void FindAccessibleButton(WindowOps& ops, WindowHandle window, const char* text, FoundButton* found)
+ActionReply UseFoundButton(AccessibleOps& ops, const AccessibleRequest& request, AccessibleItem item)
 {
-    char name[kTextReadCapacity];
-    StripAccessKeys(text, name, kTextReadCapacity);
-    if (name[0] == '\0')
-        return;
-    FruitlessWalk* known = FindFruitless(window, name);
-    if (known != nullptr && ++known->looks < kAccessibleRetryLooks)
-        return;
-    const AccessibleItem root = ops.BeginAccessibleWalk(window);
-    AccessibleSearch search{&ops, name, kMaxAccessibleObjects};
-    const AccessibleItem item = root != 0 ? SearchAccessible(search, root, 1) : 0;
-    if (item == 0) {
-        ops.EndAccessibleWalk();
-        if (known != nullptr)
-            known->looks = 0;
-        else
-            RememberFruitless(window, name);
-        return;
+    ActionReply reply{request.token, ReplyOutcome::Failed, {}};
+    if (request.press) {
+        if (ops.DoAccessibleDefaultAction(item))
+            reply.outcome = ReplyOutcome::Pressed;
+    } else if (ops.GetAccessibleLocation(item, &reply.location)) {
+        reply.outcome = ReplyOutcome::Located;
     }
-    if (known != nullptr)
-        known->window = 0;
-    found->kind = ButtonKind::Accessible;
-    found->item = item;
+    return reply;
+}
+
+FruitlessWalk* FindFruitless(FruitlessWalks& memory, WindowHandle window, const char* text)
+{
+    for (FruitlessWalk& walk : memory.walks) {
+        if (walk.window == window && std::strcmp(walk.text, text) == 0)
+            return &walk;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-FoundButton::~FoundButton()
+WindowHandle FindWindowButton(WindowOps& ops, WindowHandle window, const char* text)
 {
-    if (kind == ButtonKind::Accessible)
-        ops->EndAccessibleWalk();
-}
-
-void FindButton(WindowOps& ops, WindowHandle window, const char* text, FoundButton* found)
-{
-    found->ops = &ops;
     WindowHandle button = ops.FindWindowExA(window, text);
     // An empty text would otherwise press the first unnamed button somewhere inside.
     if (button == 0 && text[0] != '\0')
         button = FindDescendantButton(ops, window, text);
-    if (button != 0) {
-        found->kind = ButtonKind::Window;
-        found->window = button;
+    return button;
+}
+
+bool AccessibleNameMatches(AccessibleOps& ops, const char* name, const char* text)
+{
+    if (ops.SameTextIgnoringCase(name, text))
+        return true;
+    char shown[kTextReadCapacity];
+    ResolveAccessKeys(text, shown, kTextReadCapacity);
+    return ops.SameTextIgnoringCase(name, shown);
+}
+
+ActionReply RunAccessibleSearch(AccessibleOps& ops, const AccessibleRequest& request)
+{
+    ActionReply reply{request.token, ReplyOutcome::NotFound, {}};
+    const AccessibleItem root = ops.BeginAccessibleWalk(request.window);
+    AccessibleSearch search{&ops, &request, kMaxAccessibleObjects};
+    const AccessibleItem item = root != 0 ? SearchAccessible(search, root, 1) : 0;
+    if (item != 0)
+        reply = UseFoundButton(ops, request, item);
+    ops.EndAccessibleWalk();
+    return reply;
+}
+
+bool AccessibleWalkDue(FruitlessWalks& memory, WindowHandle window, const char* text)
+{
+    char shown[kTextReadCapacity];
+    ResolveAccessKeys(text, shown, kTextReadCapacity);
+    // An unnamed button would otherwise be any unnamed button of the tree.
+    if (shown[0] == '\0')
+        return false;
+    FruitlessWalk* known = FindFruitless(memory, window, text);
+    if (known == nullptr)
+        return true;
+    if (++known->looks < kAccessibleRetryLooks)
+        return false;
+    known->looks = 0;
+    return true;
+}
+
+void NoteAccessibleWalk(FruitlessWalks& memory, WindowHandle window, const char* text, bool found)
+{
+    FruitlessWalk* known = FindFruitless(memory, window, text);
+    if (found) {
+        if (known != nullptr)
+            known->window = 0;
         return;
     }
-    if (text[0] != '\0')
-        FindAccessibleButton(ops, window, text, found);
-}
-
-void ForgetFruitlessWalks()
-{
-    for (FruitlessWalk& walk : g_fruitless)
-        walk = FruitlessWalk{};
-}
-
-bool ButtonRect(const FoundButton& found, WinRect* rect)
-{
-    switch (found.kind) {
-    case ButtonKind::Window:
-        return found.ops->GetWindowRect(found.window, rect);
-    case ButtonKind::Accessible:
-        return found.ops->GetAccessibleLocation(found.item, rect);
-    default:
-        return false;
+    if (known != nullptr) {
+        known->looks = 0;
+        return;
     }
-}
-
-Delivery PressButton(const FoundButton& found)
-{
-    switch (found.kind) {
-    case ButtonKind::Window:
-        return found.ops->SendButtonClick(found.window);
-    case ButtonKind::Accessible:
-        return found.ops->DoAccessibleDefaultAction(found.item) ? Delivery::Delivered : Delivery::Refused;
-    default:
-        return Delivery::Refused;
-    }
+    FruitlessWalk& walk = memory.walks[memory.next];
+    memory.next = (memory.next + 1) % kRememberedWalks;
+    walk.window = window;
+    CopyText(walk.text, kButtonTextCapacity, text);
+    walk.looks = 0;
 }

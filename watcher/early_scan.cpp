@@ -34,7 +34,7 @@ void DropCandidate(EarlyScanQueue& queue, int index)
 }
 
 // Whether a tick would act on this window now: visible, titled, wanted by a rule and not one
-// that is passed over because it does not answer.
+// that is passed over because it awaits a reply or does not answer.
 bool RuleWants(WatchContext& watch, WindowHandle window)
 {
     WindowOps& ops = *watch.ops;
@@ -44,7 +44,7 @@ bool RuleWants(WatchContext& watch, WindowHandle window)
     title[0] = '\0';
     ops.GetWindowTextA(window, title, sizeof title);
     return title[0] != '\0' && FindMatchingEntry(watch, title, window) != nullptr &&
-           !StillUnresponsive(watch, window);
+           !PassedOver(watch, window);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <climits>
 
 #include "rules/match_pattern.h"
-#include "watcher/button_search.h"
 
 namespace {
 
@@ -12,54 +11,119 @@ namespace {
 char g_titleBuffer[512];
 char g_childBuffer[512];
 PreparedText g_preparedTitle;
-// Set while a scan runs. Cross-process calls of the accessibility walk pump this thread's
-// messages while they wait, so a timer tick or an early scan can arrive in the middle of an action.
+// Set while a scan runs.
 bool g_scanRunning;
 
 constexpr int kTitleReadCapacity = 256;
 constexpr int kChildReadCapacity = 512;
 
-void CountAction(ListEntry& entry)
+// By identity: a probe may have let a message through that removed the rule meanwhile.
+void CountAction(WatchContext& watch, RuleId id)
 {
-    if (entry.clicks < INT32_MAX)
-        ++entry.clicks;
+    EntryNode* rule = watch.list->FindById(id);
+    if (rule != nullptr && rule->entry.clicks < INT32_MAX)
+        ++rule->entry.clicks;
 }
 
-int UnresponsiveIndex(WatchContext& watch, WindowHandle window)
+int PendingIndex(const PendingActions& pending, WindowHandle window)
 {
-    const UnresponsiveWindows& known = watch.unresponsive;
-    for (int i = 0; i < known.count; ++i) {
-        if (known.windows[i] == window)
+    for (int i = 0; i < pending.count; ++i) {
+        if (pending.items[i].window == window)
             return i;
     }
     return -1;
 }
 
-void ForgetUnresponsive(WatchContext& watch, int index)
+int TokenIndex(const PendingActions& pending, ActionToken token)
 {
-    UnresponsiveWindows& known = watch.unresponsive;
-    for (int i = index + 1; i < known.count; ++i)
-        known.windows[i - 1] = known.windows[i];
-    --known.count;
+    for (int i = 0; i < pending.count; ++i) {
+        if (pending.items[i].token == token)
+            return i;
+    }
+    return -1;
 }
 
-void RememberUnresponsive(WatchContext& watch, WindowHandle window)
+void DropPending(PendingActions& pending, int index)
 {
-    if (UnresponsiveIndex(watch, window) >= 0)
-        return;
-    UnresponsiveWindows& known = watch.unresponsive;
-    if (known.count == kMaxUnresponsiveWindows)
-        ForgetUnresponsive(watch, 0);
-    known.windows[known.count++] = window;
+    for (int i = index + 1; i < pending.count; ++i)
+        pending.items[i - 1] = pending.items[i];
+    --pending.count;
+}
+
+void DropLastPending(PendingActions& pending)
+{
+    --pending.count;
+}
+
+// Nothing more is awaited from a window that did not answer a probe or whose reply is overdue:
+// once it is gone, it can go.
+bool AwaitsNothingMore(const PendingAction& item)
+{
+    return item.awaiting == Awaiting::Answer || item.overdue;
+}
+
+// Room for one more pending action. When the set is full, a window that is gone and awaits
+// nothing more makes room; if there is none, the window waits for a later look rather than risk
+// a second press of one still pending.
+bool MakeRoom(WatchContext& watch)
+{
+    PendingActions& pending = watch.pending;
+    if (pending.count < kMaxPendingActions)
+        return true;
+    for (int i = 0; i < pending.count; ++i) {
+        if (AwaitsNothingMore(pending.items[i]) && !watch.ops->IsWindow(pending.items[i].window)) {
+            DropPending(pending, i);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The caller has made room.
+PendingAction& AddPending(WatchContext& watch, WindowHandle window, Awaiting awaiting, const EntryNode& rule)
+{
+    PendingActions& pending = watch.pending;
+    ActionToken token = 0;
+    if (awaiting != Awaiting::Answer) {
+        if (++pending.lastToken == 0)
+            ++pending.lastToken;
+        token = pending.lastToken;
+    }
+    PendingAction& item = pending.items[pending.count++];
+    item = PendingAction{window, awaiting, token, rule.id, rule.entry.method, 0, watch.ops->Now(), false};
+    if (rule.entry.method == kClickThenBack)
+        item.focusBack = watch.previousForeground;
+    return item;
+}
+
+// Marks replies that take too long, and lets go of windows that are gone and await nothing more.
+void SweepPending(WatchContext& watch)
+{
+    PendingActions& pending = watch.pending;
+    const uint32_t now = watch.ops->Now();
+    for (int i = 0; i < pending.count;) {
+        PendingAction& item = pending.items[i];
+        if (item.awaiting != Awaiting::Answer && now - item.since > kReplyBoundMs)
+            item.overdue = true;
+        if (AwaitsNothingMore(item) && !watch.ops->IsWindow(item.window)) {
+            DropPending(pending, i);
+            continue;
+        }
+        ++i;
+    }
 }
 
 // The probe before a call that would hold the one thread for as long as the target's thread
-// sleeps (raising, showing, activating). A target that does not answer is remembered.
+// sleeps (raising, activating). A target that does not answer is passed over until it does.
 bool Answers(WatchContext& watch, WindowHandle window)
 {
     if (watch.ops->Ping(window))
         return true;
-    RememberUnresponsive(watch, window);
+    if (PendingIndex(watch.pending, window) < 0 && watch.pending.count < kMaxPendingActions) {
+        PendingActions& pending = watch.pending;
+        pending.items[pending.count++] = PendingAction{window, Awaiting::Answer, 0, 0, kLeftClick, 0,
+                                                       watch.ops->Now(), false};
+    }
     return false;
 }
 
@@ -76,18 +140,15 @@ bool AnyChildMatches(WatchContext& watch, WindowHandle window, const char* messa
 }
 
 // Methods 0 and 1: press the button with the mouse where it is on screen, and put the pointer
-// back where the user left it. False when the window did not answer.
-bool ClickWithMouse(WatchContext& watch, WindowHandle window, ListEntry& entry, uint32_t downFlag,
-                    uint32_t upFlag)
+// back where the user left it. Raising the window waits on its thread, hence the probe first.
+// False when the window did not answer.
+bool ClickAt(WatchContext& watch, WindowHandle window, RuleId rule, ClickMethod method, const WinRect& rect)
 {
     WindowOps& ops = *watch.ops;
-    FoundButton button;
-    FindButton(ops, window, entry.button, &button);
-    WinRect rect{};
-    if (!ButtonRect(button, &rect))
-        return true;
     if (!Answers(watch, window))
         return false;
+    const uint32_t downFlag = method == kLeftClick ? kMouseLeftDown : kMouseRightDown;
+    const uint32_t upFlag = method == kLeftClick ? kMouseLeftUp : kMouseRightUp;
     ops.BringWindowToTop(window);
     int32_t x = rect.right - (rect.right - rect.left) / 2;
     int32_t y = rect.bottom - (rect.bottom - rect.top) / 2;
@@ -98,52 +159,105 @@ bool ClickWithMouse(WatchContext& watch, WindowHandle window, ListEntry& entry, 
     ops.MouseEvent(upFlag, x, y);
     if (haveSaved)
         ops.SetCursorPos(saved.x, saved.y);
-    CountAction(entry);
+    CountAction(watch, rule);
     return true;
 }
 
-// Methods 3 and 6. Returns true when the click counted. A click that ran into the send's bound
-// still reached the target, which is busy with it: it counts once, and the window is passed
-// over until it answers again, so that the click is not sent again while it hangs. Only a
-// refusal or a window gone meanwhile means it never arrived.
-bool ClickWithMessage(WatchContext& watch, WindowHandle window, ListEntry& entry)
+// Methods 3 and 6 on a button with a window: BM_CLICK goes out, and the click counts when the
+// target has handled it. A refusal or a button gone meanwhile means it never arrived.
+bool SendClick(WatchContext& watch, WindowHandle window, const EntryNode& rule, WindowHandle button)
 {
-    WindowOps& ops = *watch.ops;
-    FoundButton button;
-    FindButton(ops, window, entry.button, &button);
-    const Delivery delivery = PressButton(button);
-    if (delivery == Delivery::Refused)
+    if (!MakeRoom(watch))
         return false;
-    if (delivery == Delivery::Unanswered) {
-        if (button.kind == ButtonKind::Window && !ops.IsWindow(button.window))
-            return false;
-        RememberUnresponsive(watch, window);
-    }
-    CountAction(entry);
+    const PendingAction& item = AddPending(watch, window, Awaiting::Reply, rule);
+    if (watch.ops->SendButtonClick(button, item.token) != Delivery::Delivered)
+        DropLastPending(watch.pending);
     return true;
 }
 
-// Methods 4 and 5. False when the window did not answer.
-bool ShowWindowOnce(WatchContext& watch, WindowHandle window, ListEntry& entry, ShowCommand command)
+// A button the window draws itself: the walk of its accessibility tree runs elsewhere and
+// presses the button (press) or finds where to click it.
+bool SearchAccessible(WatchContext& watch, WindowHandle window, const EntryNode& rule, bool press)
+{
+    if (!AccessibleWalkDue(watch.fruitless, window, rule.entry.button))
+        return true;
+    if (!MakeRoom(watch))
+        return false;
+    const PendingAction& item = AddPending(watch, window, Awaiting::Search, rule);
+    AccessibleRequest request{item.token, window, {}, press};
+    CopyText(request.text, kButtonTextCapacity, rule.entry.button);
+    if (!watch.ops->StartAccessibleSearch(request))
+        DropLastPending(watch.pending);
+    return true;
+}
+
+// Methods 0, 1, 3 and 6. A window without the button matches all the same and ends the tick.
+bool PressButton(WatchContext& watch, WindowHandle window, const EntryNode& rule)
+{
+    const ListEntry& entry = rule.entry;
+    const bool byMouse = entry.method == kLeftClick || entry.method == kRightClick;
+    const WindowHandle button = FindWindowButton(*watch.ops, window, entry.button);
+    if (button == 0)
+        return SearchAccessible(watch, window, rule, !byMouse);
+    if (!byMouse)
+        return SendClick(watch, window, rule, button);
+    WinRect rect{};
+    if (!watch.ops->GetWindowRect(button, &rect))
+        return true;
+    return ClickAt(watch, window, rule.id, entry.method, rect);
+}
+
+// Methods 4 and 5: the window changes its state when its thread gets to it.
+bool ShowOnce(WatchContext& watch, WindowHandle window, const EntryNode& rule, ShowCommand command)
 {
     WindowOps& ops = *watch.ops;
-    bool already = command == ShowCommand::Maximize ? ops.IsZoomed(window) : ops.IsIconic(window);
+    const bool already = command == ShowCommand::Maximize ? ops.IsZoomed(window) : ops.IsIconic(window);
     if (already)
         return true;
-    if (!Answers(watch, window))
+    if (!MakeRoom(watch))
         return false;
-    if (ops.ShowWindow(window, command))
-        CountAction(entry);
+    const PendingAction& item = AddPending(watch, window, Awaiting::Reply, rule);
+    if (ops.ShowWindowAsync(window, command, item.token) != Delivery::Delivered)
+        DropLastPending(watch.pending);
     return true;
 }
 
-// Method 6 after its click: the focus goes back where it was, unless that window hangs.
-void ReturnFocus(WatchContext& watch)
+ReplyEffect FinishReply(WatchContext& watch, const PendingAction& action)
 {
-    const WindowHandle previous = watch.previousForeground;
-    if (previous == 0 || !Answers(watch, previous))
-        return;
-    watch.ops->SetForegroundWindow(previous);
+    WindowOps& ops = *watch.ops;
+    switch (action.method) {
+    case kMaximizeWindow:
+        if (ops.IsZoomed(action.window))
+            CountAction(watch, action.rule);
+        return {};
+    case kMinimizeWindow:
+        if (ops.IsIconic(action.window))
+            CountAction(watch, action.rule);
+        return {};
+    default:
+        CountAction(watch, action.rule);
+        return ReplyEffect{action.focusBack};
+    }
+}
+
+// A walk that answered after the bound is never counted: the window was shown as not answering.
+ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const ActionReply& reply,
+                         bool mayAct)
+{
+    const EntryNode* rule = watch.list->FindById(action.rule);
+    if (rule == nullptr)
+        return {};
+    NoteAccessibleWalk(watch.fruitless, action.window, rule->entry.button,
+                       reply.outcome != ReplyOutcome::NotFound);
+    if (action.overdue)
+        return {};
+    if (reply.outcome == ReplyOutcome::Pressed) {
+        CountAction(watch, action.rule);
+        return ReplyEffect{action.focusBack};
+    }
+    if (reply.outcome == ReplyOutcome::Located && mayAct && watch.ops->IsWindowVisible(action.window))
+        ClickAt(watch, action.window, action.rule, action.method, reply.location);
+    return {};
 }
 
 }  // namespace
@@ -162,6 +276,7 @@ void ScanOnce(WatchContext& watch)
     if (g_scanRunning)
         return;
     g_scanRunning = true;
+    SweepPending(watch);
     auto scanWindow = [&watch](WindowHandle window) { return ScanWindow(watch, window); };
     ForEachWindow(*watch.ops, scanWindow);
     g_scanRunning = false;
@@ -181,13 +296,13 @@ bool ScanWindow(WatchContext& watch, WindowHandle window)
     ops.GetWindowTextA(window, g_titleBuffer, kTitleReadCapacity);
     if (g_titleBuffer[0] == '\0')
         return true;
-    ListEntry* entry = FindMatchingEntry(watch, g_titleBuffer, window);
-    if (entry == nullptr || StillUnresponsive(watch, window))
+    EntryNode* rule = FindMatchingEntry(watch, g_titleBuffer, window);
+    if (rule == nullptr || PassedOver(watch, window))
         return true;
-    return !PerformAction(watch, window, *entry);
+    return !PerformAction(watch, window, *rule);
 }
 
-ListEntry* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window)
+EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window)
 {
     PrepareText(&g_preparedTitle, title);
     for (EntryNode* node = watch.list->First(); node != nullptr; node = node->next.get()) {
@@ -198,52 +313,66 @@ ListEntry* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandl
         if (!MatchPreparedText(entry.title, g_preparedTitle))
             continue;
         if (entry.condition == kAlwaysClick)
-            return &entry;
+            return node;
         if (AnyChildMatches(watch, window, entry.message))
-            return &entry;
+            return node;
     }
     return nullptr;
 }
 
-bool StillUnresponsive(WatchContext& watch, WindowHandle window)
+bool PassedOver(WatchContext& watch, WindowHandle window)
 {
-    const int index = UnresponsiveIndex(watch, window);
+    const int index = PendingIndex(watch.pending, window);
     if (index < 0)
         return false;
+    if (watch.pending.items[index].awaiting != Awaiting::Answer)
+        return true;
     WindowOps& ops = *watch.ops;
     if (ops.IsWindow(window) && !ops.Ping(window))
         return true;
-    ForgetUnresponsive(watch, index);
+    // Found again: a reply taken in while the probe waited may have moved the entries.
+    const int answered = PendingIndex(watch.pending, window);
+    if (answered >= 0)
+        DropPending(watch.pending, answered);
     return false;
 }
 
-bool PerformAction(WatchContext& watch, WindowHandle window, ListEntry& entry)
+bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
 {
-    WindowOps& ops = *watch.ops;
-    switch (entry.method) {
+    switch (rule.entry.method) {
     case kLeftClick:
-        return ClickWithMouse(watch, window, entry, kMouseLeftDown, kMouseLeftUp);
     case kRightClick:
-        return ClickWithMouse(watch, window, entry, kMouseRightDown, kMouseRightUp);
-    case kCloseWindow:
-        if (ops.PostClose(window) == Delivery::Delivered)
-            CountAction(entry);
-        return true;
     case kButtonMessage:
-        ClickWithMessage(watch, window, entry);
+    case kClickThenBack:
+        return PressButton(watch, window, rule);
+    case kCloseWindow:
+        if (watch.ops->PostClose(window) == Delivery::Delivered)
+            CountAction(watch, rule.id);
         return true;
     case kMaximizeWindow:
-        return ShowWindowOnce(watch, window, entry, ShowCommand::Maximize);
+        return ShowOnce(watch, window, rule, ShowCommand::Maximize);
     case kMinimizeWindow:
-        return ShowWindowOnce(watch, window, entry, ShowCommand::Minimize);
-    case kClickThenBack:
-        if (!ClickWithMessage(watch, window, entry))
-            return true;
-        // Let the target finish with the click before the focus goes back.
-        ops.Sleep(800);
-        ReturnFocus(watch);
-        return true;
+        return ShowOnce(watch, window, rule, ShowCommand::Minimize);
     default:
         return true;
     }
+}
+
+ReplyEffect CompleteAction(WatchContext& watch, const ActionReply& reply, bool mayAct)
+{
+    const int index = reply.token != 0 ? TokenIndex(watch.pending, reply.token) : -1;
+    if (index < 0)
+        return {};
+    const PendingAction action = watch.pending.items[index];
+    DropPending(watch.pending, index);
+    if (action.awaiting == Awaiting::Search)
+        return FinishSearch(watch, action, reply, mayAct);
+    return FinishReply(watch, action);
+}
+
+void ReturnFocus(WatchContext& watch, WindowHandle window)
+{
+    if (window == 0 || !Answers(watch, window))
+        return;
+    watch.ops->SetForegroundWindow(window);
 }

@@ -1,19 +1,48 @@
 // The watch cycle: on each tick find the first visible, titled window a rule matches and answer it.
+//
+// Nothing here waits on another program. A click goes out and is counted when the target's reply
+// comes back (CompleteAction); until then its window is pending and no rule acts on it again, so
+// a target that hangs, or runs a modal loop inside its button handler, holds up neither the scan
+// nor the windows behind it, and is never pressed twice for one appearance.
 #pragma once
 
 #include <cstdint>
 
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
+#include "watcher/button_search.h"
 #include "watcher/window_ops.h"
 
-// Windows that did not answer: a button click ran into the send's bound, or a probe before a
-// call that waits on the target's thread went unanswered. Looks pass them over until they
-// answer a probe again or are gone. When full, the one remembered longest makes room.
-constexpr int kMaxUnresponsiveWindows = 16;
-struct UnresponsiveWindows {
-    WindowHandle windows[kMaxUnresponsiveWindows];
+// Windows acted on whose reply has not come yet, and windows that did not answer the short probe
+// before a raise or an activation. Looks pass them over.
+constexpr int kMaxPendingActions = 16;
+// A reply that takes longer than this shows its window as not answering; the window stays
+// pending until the reply comes all the same.
+constexpr uint32_t kReplyBoundMs = 3000;
+// Method 6 gives the focus back this long after the target handled the click.
+constexpr uint32_t kFocusBackDelayMs = 800;
+
+enum class Awaiting : uint8_t {
+    Answer,  // a probe went unanswered: the window is probed again when it is next looked at
+    Reply,   // a click or a show went out: its reply
+    Search,  // an accessibility walk: its result
+};
+
+struct PendingAction {
+    WindowHandle window;  // the top-level window acted on
+    Awaiting awaiting;
+    ActionToken token;        // 0 while awaiting an answer to a probe
+    RuleId rule;              // the rule that acted, by identity
+    ClickMethod method;
+    WindowHandle focusBack;   // method 6: gets the focus back after the reply
+    uint32_t since;           // when the action went out
+    bool overdue;             // past kReplyBoundMs: not answering
+};
+
+struct PendingActions {
+    PendingAction items[kMaxPendingActions];
     int count;
+    ActionToken lastToken;
 };
 
 // Everything the watcher works on. The program keeps one for its whole run; tests make their
@@ -23,22 +52,37 @@ struct WatchContext {
     EntryList* list;
     Settings* settings;
     WindowHandle previousForeground;
-    UnresponsiveWindows unresponsive;
+    PendingActions pending;
+    FruitlessWalks fruitless;
+};
+
+// What the caller does after a reply: method 6 hands the focus back to focusBack (when not 0)
+// kFocusBackDelayMs later, through ReturnFocus.
+struct ReplyEffect {
+    WindowHandle focusBack;
 };
 
 // Runs a scan if the watcher is active, then remembers the foreground window for method 6.
 void ScanTick(WatchContext& watch);
 // The scan alone, without touching the previous foreground window.
 void ScanOnce(WatchContext& watch);
-// True while a scan is under way: a message pumped in the middle of an action sees it set, and a
-// scan started then does nothing.
+// True while a scan is under way (a scan never dispatches messages, so nothing should find it
+// set; a scan started then does nothing).
 bool ScanRunning();
 // The per-window step: false after acting on window (ends the enumeration), true to go on.
 bool ScanWindow(WatchContext& watch, WindowHandle window);
-ListEntry* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window);
-// True while window is one that did not answer and still does not: looks pass it over.
-bool StillUnresponsive(WatchContext& watch, WindowHandle window);
-// Carries out entry's method on window; the click count rises only when it was carried out.
-// Returns false when window did not answer the probe before a call that would wait on it: it
-// was neither acted on nor counted, and the scan goes on as if no rule wanted it.
-bool PerformAction(WatchContext& watch, WindowHandle window, ListEntry& entry);
+// The first rule that wants window, or nullptr.
+EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window);
+// True while window waits for a reply, or did not answer a probe and still does not: looks pass
+// it over as if no rule wanted it.
+bool PassedOver(WatchContext& watch, WindowHandle window);
+// Carries out the rule's method on window, or sends it on its way. Returns false when window was
+// passed over instead: it did not answer the probe before a call that would wait on it, or too
+// many actions are still pending. The scan then goes on as if no rule wanted it.
+bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule);
+// Finishes the action the reply belongs to: counts it for its rule when that still exists and
+// the action was carried out. mayAct is false while the user configures: a windowless button
+// located for a click is then not clicked. A reply for no pending action is ignored.
+ReplyEffect CompleteAction(WatchContext& watch, const ActionReply& reply, bool mayAct = true);
+// Method 6 after its delay: the focus goes back to window, unless it hangs or is gone.
+void ReturnFocus(WatchContext& watch, WindowHandle window);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "watcher/button_search.h"
 #include "watcher/win32_window_ops.h"
 
 namespace {
@@ -21,32 +22,6 @@ struct WalkEntry {
     LONG childId;
 };
 
-std::vector<WalkEntry> g_walk;
-
-void EnsureComInitialised()
-{
-    static bool initialised = false;
-    if (initialised)
-        return;
-    // The one thread stays a single-threaded apartment for the program's life; a failure (the
-    // thread already in another mode) leaves the apartment that is there.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    initialised = true;
-}
-
-const WalkEntry* Entry(AccessibleItem item)
-{
-    if (item == 0 || item > g_walk.size())
-        return nullptr;
-    return &g_walk[item - 1];
-}
-
-AccessibleItem Remember(IAccessible* object, LONG childId)
-{
-    g_walk.push_back(WalkEntry{object, childId});
-    return g_walk.size();
-}
-
 VARIANT ChildVariant(LONG childId)
 {
     VARIANT id;
@@ -56,8 +31,50 @@ VARIANT ChildVariant(LONG childId)
     return id;
 }
 
+// The objects of a walk belong to the apartment of the thread that asked for them: one of these
+// per walking thread.
+class Win32AccessibleOps : public AccessibleOps {
+public:
+    Win32AccessibleOps() = default;
+    Win32AccessibleOps(const Win32AccessibleOps&) = delete;
+    Win32AccessibleOps& operator=(const Win32AccessibleOps&) = delete;
+    ~Win32AccessibleOps() override { EndAccessibleWalk(); }
+
+    AccessibleItem BeginAccessibleWalk(WindowHandle window) override;
+    int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override;
+    uint32_t GetAccessibleRole(AccessibleItem item) override { return ReadNumber(item, true); }
+    uint32_t GetAccessibleState(AccessibleItem item) override { return ReadNumber(item, false); }
+    int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override;
+    bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override;
+    bool DoAccessibleDefaultAction(AccessibleItem item) override;
+    void EndAccessibleWalk() override;
+    bool SameTextIgnoringCase(const char* a, const char* b) override { return SameWindowText(a, b); }
+
+private:
+    const WalkEntry* Entry(AccessibleItem item) const;
+    AccessibleItem Remember(IAccessible* object, LONG childId);
+    AccessibleItem TakeChild(const WalkEntry& parent, VARIANT& child);
+    // The role and the state both come as a VARIANT that should hold a VT_I4; 0 when it does not.
+    uint32_t ReadNumber(AccessibleItem item, bool role);
+
+    std::vector<WalkEntry> walk_;
+};
+
+const WalkEntry* Win32AccessibleOps::Entry(AccessibleItem item) const
+{
+    if (item == 0 || item > walk_.size())
+        return nullptr;
+    return &walk_[item - 1];
+}
+
+AccessibleItem Win32AccessibleOps::Remember(IAccessible* object, LONG childId)
+{
+    walk_.push_back(WalkEntry{object, childId});
+    return walk_.size();
+}
+
 // Takes over one child that AccessibleChildren gave: an object of its own, or an element of parent.
-AccessibleItem TakeChild(const WalkEntry& parent, VARIANT& child)
+AccessibleItem Win32AccessibleOps::TakeChild(const WalkEntry& parent, VARIANT& child)
 {
     AccessibleItem item = 0;
     if (child.vt == VT_DISPATCH && child.pdispVal != nullptr) {
@@ -72,18 +89,15 @@ AccessibleItem TakeChild(const WalkEntry& parent, VARIANT& child)
     return item;
 }
 
-}  // namespace
-
 // WM_GETOBJECT itself, because AccessibleObjectFromWindow waits without a bound for a target that
 // does not answer. A window that does not answer it has no windowless controls to offer: the
 // system's stand-in object for a plain window lists only its child windows, searched already.
-AccessibleItem BeginAccessibleWalk(HWND window)
+AccessibleItem Win32AccessibleOps::BeginAccessibleWalk(WindowHandle window)
 {
     EndAccessibleWalk();
-    EnsureComInitialised();
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(window, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT),
-                            SMTO_NORMAL | SMTO_ABORTIFHUNG, kClickTimeoutMs, &result) == 0)
+    if (SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT),
+                            SMTO_NORMAL | SMTO_ABORTIFHUNG, kReplyTimeoutMs, &result) == 0)
         return 0;
     if (static_cast<LRESULT>(result) <= 0)
         return 0;
@@ -94,12 +108,12 @@ AccessibleItem BeginAccessibleWalk(HWND window)
     return Remember(object, CHILDID_SELF);
 }
 
-int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)
+int Win32AccessibleOps::GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)
 {
     const WalkEntry* entry = Entry(item);
     if (entry == nullptr || entry->childId != CHILDID_SELF || capacity <= 0)
         return 0;
-    const WalkEntry parent = *entry;  // g_walk grows below
+    const WalkEntry parent = *entry;  // walk_ grows below
     LONG count = 0;
     if (FAILED(parent.object->get_accChildCount(&count)) || count <= 0)
         return 0;
@@ -118,12 +132,7 @@ int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int cap
     return taken;
 }
 
-namespace {
-
-// The role and the state both come as a VARIANT that should hold a VT_I4; 0 when it does not.
-enum class AccessibleNumber { Role, State };
-
-uint32_t ReadAccessibleNumber(AccessibleItem item, AccessibleNumber which)
+uint32_t Win32AccessibleOps::ReadNumber(AccessibleItem item, bool role)
 {
     const WalkEntry* entry = Entry(item);
     if (entry == nullptr)
@@ -131,8 +140,8 @@ uint32_t ReadAccessibleNumber(AccessibleItem item, AccessibleNumber which)
     VARIANT number;
     VariantInit(&number);
     const VARIANT child = ChildVariant(entry->childId);
-    const HRESULT result = which == AccessibleNumber::Role ? entry->object->get_accRole(child, &number)
-                                                           : entry->object->get_accState(child, &number);
+    const HRESULT result =
+        role ? entry->object->get_accRole(child, &number) : entry->object->get_accState(child, &number);
     if (FAILED(result))
         return 0;
     const uint32_t value = number.vt == VT_I4 ? static_cast<uint32_t>(number.lVal) : 0;
@@ -140,19 +149,7 @@ uint32_t ReadAccessibleNumber(AccessibleItem item, AccessibleNumber which)
     return value;
 }
 
-}  // namespace
-
-uint32_t GetAccessibleRole(AccessibleItem item)
-{
-    return ReadAccessibleNumber(item, AccessibleNumber::Role);
-}
-
-uint32_t GetAccessibleState(AccessibleItem item)
-{
-    return ReadAccessibleNumber(item, AccessibleNumber::State);
-}
-
-int GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
+int Win32AccessibleOps::GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
 {
     if (capacity <= 0)
         return 0;
@@ -179,7 +176,7 @@ int GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
     return static_cast<int>(length);
 }
 
-bool GetAccessibleLocation(AccessibleItem item, WinRect* rect)
+bool Win32AccessibleOps::GetAccessibleLocation(AccessibleItem item, WinRect* rect)
 {
     const WalkEntry* entry = Entry(item);
     LONG left = 0;
@@ -193,15 +190,31 @@ bool GetAccessibleLocation(AccessibleItem item, WinRect* rect)
     return true;
 }
 
-bool DoAccessibleDefaultAction(AccessibleItem item)
+bool Win32AccessibleOps::DoAccessibleDefaultAction(AccessibleItem item)
 {
     const WalkEntry* entry = Entry(item);
     return entry != nullptr && entry->object->accDoDefaultAction(ChildVariant(entry->childId)) == S_OK;
 }
 
-void EndAccessibleWalk()
+void Win32AccessibleOps::EndAccessibleWalk()
 {
-    for (const WalkEntry& entry : g_walk)
+    for (const WalkEntry& entry : walk_)
         entry.object->Release();
-    g_walk.clear();
+    walk_.clear();
+}
+
+}  // namespace
+
+ActionReply SearchAccessibleTree(const AccessibleRequest& request)
+{
+    // A failure (the thread already in another mode) leaves the apartment that is there.
+    const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ActionReply reply{};
+    {
+        Win32AccessibleOps ops;
+        reply = RunAccessibleSearch(ops, request);
+    }
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return reply;
 }

@@ -1,16 +1,12 @@
-// The accessibility walk of WindowOps over Microsoft Active Accessibility, for windows that draw
-// their buttons without windows of their own.
+// Windows that draw their buttons without windows of their own, searched through Microsoft Active
+// Accessibility.
 #pragma once
 
 #include <windows.h>
 
 #include "watcher/window_ops.h"
 
-AccessibleItem BeginAccessibleWalk(HWND window);
-int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity);
-uint32_t GetAccessibleRole(AccessibleItem item);
-uint32_t GetAccessibleState(AccessibleItem item);
-int GetAccessibleName(AccessibleItem item, char* buffer, int capacity);
-bool GetAccessibleLocation(AccessibleItem item, WinRect* rect);
-bool DoAccessibleDefaultAction(AccessibleItem item);
-void EndAccessibleWalk();
+// Runs the search on the calling thread, in a single-threaded apartment of that thread: every
+// question it asks goes to the target program and may wait on it, so the program calls this on
+// a thread of its own, never on the one that runs the scans.
+ActionReply SearchAccessibleTree(const AccessibleRequest& request);

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "watcher/scan.h"
 #include "watcher/win32_accessibility.h"
 
 namespace {
@@ -43,13 +45,106 @@ std::wstring UpperWide(const char* text)
     return wide;
 }
 
-// Access denied is a window of a higher integrity level: the message never arrived. Anything
-// else (the bound ran out, the target hung or went away) leaves it to the caller to judge.
+// Access denied is a window of a higher integrity level: the message never arrived; any other
+// failure is a window that is gone.
 Delivery DeliveryAfterFailure()
 {
-    if (GetLastError() == ERROR_ACCESS_DENIED)
-        return Delivery::Refused;
-    return Delivery::Unanswered;
+    return GetLastError() == ERROR_ACCESS_DENIED ? Delivery::Refused : Delivery::Gone;
+}
+
+// --- Replies ------------------------------------------------------------------------------------
+
+// A walk's result, posted by its thread: lParam holds an ActionReply the receiver deletes.
+constexpr UINT kSearchResultMessage = WM_APP + 1;
+// Replies that arrived during a scan are handed on once it is over.
+constexpr UINT kDeferredRepliesMessage = WM_APP + 2;
+
+ActionReplyHandler g_replyHandler = nullptr;
+void* g_replyContext = nullptr;
+std::vector<ActionReply> g_deferredReplies;
+HWND g_replyWindow = nullptr;
+
+HWND ReplyWindow();
+
+void HandOn(const ActionReply& reply)
+{
+    if (ScanRunning()) {
+        g_deferredReplies.push_back(reply);
+        PostMessageA(ReplyWindow(), kDeferredRepliesMessage, 0, 0);
+        return;
+    }
+    if (g_replyHandler != nullptr)
+        g_replyHandler(reply, g_replyContext);
+}
+
+void HandOnDeferred()
+{
+    std::vector<ActionReply> replies;
+    replies.swap(g_deferredReplies);
+    for (const ActionReply& reply : replies)
+        HandOn(reply);
+}
+
+LRESULT CALLBACK ReplyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kSearchResultMessage) {
+        const ActionReply* reply = reinterpret_cast<const ActionReply*>(lParam);
+        const ActionReply copy = *reply;
+        delete reply;
+        HandOn(copy);
+        return 0;
+    }
+    if (message == kDeferredRepliesMessage) {
+        HandOnDeferred();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A message-only window of the thread that acts: walks post their results to it.
+HWND ReplyWindow()
+{
+    if (g_replyWindow != nullptr)
+        return g_replyWindow;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ReplyWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "BoxSweepReplies";
+    RegisterClassA(&windowClass);
+    g_replyWindow = CreateWindowExA(0, "BoxSweepReplies", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    windowClass.hInstance, nullptr);
+    return g_replyWindow;
+}
+
+// SendMessageCallback's completion: the target has handled the message, or its process ended.
+void CALLBACK OnMessageHandled(HWND, UINT, ULONG_PTR token, LRESULT)
+{
+    HandOn(ActionReply{static_cast<ActionToken>(token), ReplyOutcome::Processed, {}});
+}
+
+Delivery SendWithReply(HWND window, UINT message, ActionToken token)
+{
+    SetLastError(0);
+    if (SendMessageCallbackA(window, message, 0, 0, OnMessageHandled, token))
+        return Delivery::Delivered;
+    return DeliveryAfterFailure();
+}
+
+struct SearchJob {
+    AccessibleRequest request;
+    HWND replyTo;
+};
+
+// A walk may wait on its target for as long as the target hangs: each runs on a thread of its own,
+// which is left to finish on its own when the target never answers.
+DWORD WINAPI SearchThread(void* parameter)
+{
+    const SearchJob* job = static_cast<const SearchJob*>(parameter);
+    auto* reply = new ActionReply(SearchAccessibleTree(job->request));
+    if (!PostMessageA(job->replyTo, kSearchResultMessage, 0, reinterpret_cast<LPARAM>(reply)))
+        delete reply;
+    delete job;
+    return 0;
 }
 
 class Win32WindowOps : public WindowOps {
@@ -115,18 +210,6 @@ public:
         ::mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
     }
 
-    // A plain SendMessage would wait forever on a hung target and freeze the program with it.
-    Delivery SendButtonClick(WindowHandle button) override
-    {
-        DWORD_PTR result = 0;
-        SetLastError(0);
-        LRESULT sent = ::SendMessageTimeoutA(ToHwnd(button), BM_CLICK, 0, 0,
-                                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kClickTimeoutMs, &result);
-        if (sent != 0)
-            return Delivery::Delivered;
-        return DeliveryAfterFailure();
-    }
-
     bool Ping(WindowHandle window) override
     {
         DWORD_PTR result = 0;
@@ -138,28 +221,49 @@ public:
 
     Delivery PostClose(WindowHandle window) override
     {
+        SetLastError(0);
         if (::PostMessageA(ToHwnd(window), WM_CLOSE, 1, 0))
             return Delivery::Delivered;
-        return Delivery::Refused;
+        return DeliveryAfterFailure();
     }
 
     bool IsZoomed(WindowHandle window) override { return ::IsZoomed(ToHwnd(window)) != FALSE; }
     bool IsIconic(WindowHandle window) override { return ::IsIconic(ToHwnd(window)) != FALSE; }
 
-    bool ShowWindow(WindowHandle window, ShowCommand command) override
-    {
-        HWND hwnd = ToHwnd(window);
-        if (command == ShowCommand::Maximize) {
-            ::ShowWindow(hwnd, SW_SHOWMAXIMIZED);
-            return ::IsZoomed(hwnd) != FALSE;
-        }
-        ::ShowWindow(hwnd, SW_MINIMIZE);
-        return ::IsIconic(hwnd) != FALSE;
-    }
-
     WindowHandle GetForegroundWindow() override { return FromHwnd(::GetForegroundWindow()); }
     void SetForegroundWindow(WindowHandle window) override { ::SetForegroundWindow(ToHwnd(window)); }
-    void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    uint32_t Now() override { return GetTickCount(); }
+
+    Delivery SendButtonClick(WindowHandle button, ActionToken token) override
+    {
+        return SendWithReply(ToHwnd(button), BM_CLICK, token);
+    }
+
+    // The window's thread shows it when it gets to the request; the reply to a message sent after
+    // it comes once it has.
+    Delivery ShowWindowAsync(WindowHandle window, ShowCommand command, ActionToken token) override
+    {
+        HWND hwnd = ToHwnd(window);
+        SetLastError(0);
+        if (!::ShowWindowAsync(hwnd, command == ShowCommand::Maximize ? SW_SHOWMAXIMIZED : SW_MINIMIZE))
+            return DeliveryAfterFailure();
+        return SendWithReply(hwnd, WM_NULL, token);
+    }
+
+    bool StartAccessibleSearch(const AccessibleRequest& request) override
+    {
+        HWND replyTo = ReplyWindow();
+        if (replyTo == nullptr)
+            return false;
+        auto* job = new SearchJob{request, replyTo};
+        HANDLE thread = CreateThread(nullptr, 0, SearchThread, job, 0, nullptr);
+        if (thread == nullptr) {
+            delete job;
+            return false;
+        }
+        CloseHandle(thread);
+        return true;
+    }
 
     WindowHandle WindowFromPoint(WinPoint point) override
     {
@@ -206,41 +310,13 @@ public:
         return length;
     }
 
-    bool SameTextIgnoringCase(const char* a, const char* b) override { return UpperWide(a) == UpperWide(b); }
+    bool SameTextIgnoringCase(const char* a, const char* b) override { return SameWindowText(a, b); }
 
     WindowHandle GetRootWindow(WindowHandle window) override
     {
         return FromHwnd(::GetAncestor(ToHwnd(window), GA_ROOT));
     }
 
-    AccessibleItem BeginAccessibleWalk(WindowHandle window) override
-    {
-        return ::BeginAccessibleWalk(ToHwnd(window));
-    }
-
-    int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override
-    {
-        return ::GetAccessibleChildren(item, children, capacity);
-    }
-
-    uint32_t GetAccessibleRole(AccessibleItem item) override { return ::GetAccessibleRole(item); }
-    uint32_t GetAccessibleState(AccessibleItem item) override { return ::GetAccessibleState(item); }
-
-    int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) override
-    {
-        return ::GetAccessibleName(item, buffer, capacity);
-    }
-
-    bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override
-    {
-        return ::GetAccessibleLocation(item, rect);
-    }
-
-    bool DoAccessibleDefaultAction(AccessibleItem item) override
-    {
-        return ::DoAccessibleDefaultAction(item);
-    }
-    void EndAccessibleWalk() override { ::EndAccessibleWalk(); }
 };
 
 }  // namespace
@@ -249,4 +325,15 @@ WindowOps& RealWindowOps()
 {
     static Win32WindowOps ops;
     return ops;
+}
+
+void SetActionReplyHandler(ActionReplyHandler handler, void* context)
+{
+    g_replyHandler = handler;
+    g_replyContext = context;
+}
+
+bool SameWindowText(const char* a, const char* b)
+{
+    return UpperWide(a) == UpperWide(b);
 }

@@ -3,9 +3,19 @@
 
 #include "watcher/window_ops.h"
 
-// How long a button click may keep the one thread waiting for a target that does not answer.
-constexpr unsigned kClickTimeoutMs = 3000;
+// How long the first question of an accessibility walk may wait for a target that does not answer.
+constexpr unsigned kReplyTimeoutMs = 3000;
 // How long a probe waits for a target's thread to take a message.
 constexpr unsigned kPingTimeoutMs = 100;
 
+// The operations of the thread that calls it first: replies to its actions come back to that
+// thread, which must keep taking messages.
 WindowOps& RealWindowOps();
+
+// Where the replies to RealWindowOps' actions go. Called on the thread that sent the action, while
+// it takes messages; a reply that arrives during a scan waits for the scan's end.
+using ActionReplyHandler = void (*)(const ActionReply& reply, void* context);
+void SetActionReplyHandler(ActionReplyHandler handler, void* context);
+
+// Two window texts compared as the window manager compares them: letter case ignored.
+bool SameWindowText(const char* a, const char* b);

@@ -30,14 +30,44 @@ constexpr uint32_t kMouseRightUp = 0x0010;
 
 // What became of a message sent or posted to another program's window.
 enum class Delivery {
-    Delivered,   // handled, or for a post queued
-    Unanswered,  // not handled within the bound: the target may still be busy with it, or gone
-    Refused,     // never arrived: a higher integrity level, or for a post a window that is gone
+    Delivered,  // on its way: a post is queued; a send's reply follows as an ActionReply
+    Refused,    // never arrived: the window belongs to a program with higher rights
+    Gone,       // never arrived: there is no such window any more
 };
 
 // One step of an enumeration, called per window (top-level, or descendant) with the caller's
 // context; returns false to stop the enumeration.
 using EnumStep = bool (*)(WindowHandle window, void* context);
+
+// Names one action that went out without waiting, so that its reply finds it again.
+using ActionToken = uint32_t;
+
+// What comes back, later, for an action that went out without waiting.
+enum class ReplyOutcome {
+    Processed,  // the target has handled the message, or its process ended meanwhile
+    Pressed,    // an accessible button's default action reported success
+    Located,    // an accessible button to click was found, at location
+    NotFound,   // the window offers no accessibility tree, or its tree holds no such button
+    Failed,     // the button was found, but its default action or its location failed
+};
+
+struct ActionReply {
+    ActionToken token;
+    ReplyOutcome outcome;
+    WinRect location;  // for Located: the button's rectangle on screen
+};
+
+// A rule's button text holds at most 63 characters and its terminator.
+constexpr int kButtonTextCapacity = 64;
+
+// A search of a window's accessibility tree for a button without a window of its own, run on
+// a thread of its own because every question goes to the target program and may wait on it.
+struct AccessibleRequest {
+    ActionToken token;
+    WindowHandle window;
+    char text[kButtonTextCapacity];  // the rule's button text as typed
+    bool press;                      // press it (default action), or only find where it is
+};
 
 // One object or element of a window's accessibility tree (Active Accessibility), valid from the
 // BeginAccessibleWalk that produced it to the next EndAccessibleWalk; 0 is "none".
@@ -47,6 +77,31 @@ constexpr uint32_t kRolePushButton = 0x2B;  // ROLE_SYSTEM_PUSHBUTTON
 // State bits of an accessible object that make a button one that must not be pressed.
 constexpr uint32_t kStateUnavailable = 0x1;    // STATE_SYSTEM_UNAVAILABLE: greyed out
 constexpr uint32_t kStateInvisible = 0x8000;   // STATE_SYSTEM_INVISIBLE
+// Scrolled out of view: its location is not where a click would reach it.
+constexpr uint32_t kStateOffscreen = 0x10000;  // STATE_SYSTEM_OFFSCREEN
+
+// The questions of one accessibility walk. Each object belongs to the thread that walks it.
+class AccessibleOps {
+public:
+    virtual ~AccessibleOps() = default;
+
+    // The window's client object, or 0 when it has none or does not answer within the bound.
+    virtual AccessibleItem BeginAccessibleWalk(WindowHandle window) = 0;
+    // Fills children with at most capacity children of item, in order; returns how many.
+    virtual int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) = 0;
+    virtual uint32_t GetAccessibleRole(AccessibleItem item) = 0;
+    // The STATE_SYSTEM_ bits; 0 when the object does not tell.
+    virtual uint32_t GetAccessibleState(AccessibleItem item) = 0;
+    // The name in the ANSI code page, truncated like a window text; empty when there is none.
+    virtual int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) = 0;
+    virtual bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) = 0;
+    // True only when the object reports that it carried out its default action.
+    virtual bool DoAccessibleDefaultAction(AccessibleItem item) = 0;
+    // Releases every item of the walk.
+    virtual void EndAccessibleWalk() = 0;
+    // Whole texts compared as FindWindowExA compares a window's text: letter case ignored.
+    virtual bool SameTextIgnoringCase(const char* a, const char* b) = 0;
+};
 
 class WindowOps {
 public:
@@ -64,8 +119,6 @@ public:
     virtual bool GetCursorPos(WinPoint* point) = 0;
     virtual void SetCursorPos(int32_t x, int32_t y) = 0;
     virtual void MouseEvent(uint32_t flags, int32_t x, int32_t y) = 0;
-    // BM_CLICK, waiting a bounded time for a target that does not answer.
-    virtual Delivery SendButtonClick(WindowHandle button) = 0;
     // Whether the window's thread answers a message within a short bound; false at once for a
     // thread the system already counts as hung.
     virtual bool Ping(WindowHandle window) = 0;
@@ -74,15 +127,23 @@ public:
     virtual Delivery PostClose(WindowHandle window) = 0;
     virtual bool IsZoomed(WindowHandle window) = 0;
     virtual bool IsIconic(WindowHandle window) = 0;
-    // Returns true when the window ended up in the requested state.
-    virtual bool ShowWindow(WindowHandle window, ShowCommand command) = 0;
     virtual WindowHandle GetForegroundWindow() = 0;
     virtual void SetForegroundWindow(WindowHandle window) = 0;
-    virtual void Sleep(uint32_t milliseconds) = 0;
     virtual WindowHandle WindowFromPoint(WinPoint point) = 0;
     virtual WindowHandle GetParent(WindowHandle window) = 0;
     virtual bool IsChild(WindowHandle parent, WindowHandle window) = 0;
     virtual int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) = 0;
+    // Milliseconds from a fixed start, wrapping around like GetTickCount.
+    virtual uint32_t Now() = 0;
+
+    // Actions that never wait on the target. Each Delivered one is answered later, exactly
+    // once, by an ActionReply with its token.
+    // BM_CLICK; the reply comes when the target has handled it.
+    virtual Delivery SendButtonClick(WindowHandle button, ActionToken token) = 0;
+    // Maximises or minimises; the reply comes when the target has done it.
+    virtual Delivery ShowWindowAsync(WindowHandle window, ShowCommand command, ActionToken token) = 0;
+    // Walks the window's accessibility tree elsewhere; false when that cannot begin.
+    virtual bool StartAccessibleSearch(const AccessibleRequest& request) = 0;
 
     // Buttons that are not direct children of the window under test.
     // Calls back once per descendant of parent, depth first in z-order as EnumChildWindows
@@ -94,22 +155,6 @@ public:
     virtual bool SameTextIgnoringCase(const char* a, const char* b) = 0;
     // The top-level window that window belongs to (window itself when it is one), or 0.
     virtual WindowHandle GetRootWindow(WindowHandle window) = 0;
-
-    // The accessibility tree of a window that draws controls without windows of their own.
-    // The window's client object, or 0 when it has none or does not answer within the bound.
-    virtual AccessibleItem BeginAccessibleWalk(WindowHandle window) = 0;
-    // Fills children with at most capacity children of item, in order; returns how many.
-    virtual int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) = 0;
-    virtual uint32_t GetAccessibleRole(AccessibleItem item) = 0;
-    // The STATE_SYSTEM_ bits; 0 when the object does not tell.
-    virtual uint32_t GetAccessibleState(AccessibleItem item) = 0;
-    // The name in the ANSI code page, truncated like a window text; empty when there is none.
-    virtual int GetAccessibleName(AccessibleItem item, char* buffer, int capacity) = 0;
-    virtual bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) = 0;
-    // True only when the object reports that it carried out its default action.
-    virtual bool DoAccessibleDefaultAction(AccessibleItem item) = 0;
-    // Releases every item of the walk.
-    virtual void EndAccessibleWalk() = 0;
 };
 
 // Calls step(window) for each top-level window until it returns false.

@@ -2,13 +2,14 @@
 // what the early scans cost in CPU while unrelated windows come and go. Run under Wine by
 // tools/bench.sh, never by the tests.
 //
-//   bench_early_scan.exe [dialogs] [cpu-seconds]
+//   bench_early_scan.exe [dialogs] [cpu-seconds] [NAME=PROGRAM]...
 //
 // For each build (boxsweep.exe and boxsweep_timer_only.exe, the same program without early
 // scans) it starts the program in a temporary working folder with one rule and the default
 // interval of 1000 ms, then shows a matching dialog at random moments and records the time
 // from the dialog becoming visible to its button's click. Then it opens and closes 100
-// unrelated windows over the CPU period and reads the program's CPU time.
+// unrelated windows over the CPU period and reads the program's CPU time. Each NAME=PROGRAM adds
+// another build to the same run (an older boxsweep.exe, to compare before and after a change).
 #include <windows.h>
 
 #include <algorithm>
@@ -183,23 +184,30 @@ int main(int argc, char** argv)
     RegisterClassA(&probeClass);
 
     const std::string folder = ExeFolder();
-    const struct {
-        const char* name;
+    struct Build {
+        std::string name;
         std::string exe;
-    } builds[] = {
+    };
+    std::vector<Build> builds = {
         {"with early scans", folder + "boxsweep.exe"},
         {"timer alone", folder + "boxsweep_timer_only.exe"},
     };
+    for (int i = 3; i < argc; ++i) {
+        const std::string named = argv[i];
+        const size_t equals = named.find('=');
+        if (equals != std::string::npos)
+            builds.push_back(Build{named.substr(0, equals), named.substr(equals + 1)});
+    }
     std::mt19937 random(1963);
     for (const auto& build : builds) {
         Program program;
         if (!StartProgram(build.exe, program)) {
-            std::printf("%s: could not start %s\n", build.name, build.exe.c_str());
+            std::printf("%s: could not start %s\n", build.name.c_str(), build.exe.c_str());
             return 1;
         }
         const std::vector<double> reactions = MeasureReactions(dialogs, random);
         const double cpu = CpuWhileWindowsComeAndGo(program.process.hProcess, seconds);
-        Report(build.name, reactions, cpu, seconds);
+        Report(build.name.c_str(), reactions, cpu, seconds);
         StopProgram(program);
         std::fflush(stdout);
     }

@@ -145,7 +145,7 @@ void MeasureWindowWithoutTheButton(const char* label, const char* option, Settin
     CopyText(rule.button, kButtonCapacity, "&Weiter");
     rule.condition = kAlwaysClick;
     rule.method = kButtonMessage;
-    WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}};
+    WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}, {}};
     double floor = MedianPass(FloorPass, samples);
     double scan = MedianPass([&] { ScanTick(watch); }, samples);
     std::printf("rules   101, matching window without the button, %s: floor %8.1f us/pass, "
@@ -176,7 +176,7 @@ int main(int argc, char** argv)
     for (int rules : {100, 1000}) {
         EntryList list;
         FillRules(list, rules);
-        WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}};
+        WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}, {}};
         // Interleave floor and scan so that both see the same machine load.
         double floor = MedianPass(FloorPass, samples);
         double scan = MedianPass([&] { ScanTick(watch); }, samples);

@@ -102,6 +102,8 @@ void SimulatedDesktop::EnumWindows(EnumStep step, void* context)
     // A copy: a callback may add windows (the tests do not, but a real desktop changes under us).
     std::vector<WindowHandle> order = topLevel_;
     for (WindowHandle handle : order) {
+        if (Window(handle).gone)
+            continue;
         if (!step(handle, context))
             return;
     }
@@ -111,7 +113,7 @@ void SimulatedDesktop::EnumWindows(EnumStep step, void* context)
 bool SimulatedDesktop::IsWindowVisible(WindowHandle window)
 {
     for (SimWindow* w = Find(window); w != nullptr; w = Find(w->parent)) {
-        if (!w->visible)
+        if (!w->visible || w->gone)
             return false;
     }
     return Find(window) != nullptr;
@@ -200,27 +202,6 @@ void SimulatedDesktop::MouseEvent(uint32_t flags, int32_t x, int32_t y)
     Record(SimAction::Mouse, 0, x, y, flags);
 }
 
-Delivery SimulatedDesktop::SendButtonClick(WindowHandle button)
-{
-    SimWindow* w = Find(button);
-    if (w == nullptr || w->refusesMessages)
-        return Delivery::Refused;
-    if (w->gone)
-        return Delivery::Unanswered;
-    // A hung thread gets the click when it wakes up; the sender has stopped waiting by then.
-    Record(SimAction::ButtonClick, button);
-    SimWindow& top = TopLevelOf(button);
-    if (top.onClick == SimWindow::Hangs)
-        top.hung = true;
-    if (top.onClick == SimWindow::Vanishes) {
-        top.gone = true;
-        for (WindowHandle child : top.children)
-            Window(child).gone = true;
-        return Delivery::Unanswered;
-    }
-    return top.hung ? Delivery::Unanswered : Delivery::Delivered;
-}
-
 bool SimulatedDesktop::Ping(WindowHandle window)
 {
     SimWindow* w = Find(window);
@@ -236,8 +217,10 @@ bool SimulatedDesktop::IsWindow(WindowHandle window)
 Delivery SimulatedDesktop::PostClose(WindowHandle window)
 {
     SimWindow* w = Find(window);
-    if (w == nullptr || w->refusesMessages)
+    if (w != nullptr && w->refusesMessages)
         return Delivery::Refused;
+    if (w == nullptr || w->gone)
+        return Delivery::Gone;
     Record(SimAction::PostClose, window);
     return Delivery::Delivered;
 }
@@ -254,24 +237,6 @@ bool SimulatedDesktop::IsIconic(WindowHandle window)
     return w != nullptr && w->iconic;
 }
 
-bool SimulatedDesktop::ShowWindow(WindowHandle window, ShowCommand command)
-{
-    SimWindow* w = Find(window);
-    if (w == nullptr || w->refusesShow)
-        return false;
-    NoteWaitOn(window);
-    if (command == ShowCommand::Maximize) {
-        w->zoomed = true;
-        w->iconic = false;
-        Record(SimAction::Maximize, window);
-    } else {
-        w->iconic = true;
-        w->zoomed = false;
-        Record(SimAction::Minimize, window);
-    }
-    return true;
-}
-
 WindowHandle SimulatedDesktop::GetForegroundWindow()
 {
     return foreground;
@@ -284,9 +249,81 @@ void SimulatedDesktop::SetForegroundWindow(WindowHandle window)
     Record(SimAction::SetForeground, window);
 }
 
-void SimulatedDesktop::Sleep(uint32_t milliseconds)
+uint32_t SimulatedDesktop::Now()
 {
-    Record(SimAction::Sleep, 0, 0, 0, milliseconds);
+    return now;
+}
+
+Delivery SimulatedDesktop::SendButtonClick(WindowHandle button, ActionToken token)
+{
+    SimWindow* w = Find(button);
+    if (w != nullptr && w->refusesMessages)
+        return Delivery::Refused;
+    if (w == nullptr || w->gone)
+        return Delivery::Gone;
+    Record(SimAction::ButtonClick, button);
+    SimWindow& top = TopLevelOf(button);
+    outstanding.push_back(Outstanding{token, top.handle, false, {}, {}});
+    if (top.onClick == SimWindow::Hangs)
+        top.hung = true;
+    if (top.onClick == SimWindow::Vanishes) {
+        top.gone = true;
+        for (WindowHandle child : top.children)
+            Window(child).gone = true;
+    }
+    return Delivery::Delivered;
+}
+
+Delivery SimulatedDesktop::ShowWindowAsync(WindowHandle window, ShowCommand command, ActionToken token)
+{
+    SimWindow* w = Find(window);
+    if (w != nullptr && w->refusesMessages)
+        return Delivery::Refused;
+    if (w == nullptr || w->gone)
+        return Delivery::Gone;
+    const bool maximize = command == ShowCommand::Maximize;
+    Record(maximize ? SimAction::Maximize : SimAction::Minimize, window);
+    // The window changes when its thread gets to it, just before it replies.
+    auto show = [this, window, maximize] {
+        SimWindow& target = Window(window);
+        if (target.refusesShow)
+            return;
+        target.zoomed = maximize;
+        target.iconic = !maximize;
+    };
+    outstanding.push_back(Outstanding{token, window, false, {}, show});
+    return Delivery::Delivered;
+}
+
+bool SimulatedDesktop::StartAccessibleSearch(const AccessibleRequest& request)
+{
+    outstanding.push_back(Outstanding{request.token, request.window, true, request, {}});
+    return true;
+}
+
+// A target whose thread is hung holds its replies back; one whose process ended answers at once.
+int SimulatedDesktop::DeliverReplies(WatchContext& watch, bool mayAct)
+{
+    int delivered = 0;
+    for (size_t i = 0; i < outstanding.size();) {
+        SimWindow* target = Find(outstanding[i].target);
+        if (target != nullptr && target->hung && !target->gone) {
+            ++i;
+            continue;
+        }
+        const Outstanding reply = outstanding[i];
+        outstanding.erase(outstanding.begin() + static_cast<std::ptrdiff_t>(i));
+        if (reply.onReply)
+            reply.onReply();
+        ActionReply answer{reply.token, ReplyOutcome::Processed, {}};
+        if (reply.search)
+            answer = RunAccessibleSearch(*this, reply.request);
+        Record(SimAction::Reply, reply.target);
+        ++delivered;
+        const ReplyEffect effect = CompleteAction(watch, answer, mayAct);
+        ReturnFocus(watch, effect.focusBack);
+    }
+    return delivered;
 }
 
 bool SimulatedDesktop::Contains(const SimWindow& window, WinPoint point) const
@@ -459,8 +496,6 @@ bool SimulatedDesktop::GetAccessibleLocation(AccessibleItem item, WinRect* rect)
 bool SimulatedDesktop::DoAccessibleDefaultAction(AccessibleItem item)
 {
     SimAccessible* target = Item(item);
-    if (target->onAction)
-        target->onAction();
     if (target->actionFails)
         return false;
     ++target->actions;

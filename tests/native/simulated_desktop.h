@@ -1,5 +1,7 @@
 // A desktop held in memory behind WindowOps: top-level windows in enumeration order, their
-// children and grandchildren, and a record of everything done to them.
+// children and grandchildren, and a record of everything done to them. Replies to actions that
+// went out without waiting come when the test says so (DeliverReplies), as a target program
+// would answer them later.
 #pragma once
 
 #include <deque>
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "watcher/scan.h"
 #include "watcher/window_ops.h"
 
 // An object or element of a window's accessibility tree.
@@ -16,7 +19,6 @@ struct SimAccessible {
     std::string name;
     WinRect rect{};
     bool actionFails = false;           // the default action reports failure
-    std::function<void()> onAction;     // runs inside the default action, as a pumped message would
     int actions = 0;                    // default actions carried out
     std::vector<SimAccessible> children;
 
@@ -35,10 +37,12 @@ struct SimWindow {
     std::vector<WindowHandle> children;  // in z-order
     // What the simulated system does with messages to this window.
     bool refusesMessages = false;  // a higher integrity level: sends and posts fail
-    bool refusesShow = false;      // ShowWindow has no effect
-    bool hung = false;             // its thread takes no messages: probes and clicks go unanswered
+    bool refusesShow = false;      // showing it maximised or minimised has no effect
+    bool hung = false;             // its thread takes no messages: probes go unanswered, replies wait
     bool gone = false;             // destroyed
-    // What a click on one of its buttons does to the window's thread.
+    // What a click on one of its buttons does to the window's thread: a handler that hangs or
+    // runs a modal loop replies only once the test lets it (hung = false); a process that dies
+    // replies at once, with its windows gone.
     enum { Answers, Hangs, Vanishes } onClick = Answers;
     bool enabled = true;
     std::string className = "Static";
@@ -57,8 +61,8 @@ struct SimAction {
         SetCursor,
         Mouse,
         SetForeground,
-        Sleep,
         DefaultAction,
+        Reply,  // a reply reached the watcher
     } kind;
     WindowHandle window;
     int32_t x;
@@ -66,7 +70,7 @@ struct SimAction {
     uint32_t value;  // mouse flags or sleep milliseconds
 };
 
-class SimulatedDesktop : public WindowOps {
+class SimulatedDesktop : public WindowOps, public AccessibleOps {
 public:
     // Adds a top-level window at the end of the enumeration order.
     WindowHandle AddWindow(const std::string& title, WinRect rect = {100, 100, 400, 300});
@@ -85,6 +89,17 @@ public:
     int waitsOnHung = 0;
     int accessibleWalks = 0;      // begun
     int openAccessibleWalks = 0;  // begun and not yet ended
+    uint32_t now = 0;             // what Now() answers; tests move it on
+
+    // Replies the targets have not given yet, and walks not yet run, in the order they went out.
+    struct Outstanding {
+        ActionToken token;
+        WindowHandle target;  // a top-level window: its thread replies
+        bool search;
+        AccessibleRequest request;
+        std::function<void()> onReply;  // the target's handler finishing (a show taking effect)
+    };
+    std::vector<Outstanding> outstanding;
 
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
@@ -99,16 +114,17 @@ public:
     bool GetCursorPos(WinPoint* point) override;
     void SetCursorPos(int32_t x, int32_t y) override;
     void MouseEvent(uint32_t flags, int32_t x, int32_t y) override;
-    Delivery SendButtonClick(WindowHandle button) override;
     bool Ping(WindowHandle window) override;
     bool IsWindow(WindowHandle window) override;
     Delivery PostClose(WindowHandle window) override;
     bool IsZoomed(WindowHandle window) override;
     bool IsIconic(WindowHandle window) override;
-    bool ShowWindow(WindowHandle window, ShowCommand command) override;
     WindowHandle GetForegroundWindow() override;
     void SetForegroundWindow(WindowHandle window) override;
-    void Sleep(uint32_t milliseconds) override;
+    uint32_t Now() override;
+    Delivery SendButtonClick(WindowHandle button, ActionToken token) override;
+    Delivery ShowWindowAsync(WindowHandle window, ShowCommand command, ActionToken token) override;
+    bool StartAccessibleSearch(const AccessibleRequest& request) override;
     WindowHandle WindowFromPoint(WinPoint point) override;
     WindowHandle GetParent(WindowHandle window) override;
     bool IsChild(WindowHandle parent, WindowHandle window) override;
@@ -126,6 +142,11 @@ public:
     bool GetAccessibleLocation(AccessibleItem item, WinRect* rect) override;
     bool DoAccessibleDefaultAction(AccessibleItem item) override;
     void EndAccessibleWalk() override;
+
+    // Lets every target that answers now give its replies, and runs the walks of those that
+    // answer, handing each result to the watcher in order. Method 6's focus goes back at once.
+    // Returns how many replies were delivered.
+    int DeliverReplies(WatchContext& watch, bool mayAct = true);
 
 private:
     bool EnumDescendants(WindowHandle parent, EnumStep step, void* context);

@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         settings.active = 1;
-        watch = WatchContext{&desktop, &rules, &settings, 0, {}};
+        watch = WatchContext{&desktop, &rules, &settings, 0, {}, {}};
     }
 
     ListEntry& AddRule(const char* title, const char* button)
@@ -45,6 +45,7 @@ TEST_F(EarlyScanTest, ActsOnTheFirstMatchingWindowAndLeavesThePreviousForeground
 
     EXPECT_EQ(NoteWindowEvent(queue, box, 1000), kEarlyScanOffsetsMs[0]);
     RunEarlyScan(watch, queue, 1020);
+    desktop.DeliverReplies(watch);
     EXPECT_EQ(rule.clicks, 1);
     std::vector<SimAction> clicks = desktop.ActionsOf(SimAction::ButtonClick);
     ASSERT_EQ(clicks.size(), 1u);
@@ -93,6 +94,7 @@ TEST_F(EarlyScanTest, AWindowTitledAfterItsEventIsFoundByALaterLook)
     desktop.Window(box).text = "Fehler";
     now += delay;
     RunEarlyScan(watch, queue, now);
+    desktop.DeliverReplies(watch);
     EXPECT_EQ(rule.clicks, 1);
     EXPECT_EQ(queue.count, 0) << "an answered window gets no further looks";
 }

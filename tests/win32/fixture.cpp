@@ -2,10 +2,10 @@
 // texts, that writes what happens to it into a report file, one line per event, flushed at once.
 //
 //   fixture.exe --title T [--button TEXT]... [--static TEXT]... [--nested TEXT]...
-//               [--report FILE] [--hang-on-click MS] [--at X Y] [--copies N]
+//               [--report FILE] [--hang-on-click MS] [--modal-on-click MS] [--at X Y] [--copies N]
 //               [--also-hidden TEXT]... [--also-untitled]
 //               [--nested-button TEXT]... [--nested-disabled TEXT]... [--nested-hidden TEXT]...
-//               [--windowless TEXT]...
+//               [--windowless TEXT]... [--modal-on-default MS]
 //
 // --nested puts a static inside a group box, so that it is a grandchild of the window.
 // --nested-button, --nested-disabled and --nested-hidden put buttons two container windows down,
@@ -15,6 +15,10 @@
 // buttons on it "lbuttondown windowless TEXT" and so on.
 // --hang-on-click makes the window's thread stop pumping messages for MS milliseconds when a
 // button is clicked, like a program that hangs while handling it.
+// --modal-on-click and --modal-on-default run a modal loop of MS milliseconds inside a button's
+// click handler or a windowless button's default action, as a confirmation box would: the thread
+// takes messages meanwhile, but the click's sender hears back only at its end, which reports
+// "modal end TEXT" or "default end TEXT".
 // --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks).
 // --also-hidden opens one more window with that title that is never shown; --also-untitled one
 // more visible window without a title (windows a window list must leave out).
@@ -38,6 +42,8 @@ constexpr int kRow = 34;
 
 std::string g_reportPath;
 DWORD g_hangOnClickMs = 0;
+DWORD g_modalOnClickMs = 0;
+DWORD g_modalOnDefaultMs = 0;
 std::vector<std::string> g_buttons;
 WNDPROC g_originalButtonProc = nullptr;
 
@@ -65,6 +71,30 @@ std::string TextOf(HWND window)
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
+}
+
+void RunModalLoop(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+}
+
+// What the accessibility object reports; a default action may run a modal loop before it returns.
+void ReportFromAccessible(const std::string& line)
+{
+    Report(line);
+    const std::string action = "default ";
+    if (g_modalOnDefaultMs == 0 || line.compare(0, action.size(), action) != 0)
+        return;
+    RunModalLoop(g_modalOnDefaultMs);
+    Report("default end " + line.substr(action.size()));
 }
 
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
@@ -96,6 +126,10 @@ void ReportCommand(int id)
         Report("command " + g_buttons[index]);
         if (g_hangOnClickMs != 0)
             Sleep(g_hangOnClickMs);
+        if (g_modalOnClickMs != 0) {
+            RunModalLoop(g_modalOnClickMs);
+            Report("modal end " + g_buttons[index]);
+        }
     } else if (nested >= 0 && nested < static_cast<int>(g_nested.size())) {
         Report("command nested " + g_nested[nested].text);
     }
@@ -125,7 +159,7 @@ LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         ReportCommand(LOWORD(wParam));
         return 0;
     case WM_GETOBJECT:
-        return AnswerGetObject(window, wParam, lParam, &g_windowless, Report);
+        return AnswerGetObject(window, wParam, lParam, &g_windowless, ReportFromAccessible);
     case WM_LBUTTONDOWN:
         ReportWindowlessMouse("lbuttondown", lParam);
         return 0;
@@ -237,6 +271,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             g_reportPath = __argv[++i];
         else if (option == "--hang-on-click" && hasValue)
             g_hangOnClickMs = static_cast<DWORD>(std::atoi(__argv[++i]));
+        else if (option == "--modal-on-click" && hasValue)
+            g_modalOnClickMs = static_cast<DWORD>(std::atoi(__argv[++i]));
+        else if (option == "--modal-on-default" && hasValue)
+            g_modalOnDefaultMs = static_cast<DWORD>(std::atoi(__argv[++i]));
         else if (option == "--also-hidden" && hasValue)
             hiddenTitles.push_back(__argv[++i]);
         else if (option == "--nested-button" && hasValue)

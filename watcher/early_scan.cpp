@@ -69,9 +69,6 @@ uint32_t NoteWindowEvent(EarlyScanQueue& queue, WindowHandle root, uint32_t now)
 
 uint32_t RunEarlyScan(WatchContext& watch, EarlyScanQueue& queue, uint32_t now)
 {
-    // Arrived in the middle of an action: this look comes again shortly, candidates untouched.
-    if (ScanRunning())
-        return kEarlyScanOffsetsMs[0];
     queue.pending = false;
     if (watch.settings->active != 0) {
         bool wanted = false;

@@ -27,7 +27,9 @@ bool IsButtonClass(const char* name)
     return *name == '\0';
 }
 
-// The text is compared first: it rules out nearly every descendant with one read.
+// The text is compared first: it rules out nearly every descendant with one read that sends
+// nothing to the target. The dialog manager's question is a message, so it goes last, to the
+// few candidates that are not of class "Button" themselves.
 bool DescendantStep(WindowHandle child, void* context)
 {
     auto* search = static_cast<DescendantSearch*>(context);
@@ -36,8 +38,10 @@ bool DescendantStep(WindowHandle child, void* context)
     ops.GetWindowTextA(child, buffer, kTextReadCapacity);
     if (!ops.SameTextIgnoringCase(buffer, search->text))
         return true;
+    if (!ops.IsWindowVisible(child) || !ops.IsWindowEnabled(child))
+        return true;
     ops.GetClassNameA(child, buffer, kTextReadCapacity);
-    if (!IsButtonClass(buffer) || !ops.IsWindowVisible(child) || !ops.IsWindowEnabled(child))
+    if (!IsButtonClass(buffer) && !ops.AnswersAsButton(child))
         return true;
     search->found = child;
     return false;
@@ -66,21 +70,26 @@ void ResolveAccessKeys(const char* text, char* shown, int capacity)
 struct AccessibleSearch {
     AccessibleOps* ops;
     const AccessibleRequest* request;
-    int budget;  // objects still allowed
+    int budget;        // objects still allowed
+    uint32_t started;  // when the first window was asked
+    AccessibleItem found;
 };
 
+// Every question is a call into the target program. The name rules out nearly every object by
+// itself, so it is the one question asked of all; the role and the state only of the objects
+// that carry the caption.
 bool IsWantedPushButton(AccessibleSearch& search, AccessibleItem item)
 {
     AccessibleOps& ops = *search.ops;
-    if (ops.GetAccessibleRole(item) != kRolePushButton)
-        return false;
     char name[kTextReadCapacity];
     name[0] = '\0';
     ops.GetAccessibleName(item, name, kTextReadCapacity);
     if (!AccessibleNameMatches(ops, name, search.request->text))
         return false;
-    // Asked last, of the one candidate only: a greyed-out or hidden button is not pressed, as
-    // a disabled or hidden window-backed one is not; one scrolled out of view is not clicked.
+    if (ops.GetAccessibleRole(item) != kRolePushButton)
+        return false;
+    // A greyed-out or hidden button is not pressed, as a disabled or hidden window-backed one is
+    // not; one scrolled out of view is not clicked.
     uint32_t unusable = kStateUnavailable | kStateInvisible;
     if (!search.request->press)
         unusable |= kStateOffscreen;
@@ -105,6 +114,30 @@ AccessibleItem SearchAccessible(AccessibleSearch& search, AccessibleItem parent,
     return 0;
 }
 
+uint32_t TimeLeft(const AccessibleSearch& search)
+{
+    const uint32_t spent = search.ops->Now() - search.started;
+    return spent < kAccessibleBudgetMs ? kAccessibleBudgetMs - spent : 0;
+}
+
+// One descendant window asked for a tree of its own, within what is left of the one budget: a
+// window that does not answer in time ends the search, since it would only make the next wait.
+bool DescendantTreeStep(WindowHandle child, void* context)
+{
+    auto* search = static_cast<AccessibleSearch*>(context);
+    const uint32_t left = TimeLeft(*search);
+    if (search->budget <= 0 || left == 0)
+        return false;
+    --search->budget;
+    AccessibleItem object = 0;
+    const ObjectAnswer answer = search->ops->GetClientObject(child, left, &object);
+    if (answer == ObjectAnswer::NoAnswer)
+        return false;
+    if (answer == ObjectAnswer::Object)
+        search->found = SearchAccessible(*search, object, 1);
+    return search->found == 0;
+}
+
 ActionReply UseFoundButton(AccessibleOps& ops, const AccessibleRequest& request, AccessibleItem item)
 {
     ActionReply reply{request.token, ReplyOutcome::Failed, {}};
@@ -117,13 +150,14 @@ ActionReply UseFoundButton(AccessibleOps& ops, const AccessibleRequest& request,
     return reply;
 }
 
-FruitlessWalk* FindFruitless(FruitlessWalks& memory, WindowHandle window, const char* text)
+int FruitlessIndex(const FruitlessWalks& memory, WindowHandle window, const char* text)
 {
-    for (FruitlessWalk& walk : memory.walks) {
+    for (int i = 0; i < kRememberedWalks; ++i) {
+        const FruitlessWalk& walk = memory.walks[i];
         if (walk.window == window && std::strcmp(walk.text, text) == 0)
-            return &walk;
+            return i;
     }
-    return nullptr;
+    return -1;
 }
 
 }  // namespace
@@ -148,47 +182,58 @@ bool AccessibleNameMatches(AccessibleOps& ops, const char* name, const char* tex
 
 ActionReply RunAccessibleSearch(AccessibleOps& ops, const AccessibleRequest& request)
 {
+    ops.BeginAccessibleWalk();
+    AccessibleSearch search{&ops, &request, kMaxAccessibleObjects, ops.Now(), 0};
+    AccessibleItem root = 0;
+    const ObjectAnswer answer = ops.GetClientObject(request.window, kAccessibleBudgetMs, &root);
+    if (answer == ObjectAnswer::Object)
+        search.found = SearchAccessible(search, root, 1);
+    else if (answer == ObjectAnswer::None)
+        ops.EnumChildWindows(request.window, DescendantTreeStep, &search);
     ActionReply reply{request.token, ReplyOutcome::NotFound, {}};
-    const AccessibleItem root = ops.BeginAccessibleWalk(request.window);
-    AccessibleSearch search{&ops, &request, kMaxAccessibleObjects};
-    const AccessibleItem item = root != 0 ? SearchAccessible(search, root, 1) : 0;
-    if (item != 0)
-        reply = UseFoundButton(ops, request, item);
+    if (search.found != 0)
+        reply = UseFoundButton(ops, request, search.found);
     ops.EndAccessibleWalk();
     return reply;
 }
 
-bool AccessibleWalkDue(FruitlessWalks& memory, WindowHandle window, const char* text)
+bool AccessibleWalkDue(const FruitlessWalks& memory, WindowHandle window, const char* text, uint32_t now)
 {
     char shown[kTextReadCapacity];
     ResolveAccessKeys(text, shown, kTextReadCapacity);
     // An unnamed button would otherwise be any unnamed button of the tree.
     if (shown[0] == '\0')
         return false;
-    FruitlessWalk* known = FindFruitless(memory, window, text);
-    if (known == nullptr)
+    const int index = FruitlessIndex(memory, window, text);
+    if (index < 0)
         return true;
-    if (++known->looks < kAccessibleRetryLooks)
-        return false;
-    known->looks = 0;
-    return true;
+    const FruitlessWalk& known = memory.walks[index];
+    const uint32_t age = now - known.firstWalk;
+    const uint32_t since = now - known.lastWalk;
+    if (age < kWalkEveryLookMs)
+        return true;
+    if (age < kWalkOftenUntilMs)
+        return since >= kWalkOftenMs;
+    return since >= kWalkSeldomMs;
 }
 
-void NoteAccessibleWalk(FruitlessWalks& memory, WindowHandle window, const char* text, bool found)
+void NoteAccessibleWalk(FruitlessWalks& memory, WindowHandle window, const char* text, bool found,
+                        uint32_t began)
 {
-    FruitlessWalk* known = FindFruitless(memory, window, text);
+    const int index = FruitlessIndex(memory, window, text);
     if (found) {
-        if (known != nullptr)
-            known->window = 0;
+        if (index >= 0)
+            memory.walks[index].window = 0;
         return;
     }
-    if (known != nullptr) {
-        known->looks = 0;
+    if (index >= 0) {
+        memory.walks[index].lastWalk = began;
         return;
     }
     FruitlessWalk& walk = memory.walks[memory.next];
     memory.next = (memory.next + 1) % kRememberedWalks;
     walk.window = window;
     CopyText(walk.text, kButtonTextCapacity, text);
-    walk.looks = 0;
+    walk.firstWalk = began;
+    walk.lastWalk = began;
 }

@@ -179,7 +179,7 @@ bool SendClick(WatchContext& watch, WindowHandle window, const EntryNode& rule, 
 // presses the button (press) or finds where to click it.
 bool SearchAccessible(WatchContext& watch, WindowHandle window, const EntryNode& rule, bool press)
 {
-    if (!AccessibleWalkDue(watch.fruitless, window, rule.entry.button))
+    if (!AccessibleWalkDue(watch.fruitless, window, rule.entry.button, watch.ops->Now()))
         return true;
     if (!MakeRoom(watch))
         return false;
@@ -248,7 +248,7 @@ ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const
     if (rule == nullptr)
         return {};
     NoteAccessibleWalk(watch.fruitless, action.window, rule->entry.button,
-                       reply.outcome != ReplyOutcome::NotFound);
+                       reply.outcome != ReplyOutcome::NotFound, action.since);
     if (action.overdue)
         return {};
     if (reply.outcome == ReplyOutcome::Pressed) {

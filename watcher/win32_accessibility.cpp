@@ -40,7 +40,8 @@ public:
     Win32AccessibleOps& operator=(const Win32AccessibleOps&) = delete;
     ~Win32AccessibleOps() override { EndAccessibleWalk(); }
 
-    AccessibleItem BeginAccessibleWalk(WindowHandle window) override;
+    void BeginAccessibleWalk() override { EndAccessibleWalk(); }
+    ObjectAnswer GetClientObject(WindowHandle window, uint32_t timeoutMs, AccessibleItem* object) override;
     int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override;
     uint32_t GetAccessibleRole(AccessibleItem item) override { return ReadNumber(item, true); }
     uint32_t GetAccessibleState(AccessibleItem item) override { return ReadNumber(item, false); }
@@ -49,6 +50,11 @@ public:
     bool DoAccessibleDefaultAction(AccessibleItem item) override;
     void EndAccessibleWalk() override;
     bool SameTextIgnoringCase(const char* a, const char* b) override { return SameWindowText(a, b); }
+    void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) override
+    {
+        RealWindowOps().EnumChildWindows(parent, step, context);
+    }
+    uint32_t Now() override { return GetTickCount(); }
 
 private:
     const WalkEntry* Entry(AccessibleItem item) const;
@@ -90,22 +96,22 @@ AccessibleItem Win32AccessibleOps::TakeChild(const WalkEntry& parent, VARIANT& c
 }
 
 // WM_GETOBJECT itself, because AccessibleObjectFromWindow waits without a bound for a target that
-// does not answer. A window that does not answer it has no windowless controls to offer: the
+// does not answer. A window that answers 0 has no windowless controls of its own to offer: the
 // system's stand-in object for a plain window lists only its child windows, searched already.
-AccessibleItem Win32AccessibleOps::BeginAccessibleWalk(WindowHandle window)
+ObjectAnswer Win32AccessibleOps::GetClientObject(WindowHandle window, uint32_t timeoutMs, AccessibleItem* object)
 {
-    EndAccessibleWalk();
+    *object = 0;
     DWORD_PTR result = 0;
     if (SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT),
-                            SMTO_NORMAL | SMTO_ABORTIFHUNG, kReplyTimeoutMs, &result) == 0)
-        return 0;
-    if (static_cast<LRESULT>(result) <= 0)
-        return 0;
-    IAccessible* object = nullptr;
-    if (FAILED(ObjectFromLresult(static_cast<LRESULT>(result), kIidAccessible, 0,
-                                 reinterpret_cast<void**>(&object))))
-        return 0;
-    return Remember(object, CHILDID_SELF);
+                            SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &result) == 0)
+        return ObjectAnswer::NoAnswer;
+    IAccessible* accessible = nullptr;
+    if (static_cast<LRESULT>(result) <= 0
+        || FAILED(ObjectFromLresult(static_cast<LRESULT>(result), kIidAccessible, 0,
+                                    reinterpret_cast<void**>(&accessible))))
+        return ObjectAnswer::None;
+    *object = Remember(accessible, CHILDID_SELF);
+    return ObjectAnswer::Object;
 }
 
 int Win32AccessibleOps::GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)

@@ -310,6 +310,15 @@ public:
         return length;
     }
 
+    bool AnswersAsButton(WindowHandle window) override
+    {
+        DWORD_PTR code = 0;
+        if (::SendMessageTimeoutA(ToHwnd(window), WM_GETDLGCODE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                  kPingTimeoutMs, &code) == 0)
+            return false;
+        return (code & DLGC_BUTTON) != 0;
+    }
+
     bool SameTextIgnoringCase(const char* a, const char* b) override { return SameWindowText(a, b); }
 
     WindowHandle GetRootWindow(WindowHandle window) override

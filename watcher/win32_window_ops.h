@@ -3,9 +3,8 @@
 
 #include "watcher/window_ops.h"
 
-// How long the first question of an accessibility walk may wait for a target that does not answer.
-constexpr unsigned kReplyTimeoutMs = 3000;
-// How long a probe waits for a target's thread to take a message.
+// How long a probe waits for a target's thread to take a message (also the dialog manager's
+// question to a superclassed button).
 constexpr unsigned kPingTimeoutMs = 100;
 
 // The operations of the thread that calls it first: replies to its actions come back to that

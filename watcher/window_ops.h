@@ -80,13 +80,22 @@ constexpr uint32_t kStateInvisible = 0x8000;   // STATE_SYSTEM_INVISIBLE
 // Scrolled out of view: its location is not where a click would reach it.
 constexpr uint32_t kStateOffscreen = 0x10000;  // STATE_SYSTEM_OFFSCREEN
 
-// The questions of one accessibility walk. Each object belongs to the thread that walks it.
+// How a window answered the question for its accessibility object.
+enum class ObjectAnswer {
+    Object,    // its client object
+    None,      // it has none of its own
+    NoAnswer,  // it did not answer in time
+};
+
+// The questions of one accessibility walk, asked on the thread that walks: every object belongs
+// to that thread, and every question may wait on the target program.
 class AccessibleOps {
 public:
     virtual ~AccessibleOps() = default;
 
-    // The window's client object, or 0 when it has none or does not answer within the bound.
-    virtual AccessibleItem BeginAccessibleWalk(WindowHandle window) = 0;
+    virtual void BeginAccessibleWalk() = 0;
+    // Asks window for its client object (WM_GETOBJECT), waiting at most timeoutMs.
+    virtual ObjectAnswer GetClientObject(WindowHandle window, uint32_t timeoutMs, AccessibleItem* object) = 0;
     // Fills children with at most capacity children of item, in order; returns how many.
     virtual int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) = 0;
     virtual uint32_t GetAccessibleRole(AccessibleItem item) = 0;
@@ -101,6 +110,10 @@ public:
     virtual void EndAccessibleWalk() = 0;
     // Whole texts compared as FindWindowExA compares a window's text: letter case ignored.
     virtual bool SameTextIgnoringCase(const char* a, const char* b) = 0;
+    // Every descendant window of parent, as WindowOps::EnumChildWindows.
+    virtual void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) = 0;
+    // Milliseconds from a fixed start, wrapping around like GetTickCount.
+    virtual uint32_t Now() = 0;
 };
 
 class WindowOps {
@@ -151,6 +164,10 @@ public:
     virtual void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) = 0;
     virtual bool IsWindowEnabled(WindowHandle window) = 0;
     virtual int GetClassNameA(WindowHandle window, char* buffer, int capacity) = 0;
+    // Whether the window says it is a button when the dialog manager asks (WM_GETDLGCODE gives
+    // DLGC_BUTTON), within the probe's short bound: superclasses of the system button (WinForms,
+    // Delphi) go by class names of their own.
+    virtual bool AnswersAsButton(WindowHandle window) = 0;
     // Whole texts compared as FindWindowExA compares a window's text: letter case ignored.
     virtual bool SameTextIgnoringCase(const char* a, const char* b) = 0;
     // The top-level window that window belongs to (window itself when it is one), or 0.

@@ -447,21 +447,45 @@ SimAccessible* SimulatedDesktop::Item(AccessibleItem item)
     return walkItems_[item - 1];
 }
 
-AccessibleItem SimulatedDesktop::BeginAccessibleWalk(WindowHandle window)
+bool SimulatedDesktop::AnswersAsButton(WindowHandle window)
+{
+    ++dialogCodeQueries;
+    SimWindow* w = Find(window);
+    return w != nullptr && !TopLevelOf(window).hung && (w->answersAsButton || w->className == "Button");
+}
+
+void SimulatedDesktop::BeginAccessibleWalk()
 {
     ++accessibleWalks;
     ++openAccessibleWalks;
     walkItems_.clear();
-    walkWindow_ = window;
+}
+
+// A window whose thread is hung, or slower than the time left, does not answer; waiting for it
+// spends the time.
+ObjectAnswer SimulatedDesktop::GetClientObject(WindowHandle window, uint32_t timeoutMs, AccessibleItem* object)
+{
+    ++accessibleCalls.objects;
+    *object = 0;
     SimWindow* w = Find(window);
-    if (w == nullptr || !w->exposesAccessible)
-        return 0;
+    if (w == nullptr)
+        return ObjectAnswer::None;
+    if (TopLevelOf(window).hung || w->getObjectMs > timeoutMs) {
+        now += timeoutMs;
+        return ObjectAnswer::NoAnswer;
+    }
+    now += w->getObjectMs;
+    if (!w->exposesAccessible)
+        return ObjectAnswer::None;
+    walkWindow_ = TopLevelOf(window).handle;
     walkItems_.push_back(&w->accessible);
-    return walkItems_.size();
+    *object = walkItems_.size();
+    return ObjectAnswer::Object;
 }
 
 int SimulatedDesktop::GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity)
 {
+    ++accessibleCalls.children;
     int count = 0;
     for (SimAccessible& child : Item(item)->children) {
         if (count == capacity)
@@ -474,27 +498,32 @@ int SimulatedDesktop::GetAccessibleChildren(AccessibleItem item, AccessibleItem*
 
 uint32_t SimulatedDesktop::GetAccessibleRole(AccessibleItem item)
 {
+    ++accessibleCalls.roles;
     return Item(item)->role;
 }
 
 uint32_t SimulatedDesktop::GetAccessibleState(AccessibleItem item)
 {
+    ++accessibleCalls.states;
     return Item(item)->state;
 }
 
 int SimulatedDesktop::GetAccessibleName(AccessibleItem item, char* buffer, int capacity)
 {
+    ++accessibleCalls.names;
     return CopyOut(Item(item)->name, buffer, capacity);
 }
 
 bool SimulatedDesktop::GetAccessibleLocation(AccessibleItem item, WinRect* rect)
 {
+    ++accessibleCalls.locations;
     *rect = Item(item)->rect;
     return true;
 }
 
 bool SimulatedDesktop::DoAccessibleDefaultAction(AccessibleItem item)
 {
+    ++accessibleCalls.actions;
     SimAccessible* target = Item(item);
     if (target->actionFails)
         return false;

@@ -46,7 +46,9 @@ struct SimWindow {
     enum { Answers, Hangs, Vanishes } onClick = Answers;
     bool enabled = true;
     std::string className = "Static";
+    bool answersAsButton = false;    // a superclass of the system button: says so when asked
     bool exposesAccessible = false;  // answers with its client object, accessible below
+    uint32_t getObjectMs = 0;        // how long it takes to answer for its client object
     SimAccessible accessible;
 };
 
@@ -89,6 +91,17 @@ public:
     int waitsOnHung = 0;
     int accessibleWalks = 0;      // begun
     int openAccessibleWalks = 0;  // begun and not yet ended
+    int dialogCodeQueries = 0;    // messages asking a window whether it is a button
+    // The questions walks asked, by kind: each one a call into the target program.
+    struct AccessibleCalls {
+        int objects;
+        int children;
+        int roles;
+        int states;
+        int names;
+        int locations;
+        int actions;
+    } accessibleCalls{};
     uint32_t now = 0;             // what Now() answers; tests move it on
 
     // Replies the targets have not given yet, and walks not yet run, in the order they went out.
@@ -134,7 +147,9 @@ public:
     int GetClassNameA(WindowHandle window, char* buffer, int capacity) override;
     bool SameTextIgnoringCase(const char* a, const char* b) override;
     WindowHandle GetRootWindow(WindowHandle window) override;
-    AccessibleItem BeginAccessibleWalk(WindowHandle window) override;
+    bool AnswersAsButton(WindowHandle window) override;
+    void BeginAccessibleWalk() override;
+    ObjectAnswer GetClientObject(WindowHandle window, uint32_t timeoutMs, AccessibleItem* object) override;
     int GetAccessibleChildren(AccessibleItem item, AccessibleItem* children, int capacity) override;
     uint32_t GetAccessibleRole(AccessibleItem item) override;
     uint32_t GetAccessibleState(AccessibleItem item) override;

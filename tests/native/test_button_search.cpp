@@ -273,23 +273,148 @@ TEST_F(ButtonSearchTest, TheAccessibilityWalkStopsAtFourLevelsAndFiveHundredObje
     watch.list = &list;
 }
 
-TEST_F(ButtonSearchTest, AWindowWhoseTreeLacksTheButtonIsWalkedAgainOnlyOnEveryTenthLook)
+// Trees are built late: a young window is walked at every look, then every 2 s, and from 30 s
+// on every 30 s; a window walked twice a second as a short interval would look at it.
+TEST_F(ButtonSearchTest, AWindowWhoseTreeLacksTheButtonIsWalkedAgainByItsAge)
 {
     desktop.Window(box).exposesAccessible = true;
     SimAccessible& pane = desktop.Window(box).accessible.Add(0x14, "Inhalt");
     ListEntry& rule = AddRule(kButtonMessage, "Weiter");
-    Tick();
-    pane.Add(kRolePushButton, "Weiter");
-    for (int look = 2; look < kAccessibleRetryLooks + 1; ++look)
+    std::vector<uint32_t> walkedAt;
+    for (desktop.now = 0; desktop.now <= 70000; desktop.now += 500) {
+        const int before = desktop.accessibleWalks;
         Tick();
-    EXPECT_EQ(desktop.accessibleWalks, 1);
-    EXPECT_EQ(rule.clicks, 0);
+        if (desktop.accessibleWalks != before)
+            walkedAt.push_back(desktop.now);
+    }
+    const std::vector<uint32_t> expected = {0,     500,   1000,  1500,  3500,  5500,  7500,  9500,
+                                            11500, 13500, 15500, 17500, 19500, 21500, 23500, 25500,
+                                            27500, 29500, 59500};
+    EXPECT_EQ(walkedAt, expected);
+
+    pane.Add(kRolePushButton, "Weiter");
+    for (; rule.clicks == 0 && desktop.now <= 100000; desktop.now += 500)
+        Tick();
+    EXPECT_EQ(desktop.now, 90000u) << "found at the walk due 30 s after the last";
     Tick();
-    EXPECT_EQ(desktop.accessibleWalks, 2);
-    EXPECT_EQ(rule.clicks, 1);
-    Tick();
-    EXPECT_EQ(desktop.accessibleWalks, 3) << "found once, the window is walked again at once";
-    EXPECT_EQ(rule.clicks, 2);
+    EXPECT_EQ(rule.clicks, 2) << "found once, the window is walked again at once";
+}
+
+// Every question is a call into the target program: the name is asked of every object, the
+// role and the state only of the objects that carry the caption.
+TEST_F(ButtonSearchTest, AWalkAsksTheRoleAndStateOnlyOfObjectsWithTheCaption)
+{
+    const struct {
+        const char* name;
+        int others;           // push buttons with other captions
+        bool staticWithIt;    // a text with the caption before the button
+        bool withButton;
+        SimulatedDesktop::AccessibleCalls calls;
+    } rows[] = {
+        {"200 other buttons", 200, false, false, {1, 201, 0, 0, 200, 0, 0}},
+        {"the button after 200 others", 200, false, true, {1, 201, 1, 1, 201, 0, 1}},
+        {"a text with the caption first", 3, true, true, {1, 5, 2, 1, 5, 0, 1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatedDesktop fresh;
+        watch.ops = &fresh;
+        watch.fruitless = FruitlessWalks{};
+        WindowHandle window = fresh.AddWindow("Speichern?");
+        fresh.Window(window).exposesAccessible = true;
+        SimAccessible& tree = fresh.Window(window).accessible;
+        for (int i = 0; i < row.others; ++i)
+            tree.Add(kRolePushButton, "Knopf " + std::to_string(i));
+        if (row.staticWithIt)
+            tree.Add(0x29, "Weiter");
+        if (row.withButton)
+            tree.Add(kRolePushButton, "Weiter");
+        EntryList rules;
+        watch.list = &rules;
+        AddSaveRule(rules, kButtonMessage, "&Weiter");
+        Tick(fresh);
+        const SimulatedDesktop::AccessibleCalls& calls = fresh.accessibleCalls;
+        EXPECT_EQ(calls.objects, row.calls.objects);
+        EXPECT_EQ(calls.names, row.calls.names);
+        EXPECT_EQ(calls.roles, row.calls.roles);
+        EXPECT_EQ(calls.states, row.calls.states);
+        EXPECT_EQ(calls.actions, row.calls.actions);
+        EXPECT_EQ(calls.children, row.calls.children) << "children are asked of each object walked";
+    }
+    watch.ops = &desktop;
+    watch.list = &list;
+}
+
+// WinForms and Delphi buttons are superclasses of the system button with class names of their
+// own; only they answer the dialog manager's question as a button, and only they are asked.
+TEST_F(ButtonSearchTest, ASuperclassedButtonIsPressedAndOnlyCandidatesAreAsked)
+{
+    const struct {
+        const char* className;
+        bool answersAsButton;
+        bool pressed;
+        int questions;
+    } rows[] = {
+        {"Button", false, true, 0},
+        {"WindowsForms10.BUTTON.app.0.1", true, true, 1},
+        {"TButton", true, true, 1},
+        {"Static", false, false, 1},
+        {"MyButtonLabel", false, false, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.className);
+        SimulatedDesktop fresh;
+        EntryList rules;
+        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        WindowHandle dialog = fresh.AddWindow("Speichern?");
+        WindowHandle panel = fresh.AddChild(dialog, "");
+        for (int i = 0; i < 20; ++i)
+            fresh.AddButton(panel, "Knopf " + std::to_string(i));
+        WindowHandle button = fresh.AddChild(panel, "Weiter");
+        fresh.Window(button).className = row.className;
+        fresh.Window(button).answersAsButton = row.answersAsButton;
+        ListEntry& rule = AddSaveRule(rules, kButtonMessage, "Weiter");
+        Tick(fresh);
+        EXPECT_EQ(::Clicked(fresh), row.pressed ? std::vector<WindowHandle>{button} : std::vector<WindowHandle>{});
+        EXPECT_EQ(rule.clicks, row.pressed ? 1 : 0);
+        EXPECT_EQ(fresh.dialogCodeQueries, row.questions);
+    }
+    watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
+}
+
+// A classic dialog that hosts a browser or another toolkit in a child window has no tree of its
+// own: its descendant windows are asked, within one budget, until one does not answer.
+TEST_F(ButtonSearchTest, AChildWindowsTreeIsSearchedWhenTheWindowHasNone)
+{
+    const struct {
+        const char* name;
+        uint32_t firstMs;   // how long the first of the three windows before the host takes
+        uint32_t othersMs;  // and each of the two others
+        bool pressed;
+    } rows[] = {
+        {"answering windows before it", 0, 0, true},
+        {"one that never answers ends the search", 100000, 0, false},
+        {"slow ones use up the one budget", 1200, 1200, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatedDesktop fresh;
+        EntryList rules;
+        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        WindowHandle dialog = fresh.AddWindow("Speichern?");
+        for (int i = 0; i < 3; ++i) {
+            WindowHandle before = fresh.AddChild(dialog, "Bereich");
+            fresh.Window(before).getObjectMs = i == 0 ? row.firstMs : row.othersMs;
+        }
+        WindowHandle host = fresh.AddChild(dialog, "");
+        fresh.Window(host).exposesAccessible = true;
+        SimAccessible& ok = fresh.Window(host).accessible.Add(kRolePushButton, "OK");
+        ListEntry& rule = AddSaveRule(rules, kButtonMessage, "OK");
+        Tick(fresh);
+        EXPECT_EQ(ok.actions, row.pressed ? 1 : 0);
+        EXPECT_EQ(rule.clicks, row.pressed ? 1 : 0);
+    }
+    watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
 }
 
 TEST(NestedCaptureTest, PointingAtANestedButtonReadsTheTopLevelTitleAndMessage)

@@ -5,7 +5,9 @@
 //               [--report FILE] [--hang-on-click MS] [--modal-on-click MS] [--at X Y] [--copies N]
 //               [--also-hidden TEXT]... [--also-untitled]
 //               [--nested-button TEXT]... [--nested-disabled TEXT]... [--nested-hidden TEXT]...
-//               [--windowless TEXT]... [--modal-on-default MS]
+//               [--windowless TEXT]... [--modal-on-default MS] [--late-windowless MS TEXT]...
+//               [--winforms-button TEXT]... [--delphi-button TEXT]... [--panel-static TEXT]...
+//               [--embedded-windowless TEXT]... [--enum-variant]
 //
 // --nested puts a static inside a group box, so that it is a grandchild of the window.
 // --nested-button, --nested-disabled and --nested-hidden put buttons two container windows down,
@@ -13,6 +15,15 @@
 // --windowless draws a push button with no window of its own, known to other programs only
 // through the window's accessibility object; its default action reports "default TEXT", mouse
 // buttons on it "lbuttondown windowless TEXT" and so on.
+// --late-windowless adds such a button only MS after the window is shown, reporting "appear TEXT";
+// until then the window describes no tree at all.
+// --winforms-button, --delphi-button and --panel-static put superclasses of the system button
+// and a static into a panel (clicks report "command toolkit TEXT", a BM_CLICK reaching the static
+// "clicked static TEXT"); --embedded-windowless puts windowless buttons into a child window that
+// describes them while the top-level window describes none (see fixture_toolkits.h).
+// --enum-variant makes the accessibility objects offer IEnumVARIANT over their children. The
+// registered message "BoxSweepFixtureCalls" reports the questions they answered since the last
+// time, by kind: "calls queries=N childcounts=N children=N roles=N names=N states=N ...".
 // --hang-on-click makes the window's thread stop pumping messages for MS milliseconds when a
 // button is clicked, like a program that hangs while handling it.
 // --modal-on-click and --modal-on-default run a modal loop of MS milliseconds inside a button's
@@ -32,12 +43,16 @@
 #include <string>
 #include <vector>
 
+#include "fixture_toolkits.h"
+
 #include "fixture_accessible.h"
 
 namespace {
 
 constexpr int kFirstButtonId = 1000;
 constexpr int kFirstNestedId = 2000;
+constexpr int kFirstToolkitId = 3000;
+constexpr UINT_PTR kLateTimer = 77;
 constexpr int kRow = 34;
 
 std::string g_reportPath;
@@ -54,6 +69,10 @@ struct NestedButton {
 };
 std::vector<NestedButton> g_nested;
 std::vector<WindowlessButton> g_windowless;
+std::vector<std::string> g_late;
+DWORD g_lateMs = 0;
+int g_lateTop = 0;
+ToolkitControls g_toolkit;
 
 void Report(const std::string& line)
 {
@@ -132,6 +151,8 @@ void ReportCommand(int id)
         }
     } else if (nested >= 0 && nested < static_cast<int>(g_nested.size())) {
         Report("command nested " + g_nested[nested].text);
+    } else if (const std::string* text = ToolkitButtonText(g_toolkit, kFirstToolkitId, id)) {
+        Report("command toolkit " + *text);
     }
 }
 
@@ -144,6 +165,19 @@ void ReportWindowlessMouse(const char* event, LPARAM lParam)
     }
 }
 
+// Buttons drawn only a while after the window appeared, as a page that builds its content late.
+void ShowLateButtons(HWND window)
+{
+    KillTimer(window, kLateTimer);
+    for (const std::string& name : g_late) {
+        g_windowless.push_back(WindowlessButton{name, RECT{10, g_lateTop, 150, g_lateTop + 28}});
+        g_lateTop += kRow;
+        Report("appear " + name);
+    }
+    g_late.clear();
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 // The containers pass their buttons' notifications up, as a dialog's panes do.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -152,14 +186,34 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+void ReportAccessibleCalls()
+{
+    AccessibleCallCounts& calls = FixtureAccessibleCalls();
+    Report("calls queries=" + std::to_string(calls.queries) + " childcounts=" + std::to_string(calls.childCounts)
+           + " children=" + std::to_string(calls.children) + " roles=" + std::to_string(calls.roles)
+           + " names=" + std::to_string(calls.names) + " states=" + std::to_string(calls.states)
+           + " locations=" + std::to_string(calls.locations) + " actions=" + std::to_string(calls.actions)
+           + " enumerations=" + std::to_string(calls.enumerations));
+    calls = AccessibleCallCounts{};
+}
+
 LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    static const UINT reportCalls = RegisterWindowMessageA("BoxSweepFixtureCalls");
+    if (message == reportCalls && reportCalls != 0) {
+        ReportAccessibleCalls();
+        return 0;
+    }
     switch (message) {
     case WM_COMMAND:
         ReportCommand(LOWORD(wParam));
         return 0;
     case WM_GETOBJECT:
         return AnswerGetObject(window, wParam, lParam, &g_windowless, ReportFromAccessible);
+    case WM_TIMER:
+        if (wParam == kLateTimer)
+            ShowLateButtons(window);
+        return 0;
     case WM_LBUTTONDOWN:
         ReportWindowlessMouse("lbuttondown", lParam);
         return 0;
@@ -259,6 +313,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     for (int i = 1; i < __argc; ++i) {
         std::string option = __argv[i];
         bool hasValue = i + 1 < __argc;
+        if (TakeToolkitOption(g_toolkit, __argc, __argv, &i))
+            continue;
         if (option == "--title" && hasValue)
             title = __argv[++i];
         else if (option == "--button" && hasValue)
@@ -285,7 +341,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             g_nested.push_back(NestedButton{__argv[++i], false, true});
         else if (option == "--windowless" && hasValue)
             g_windowless.push_back(WindowlessButton{__argv[++i], RECT{}});
-        else if (option == "--also-untitled")
+        else if (option == "--late-windowless" && i + 2 < __argc) {
+            g_lateMs = static_cast<DWORD>(std::atoi(__argv[++i]));
+            g_late.push_back(__argv[++i]);
+        } else if (option == "--enum-variant") {
+            OfferChildEnumerator(true);
+        } else if (option == "--also-untitled")
             untitled = true;
         else if (option == "--copies" && hasValue)
             copies = std::atoi(__argv[++i]);
@@ -322,7 +383,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
 
     int rows = static_cast<int>(g_buttons.size() + statics.size()) + (nested.empty() ? 0 : 2)
-               + static_cast<int>(nested.size()) + static_cast<int>(g_nested.size() + g_windowless.size());
+               + static_cast<int>(nested.size()) + static_cast<int>(g_nested.size() + g_windowless.size())
+               + static_cast<int>(g_late.size() + g_toolkit.winforms.size() + g_toolkit.delphi.size())
+               + static_cast<int>(g_toolkit.statics.size() + g_toolkit.embedded.size()) + (g_toolkit.embedded.empty() ? 0 : 1);
     HWND window = CreateWindowExA(0, "BoxSweepFixture", title.c_str(),
                                   WS_OVERLAPPEDWINDOW, x, y, 360, 80 + rows * 34, nullptr, nullptr,
                                   instance, nullptr);
@@ -348,15 +411,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         SubclassButton(button);
     }
     top = AddNestedButtons(window, instance, top);
+    top = AddToolkitControls(window, instance, top, kFirstToolkitId, g_toolkit, ReportFromAccessible);
     for (WindowlessButton& button : g_windowless) {
         button.rect = RECT{10, top, 150, top + 28};
         top += kRow;
     }
-    // The accessibility object is handed to other processes through COM.
-    if (!g_windowless.empty())
+    g_lateTop = top;
+    // The accessibility objects are handed to other processes through COM.
+    if (!g_windowless.empty() || !g_late.empty() || !g_toolkit.embedded.empty())
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
+    if (!g_late.empty())
+        SetTimer(window, kLateTimer, g_lateMs, nullptr);
     Report("ready");
 
     MSG message;

@@ -8,6 +8,71 @@ namespace {
 constexpr GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF,
                                   {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
+AccessibleCallCounts g_calls{};
+bool g_offerEnumerator = false;
+
+// The children of a client object, all simple elements with ids 1 to count.
+class ChildEnumerator final : public IEnumVARIANT {
+public:
+    ChildEnumerator(LONG count, LONG next) : count_(count), next_(next) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        ++g_calls.queries;
+        if (riid == IID_IUnknown || riid == IID_IEnumVARIANT) {
+            *object = static_cast<IEnumVARIANT*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0)
+            delete this;
+        return static_cast<ULONG>(left);
+    }
+    HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* items, ULONG* fetched) override
+    {
+        ++g_calls.enumerations;
+        ULONG given = 0;
+        for (; given < wanted && next_ <= count_; ++given, ++next_) {
+            VariantInit(&items[given]);
+            items[given].vt = VT_I4;
+            items[given].lVal = next_;
+        }
+        if (fetched != nullptr)
+            *fetched = given;
+        return given == wanted ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
+    {
+        ++g_calls.enumerations;
+        next_ += static_cast<LONG>(count);
+        return next_ <= count_ + 1 ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override
+    {
+        ++g_calls.enumerations;
+        next_ = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override
+    {
+        ++g_calls.enumerations;
+        *copy = new ChildEnumerator(count_, next_);
+        return S_OK;
+    }
+
+private:
+    LONG references_ = 1;
+    LONG count_;
+    LONG next_;
+};
+
 BSTR WideString(const std::string& text)
 {
     const int needed = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -26,9 +91,14 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
+        ++g_calls.queries;
         if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidAccessible) {
             *object = static_cast<IAccessible*>(this);
             AddRef();
+            return S_OK;
+        }
+        if (riid == IID_IEnumVARIANT && g_offerEnumerator) {
+            *object = static_cast<IEnumVARIANT*>(new ChildEnumerator(static_cast<LONG>(buttons_->size()), 1));
             return S_OK;
         }
         *object = nullptr;
@@ -69,16 +139,19 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override
     {
+        ++g_calls.childCounts;
         *count = static_cast<LONG>(buttons_->size());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch** child) override
     {
+        ++g_calls.children;
         *child = nullptr;
         return S_FALSE;  // every child is a simple element
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
+        ++g_calls.names;
         const WindowlessButton* button = Button(child);
         *name = button != nullptr ? WideString(button->name) : nullptr;
         return button != nullptr ? S_OK : S_FALSE;
@@ -95,12 +168,14 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
+        ++g_calls.roles;
         role->vt = VT_I4;
         role->lVal = Button(child) != nullptr ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_CLIENT;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT, VARIANT* state) override
     {
+        ++g_calls.states;
         state->vt = VT_I4;
         state->lVal = 0;
         return S_OK;
@@ -140,6 +215,7 @@ public:
     HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                           VARIANT child) override
     {
+        ++g_calls.locations;
         const WindowlessButton* button = Button(child);
         RECT rect{};
         if (button != nullptr)
@@ -165,6 +241,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {
+        ++g_calls.actions;
         const WindowlessButton* button = Button(child);
         if (button == nullptr)
             return DISP_E_MEMBERNOTFOUND;
@@ -189,6 +266,16 @@ private:
 };
 
 }  // namespace
+
+AccessibleCallCounts& FixtureAccessibleCalls()
+{
+    return g_calls;
+}
+
+void OfferChildEnumerator(bool offer)
+{
+    g_offerEnumerator = offer;
+}
 
 LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId,
                         const std::vector<WindowlessButton>* buttons, ReportFunction report)

@@ -2,6 +2,8 @@
 // test's own watch context, as the program hands them to its own, while the test takes messages.
 #pragma once
 
+#include <functional>
+
 #include "watcher/scan.h"
 #include "watcher/win32_window_ops.h"
 #include "window_support.h"
@@ -21,6 +23,20 @@ public:
     ReplyRouting(const ReplyRouting&) = delete;
     ReplyRouting& operator=(const ReplyRouting&) = delete;
 };
+
+// Ticks four times a second until done() holds, as a short scan interval would; false when it
+// does not within the bound.
+inline bool TickUntil(WatchContext& watch, const std::function<bool()>& done, DWORD boundMs = 20000)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > boundMs)
+            return false;
+        ScanTick(watch);
+        WaitUntil(done, 250);
+    }
+    return true;
+}
 
 // Counts come with the replies, which arrive while the test waits.
 inline bool CountReaches(const ListEntry& rule, int32_t clicks, DWORD timeoutMs = 5000)

@@ -134,6 +134,50 @@ TEST_F(NestedButtonsTest, AWindowlessButtonIsPressedThroughAccessibilityAndCount
     EXPECT_FALSE(Has(box, "lbuttondown windowless Abbrechen"));
 }
 
+// Buttons of other toolkits: superclasses of the system button in a panel (a static with the
+// caption beside them is left alone), a windowless button described by a child window of a
+// window that describes none, and one that appears only a while after its window.
+TEST_F(NestedButtonsTest, ButtonsOfOtherToolkitsArePressed)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> options;
+        const char* button;
+        const char* pressed;
+        const char* before;  // what must have happened first
+    } cases[] = {
+        {"WinForms", {"--panel-static", "Weiter", "--winforms-button", "Weiter"}, "Weiter",
+         "command toolkit Weiter", nullptr},
+        {"Delphi", {"--panel-static", "Weiter", "--delphi-button", "Weiter"}, "Weiter", "command toolkit Weiter",
+         nullptr},
+        {"embedded", {"--embedded-windowless", "OK"}, "OK", "default OK", nullptr},
+        {"built late", {"--late-windowless", "1500", "Fertig"}, "Fertig", "default Fertig", "appear Fertig"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder own;
+        FixtureProcess box("Werkzeug", c.options, own.File("r.txt"));
+        ASSERT_NE(box.Window(), nullptr);
+        EntryList rules;
+        watch.list = &rules;
+        ListEntry& rule = rules.AppendAtTail()->entry;
+        CopyText(rule.title, kTitleCapacity, "Werkzeug");
+        CopyText(rule.button, kButtonCapacity, c.button);
+        rule.condition = kAlwaysClick;
+        rule.method = kButtonMessage;
+
+        ASSERT_TRUE(TickUntil(watch, [&] { return Has(box, c.pressed); }));
+        const std::vector<std::string> events = box.Events();
+        if (c.before != nullptr) {
+            const auto first = std::find(events.begin(), events.end(), c.before);
+            EXPECT_LT(first, std::find(events.begin(), events.end(), c.pressed));
+        }
+        EXPECT_FALSE(Has(box, "clicked static Weiter"));
+        EXPECT_TRUE(CountReaches(rule, 1));
+        watch.list = &list;
+    }
+}
+
 TEST_F(NestedButtonsTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameText)
 {
     FixtureProcess box("Gemischt", {"--windowless", "OK", "--nested-button", "OK"}, temp.File("r.txt"));

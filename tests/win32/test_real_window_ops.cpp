@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "fixture_process.h"
 #include "reply_routing.h"
@@ -171,20 +170,6 @@ TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
     EXPECT_TRUE(direct.WaitForEvent("command &Ja"));
     EXPECT_TRUE(CountReaches(rule, 1));
     EXPECT_FALSE(Has(nested.Events(), "command &Ja"));
-}
-
-// Ticks four times a second until done() holds, as a short scan interval would; false when it
-// does not within the bound.
-bool TickUntil(WatchContext& watch, const std::function<bool()>& done, DWORD boundMs = 20000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > boundMs)
-            return false;
-        ScanTick(watch);
-        WaitUntil(done, 250);
-    }
-    return true;
 }
 
 size_t Occurrences(const FixtureProcess& box, const std::string& line)

@@ -570,16 +570,57 @@ bool ReadWholeFileRetrying(const char* path, std::string& bytes, bool* missing, 
     }
 }
 
+// The length of the well-formed UTF-8 sequence of two to four bytes at bytes[at], or 0 when there
+// is none there. Overlong forms, surrogates and values beyond U+10FFFF are not well formed.
+size_t Utf8SequenceAt(const std::string& bytes, size_t at)
+{
+    const unsigned char lead = static_cast<unsigned char>(bytes[at]);
+    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || at + length > bytes.size())
+        return 0;
+    uint32_t code = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char next = static_cast<unsigned char>(bytes[at + i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+// Whether the bytes are well-formed UTF-8 with at least one character beyond ASCII. Text in an
+// 8-bit code page hardly ever is: an accented letter followed by a plain one is no UTF-8.
+bool IsUtf8BeyondAscii(const std::string& bytes)
+{
+    bool beyondAscii = false;
+    for (size_t at = 0; at < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const size_t length = Utf8SequenceAt(bytes, at);
+        if (length == 0)
+            return false;
+        beyondAscii = true;
+        at += length;
+    }
+    return beyondAscii;
+}
+
 }  // namespace
 
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
 {
-    // A text editor's UTF-8 save starts with a byte order mark; the program's texts are in the
-    // ANSI code page.
+    // A text editor's UTF-8 save starts with a byte order mark, or, as Notepad's has since 2019,
+    // without one; the program's texts are in the ANSI code page, as are the files it writes.
     const char kByteOrderMark[] = "\xEF\xBB\xBF";
-    if (bytes.compare(0, 3, kByteOrderMark) != 0)
+    const bool marked = bytes.compare(0, 3, kByteOrderMark) == 0;
+    if (!marked && !IsUtf8BeyondAscii(bytes))
         return ParseAnsi(bytes, list, settings);
-    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(bytes.substr(3)), list, settings);
+    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(marked ? bytes.substr(3) : bytes), list, settings);
     return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
 }
 

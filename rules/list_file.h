@@ -57,8 +57,9 @@ bool SaveList(const char* path, const EntryList& list, const Settings& settings,
 std::string FormatList(const EntryList& list, const Settings& settings);
 
 // Reads a list from bytes already in memory; LoadList reads the file and calls this. Bytes that
-// begin with a UTF-8 byte order mark are taken as UTF-8 and their texts converted to the ANSI
-// code page. A cut file keeps its whole records, and the settings it lacks take their defaults.
+// begin with a UTF-8 byte order mark, and bytes without one that are well-formed UTF-8 with some
+// character beyond ASCII, are taken as UTF-8 and their texts converted to the ANSI code page.
+// A cut file keeps its whole records, and the settings it lacks take their defaults.
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
 
 // The default settings and the six lines written when no list file exists.

@@ -200,6 +200,15 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Converted,
      "1.63\r\nGr\xFC\xDF \x80\r\n&Ja\r\n???.\r\n2\r\n3\r\n4\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    // Notepad saves UTF-8 without the mark; an ANSI umlaut before a plain letter is no UTF-8.
+    {"UTF-8 without a byte order mark",
+     "1.63\r\n*\xC3\x84nderungen*\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
+     LoadOutcome::Converted,
+     "1.63\r\n*\xC4nderungen*\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
+    {"ANSI that is no UTF-8 stays ANSI",
+     "1.63\r\n*\xC4nderungen*\r\n\xC3\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
+     LoadOutcome::Complete,
+     "1.63\r\n*\xC4nderungen*\r\n\xC3\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
     // A cut file keeps its whole records and runs with the default settings.
     {"file cut inside the second record keeps the first only",
      "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", LoadOutcome::Incomplete,
@@ -326,6 +335,7 @@ TEST_F(ListFileTest, AFileNotReadWholeOrConvertedIsBackedUpOnceBeforeTheFirstSav
         "1.63\r\nend of list\r\n1\r\n1000\r\n",                                   // cut in the settings
         "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n",                 // old format
         "\xEF\xBB\xBF" "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",  // UTF-8
+        "1.63\r\n\xC3\xA4\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n",   // unmarked UTF-8
     };
     for (const char* original : originals) {
         SCOPED_TRACE(original);

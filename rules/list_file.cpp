@@ -1,13 +1,16 @@
 #include "rules/list_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "rules/replace_file.h"
 #include "rules/text_encoding.h"
@@ -555,19 +558,30 @@ LoadOutcome ParseAnsi(const std::string& bytes, EntryList& list, Settings& setti
     return LoadOutcome::Incomplete;
 }
 
-// Retries a file that is there but cannot be read: a virus scanner or an editor often holds
-// it for a moment.
-bool ReadWholeFileRetrying(const char* path, std::string& bytes, bool* missing, int retryMs)
+// Repeats attempt until it reports done or retryMs have passed; true when it reported done. A
+// virus scanner, an editor or a backup tool often holds the list file for a moment.
+template <typename Attempt>
+bool RetryFor(int retryMs, Attempt attempt)
 {
     constexpr int kStepMs = 50;
     for (int waited = 0;; waited += kStepMs) {
-        bytes.clear();
-        if (ReadWholeFile(path, bytes, missing))
+        if (attempt())
             return true;
-        if (*missing || waited >= retryMs)
+        if (waited >= retryMs)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
     }
+}
+
+bool ReadWholeFileRetrying(const char* path, std::string& bytes, bool* missing, int retryMs)
+{
+    bool read = false;
+    RetryFor(retryMs, [&] {
+        bytes.clear();
+        read = ReadWholeFile(path, bytes, missing);
+        return read || *missing;
+    });
+    return read;
 }
 
 // The length of the well-formed UTF-8 sequence of two to four bytes at bytes[at], or 0 when there
@@ -624,18 +638,168 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
     return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
 }
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// Fallback files beyond this number are not looked for; a folder holding that many has a
+// problem no further file solves.
+constexpr int kFallbackNumberLimit = 1000;
+
+template <typename Char>
+Char UpperAscii(Char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<Char>(c - 'a' + 'A') : c;
+}
+
+// "BOXSWEEP.UNSAVED", or that with a dot and a number, letter case ignored as the file system
+// of Windows does. Read in the system's own form of names, so that no other file's name needs a
+// conversion that could fail.
+bool IsFallbackName(const fs::path::string_type& name)
+{
+    const size_t base = std::strlen(kUnsavedFileName);
+    if (name.size() < base)
+        return false;
+    for (size_t i = 0; i < base; ++i) {
+        if (UpperAscii(name[i]) != static_cast<unsigned char>(kUnsavedFileName[i]))
+            return false;
+    }
+    if (name.size() == base)
+        return true;
+    if (name[base] != '.' || name.size() == base + 1)
+        return false;
+    for (size_t i = base + 1; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+std::string FallbackName(int number)
+{
+    return number == 0 ? kUnsavedFileName : std::string(kUnsavedFileName) + "." + std::to_string(number);
+}
+
+struct FallbackFile {
+    std::string name;
+    fs::file_time_type written;
+};
+
+fs::path FolderOf(const char* path)
+{
+    fs::path folder = fs::path(path).parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// The fallback files beside path, the newest first.
+std::vector<FallbackFile> FallbackFilesNewestFirst(const char* path)
+{
+    std::vector<FallbackFile> found;
+    std::error_code error;
+    fs::directory_iterator entry(FolderOf(path), error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const fs::path name = entry->path().filename();
+        std::error_code fileError;
+        const fs::file_time_type written = entry->last_write_time(fileError);
+        if (!IsFallbackName(name.native()) || fileError || !entry->is_regular_file(fileError))
+            continue;
+        // Its name is plain ASCII, the same in every form.
+        found.push_back({std::string(name.native().begin(), name.native().end()), written});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const FallbackFile& a, const FallbackFile& b) { return a.written > b.written; });
+    return found;
+}
+
+// The newest fallback file written after the list file; any is newer than a list file that is
+// not there. Empty when there is none.
+std::string NewerFallbackName(const char* path, const std::vector<FallbackFile>& fallbacks)
+{
+    if (fallbacks.empty())
+        return "";
+    std::error_code error;
+    const fs::file_time_type listWritten = fs::last_write_time(path, error);
+    return error || fallbacks.front().written > listWritten ? fallbacks.front().name : "";
+}
+
+// The first fallback name no file has: a new fallback file never takes the place of another
+// session's. Empty when none is free or the folder cannot tell.
+std::string FreeFallbackName(const char* path)
+{
+    for (int number = 0; number < kFallbackNumberLimit; ++number) {
+        const std::string name = FallbackName(number);
+        std::error_code error;
+        if (fs::symlink_status(SiblingPath(path, name.c_str()), error).type() == fs::file_type::not_found)
+            return name;
+    }
+    return "";
+}
+
+// A session whose list file cannot be read starts from the last session that could not reach it
+// either: the newest fallback file that reads whole. One that does not is left as it is, since
+// this session's saves replace the file it starts from.
+bool LoadNewestFallback(const char* path, const std::vector<FallbackFile>& fallbacks, EntryList& list,
+                        Settings& settings, ListFileState& state)
+{
+    for (const FallbackFile& fallback : fallbacks) {
+        std::string bytes;
+        bool missing = false;
+        if (!ReadWholeFile(SiblingPath(path, fallback.name.c_str()).c_str(), bytes, &missing))
+            continue;
+        EntryList read;
+        Settings readSettings = settings;
+        const LoadOutcome outcome = ParseList(bytes, read, readSettings);
+        if (outcome != LoadOutcome::Complete && outcome != LoadOutcome::Converted)
+            continue;
+        for (const EntryNode* node = read.First(); node != nullptr; node = node->next.get())
+            list.AppendAtTail()->entry = node->entry;
+        settings = readSettings;
+        state.fallbackName = fallback.name;
+        return true;
+    }
+    return false;
+}
+
+bool WriteListFile(const char* path, const std::string& bytes, ListFileState& state)
+{
+    if (state.backupPending) {
+        if (!BackUpListFile(path))
+            return false;
+        state.backupPending = false;
+    }
+    return WriteFileWhole(path, bytes);
+}
+
+// The session keeps one fallback file: the first fallback save takes a free name, and later
+// ones replace that file.
+bool WriteFallback(const char* path, const std::string& bytes, ListFileState& state)
+{
+    const std::string name = state.fallbackName.empty() ? FreeFallbackName(path) : state.fallbackName;
+    if (name.empty() || !WriteFileWhole(SiblingPath(path, name.c_str()).c_str(), bytes))
+        return false;
+    state.fallbackName = name;
+    return true;
+}
+
+}  // namespace
+
 LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
                      int retryMs)
 {
     state = ListFileState{};
+    // Looked at before a missing list file is created.
+    const std::vector<FallbackFile> fallbacks = FallbackFilesNewestFirst(path);
+    state.newerFallbackName = NewerFallbackName(path, fallbacks);
     std::string bytes;
     bool missing = false;
     bool read = ReadWholeFileRetrying(path, bytes, &missing, retryMs);
     if (!read && !missing) {
-        // There is a file, but it cannot be read. Run with the defaults and never write over
-        // it in this session: the saves go to a file of their own beside it.
-        SetDefaultSettings(settings);
+        // There is a file, but it cannot be read. Never write over it in this session: the
+        // saves go to a file of their own beside it.
         state.unreadable = true;
+        if (LoadNewestFallback(path, fallbacks, list, settings, state))
+            return LoadOutcome::FromFallback;
+        SetDefaultSettings(settings);
         return LoadOutcome::Unreadable;
     }
     // An empty file holds nothing to keep, like a missing one.
@@ -649,14 +813,11 @@ LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, List
     return outcome;
 }
 
-bool SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state)
+SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,
+                     int retryMs)
 {
-    if (state.unreadable)
-        return WriteFileWhole(SiblingPath(path, kUnsavedFileName).c_str(), FormatList(list, settings));
-    if (state.backupPending) {
-        if (!BackUpListFile(path))
-            return false;
-        state.backupPending = false;
-    }
-    return WriteFileWhole(path, FormatList(list, settings));
+    const std::string bytes = FormatList(list, settings);
+    if (!state.unreadable && RetryFor(retryMs, [&] { return WriteListFile(path, bytes, state); }))
+        return SaveOutcome::ListFile;
+    return WriteFallback(path, bytes, state) ? SaveOutcome::Fallback : SaveOutcome::NotSaved;
 }

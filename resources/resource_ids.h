@@ -184,8 +184,12 @@
 #define IDS_INPUT_ERROR_BUTTON_RULE 20  /* title or button text empty */
 #define IDS_INPUT_ERROR_WINDOW_RULE 21  /* title empty */
 
-/* Shown once at start-up when BOXSWEEP.LST is there but cannot be read. */
-#define IDS_LIST_UNREADABLE 22
+/* Where the list is when BOXSWEEP.LST cannot take it. Each %s is the name of a fallback file. */
+#define IDS_LIST_UNREADABLE 22    /* at start-up: BOXSWEEP.LST cannot be read */
+#define IDS_LIST_FROM_FALLBACK 23 /* the same, and the session goes on from a fallback file: two %s */
+#define IDS_FALLBACK_NEWER 24     /* at start-up: a fallback file is newer than BOXSWEEP.LST: two %s */
+#define IDS_SAVED_TO_FALLBACK 25  /* a save went to a fallback file: one %s */
+#define IDS_NOT_SAVED 26          /* a save could be written nowhere */
 
 /* ---- Icons ------------------------------------------------------------------------------- */
 

@@ -1,13 +1,16 @@
 #include "rules/list_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "rules/replace_file.h"
 #include "rules/text_encoding.h"
@@ -555,46 +558,248 @@ LoadOutcome ParseAnsi(const std::string& bytes, EntryList& list, Settings& setti
     return LoadOutcome::Incomplete;
 }
 
-// Retries a file that is there but cannot be read: a virus scanner or an editor often holds
-// it for a moment.
-bool ReadWholeFileRetrying(const char* path, std::string& bytes, bool* missing, int retryMs)
+// Repeats attempt until it reports done or retryMs have passed; true when it reported done. A
+// virus scanner, an editor or a backup tool often holds the list file for a moment.
+template <typename Attempt>
+bool RetryFor(int retryMs, Attempt attempt)
 {
     constexpr int kStepMs = 50;
     for (int waited = 0;; waited += kStepMs) {
-        bytes.clear();
-        if (ReadWholeFile(path, bytes, missing))
+        if (attempt())
             return true;
-        if (*missing || waited >= retryMs)
+        if (waited >= retryMs)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
     }
+}
+
+bool ReadWholeFileRetrying(const char* path, std::string& bytes, bool* missing, int retryMs)
+{
+    bool read = false;
+    RetryFor(retryMs, [&] {
+        bytes.clear();
+        read = ReadWholeFile(path, bytes, missing);
+        return read || *missing;
+    });
+    return read;
+}
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at bytes[at], or 0 when there
+// is none there. Overlong forms, surrogates and values beyond U+10FFFF are not well formed.
+size_t Utf8SequenceAt(const std::string& bytes, size_t at)
+{
+    const unsigned char lead = static_cast<unsigned char>(bytes[at]);
+    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || at + length > bytes.size())
+        return 0;
+    uint32_t code = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char next = static_cast<unsigned char>(bytes[at + i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+// Whether the bytes are well-formed UTF-8 with at least one character beyond ASCII. Text in an
+// 8-bit code page hardly ever is: an accented letter followed by a plain one is no UTF-8.
+bool IsUtf8BeyondAscii(const std::string& bytes)
+{
+    bool beyondAscii = false;
+    for (size_t at = 0; at < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const size_t length = Utf8SequenceAt(bytes, at);
+        if (length == 0)
+            return false;
+        beyondAscii = true;
+        at += length;
+    }
+    return beyondAscii;
 }
 
 }  // namespace
 
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
 {
-    // A text editor's UTF-8 save starts with a byte order mark; the program's texts are in the
-    // ANSI code page.
+    // A text editor's UTF-8 save starts with a byte order mark, or, as Notepad's has since 2019,
+    // without one; the program's texts are in the ANSI code page, as are the files it writes.
     const char kByteOrderMark[] = "\xEF\xBB\xBF";
-    if (bytes.compare(0, 3, kByteOrderMark) != 0)
+    const bool marked = bytes.compare(0, 3, kByteOrderMark) == 0;
+    if (!marked && !IsUtf8BeyondAscii(bytes))
         return ParseAnsi(bytes, list, settings);
-    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(bytes.substr(3)), list, settings);
+    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(marked ? bytes.substr(3) : bytes), list, settings);
     return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
 }
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Fallback files beyond this number are not looked for; a folder holding that many has a
+// problem no further file solves.
+constexpr int kFallbackNumberLimit = 1000;
+
+template <typename Char>
+Char UpperAscii(Char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<Char>(c - 'a' + 'A') : c;
+}
+
+// "BOXSWEEP.UNSAVED", or that with a dot and a number, letter case ignored as the file system
+// of Windows does. Read in the system's own form of names, so that no other file's name needs a
+// conversion that could fail.
+bool IsFallbackName(const fs::path::string_type& name)
+{
+    const size_t base = std::strlen(kUnsavedFileName);
+    if (name.size() < base)
+        return false;
+    for (size_t i = 0; i < base; ++i) {
+        if (UpperAscii(name[i]) != static_cast<unsigned char>(kUnsavedFileName[i]))
+            return false;
+    }
+    if (name.size() == base)
+        return true;
+    if (name[base] != '.' || name.size() == base + 1)
+        return false;
+    for (size_t i = base + 1; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+std::string FallbackName(int number)
+{
+    return number == 0 ? kUnsavedFileName : std::string(kUnsavedFileName) + "." + std::to_string(number);
+}
+
+struct FallbackFile {
+    std::string name;
+    fs::file_time_type written;
+};
+
+fs::path FolderOf(const char* path)
+{
+    fs::path folder = fs::path(path).parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// The fallback files beside path, the newest first.
+std::vector<FallbackFile> FallbackFilesNewestFirst(const char* path)
+{
+    std::vector<FallbackFile> found;
+    std::error_code error;
+    fs::directory_iterator entry(FolderOf(path), error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const fs::path name = entry->path().filename();
+        std::error_code fileError;
+        const fs::file_time_type written = entry->last_write_time(fileError);
+        if (!IsFallbackName(name.native()) || fileError || !entry->is_regular_file(fileError))
+            continue;
+        // Its name is plain ASCII, the same in every form.
+        found.push_back({std::string(name.native().begin(), name.native().end()), written});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const FallbackFile& a, const FallbackFile& b) { return a.written > b.written; });
+    return found;
+}
+
+// The newest fallback file written after the list file; any is newer than a list file that is
+// not there. Empty when there is none.
+std::string NewerFallbackName(const char* path, const std::vector<FallbackFile>& fallbacks)
+{
+    if (fallbacks.empty())
+        return "";
+    std::error_code error;
+    const fs::file_time_type listWritten = fs::last_write_time(path, error);
+    return error || fallbacks.front().written > listWritten ? fallbacks.front().name : "";
+}
+
+// The first fallback name no file has: a new fallback file never takes the place of another
+// session's. Empty when none is free or the folder cannot tell.
+std::string FreeFallbackName(const char* path)
+{
+    for (int number = 0; number < kFallbackNumberLimit; ++number) {
+        const std::string name = FallbackName(number);
+        std::error_code error;
+        if (fs::symlink_status(SiblingPath(path, name.c_str()), error).type() == fs::file_type::not_found)
+            return name;
+    }
+    return "";
+}
+
+// A session whose list file cannot be read starts from the last session that could not reach it
+// either: the newest fallback file that reads whole. One that does not is left as it is, since
+// this session's saves replace the file it starts from.
+bool LoadNewestFallback(const char* path, const std::vector<FallbackFile>& fallbacks, EntryList& list,
+                        Settings& settings, ListFileState& state)
+{
+    for (const FallbackFile& fallback : fallbacks) {
+        std::string bytes;
+        bool missing = false;
+        if (!ReadWholeFile(SiblingPath(path, fallback.name.c_str()).c_str(), bytes, &missing))
+            continue;
+        EntryList read;
+        Settings readSettings = settings;
+        const LoadOutcome outcome = ParseList(bytes, read, readSettings);
+        if (outcome != LoadOutcome::Complete && outcome != LoadOutcome::Converted)
+            continue;
+        for (const EntryNode* node = read.First(); node != nullptr; node = node->next.get())
+            list.AppendAtTail()->entry = node->entry;
+        settings = readSettings;
+        state.fallbackName = fallback.name;
+        return true;
+    }
+    return false;
+}
+
+bool WriteListFile(const char* path, const std::string& bytes, ListFileState& state)
+{
+    if (state.backupPending) {
+        if (!BackUpListFile(path))
+            return false;
+        state.backupPending = false;
+    }
+    return WriteFileWhole(path, bytes);
+}
+
+// The session keeps one fallback file: the first fallback save takes a free name, and later
+// ones replace that file.
+bool WriteFallback(const char* path, const std::string& bytes, ListFileState& state)
+{
+    const std::string name = state.fallbackName.empty() ? FreeFallbackName(path) : state.fallbackName;
+    if (name.empty() || !WriteFileWhole(SiblingPath(path, name.c_str()).c_str(), bytes))
+        return false;
+    state.fallbackName = name;
+    return true;
+}
+
+}  // namespace
 
 LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
                      int retryMs)
 {
     state = ListFileState{};
+    // Looked at before a missing list file is created.
+    const std::vector<FallbackFile> fallbacks = FallbackFilesNewestFirst(path);
+    state.newerFallbackName = NewerFallbackName(path, fallbacks);
     std::string bytes;
     bool missing = false;
     bool read = ReadWholeFileRetrying(path, bytes, &missing, retryMs);
     if (!read && !missing) {
-        // There is a file, but it cannot be read. Run with the defaults and never write over
-        // it in this session: the saves go to a file of their own beside it.
-        SetDefaultSettings(settings);
+        // There is a file, but it cannot be read. Never write over it in this session: the
+        // saves go to a file of their own beside it.
         state.unreadable = true;
+        if (LoadNewestFallback(path, fallbacks, list, settings, state))
+            return LoadOutcome::FromFallback;
+        SetDefaultSettings(settings);
         return LoadOutcome::Unreadable;
     }
     // An empty file holds nothing to keep, like a missing one.
@@ -608,14 +813,11 @@ LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, List
     return outcome;
 }
 
-bool SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state)
+SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,
+                     int retryMs)
 {
-    if (state.unreadable)
-        return WriteFileWhole(SiblingPath(path, kUnsavedFileName).c_str(), FormatList(list, settings));
-    if (state.backupPending) {
-        if (!BackUpListFile(path))
-            return false;
-        state.backupPending = false;
-    }
-    return WriteFileWhole(path, FormatList(list, settings));
+    const std::string bytes = FormatList(list, settings);
+    if (!state.unreadable && RetryFor(retryMs, [&] { return WriteListFile(path, bytes, state); }))
+        return SaveOutcome::ListFile;
+    return WriteFallback(path, bytes, state) ? SaveOutcome::Fallback : SaveOutcome::NotSaved;
 }

@@ -22,43 +22,63 @@ struct Settings {
 
 extern const char kListFileName[];    // "BOXSWEEP.LST"
 extern const char kBackupFileName[];   // "BOXSWEEP.BAK"
+// The first fallback file; the next ones add ".1", ".2" and so on.
 extern const char kUnsavedFileName[];  // "BOXSWEEP.UNSAVED"
 
 enum class LoadOutcome {
-    Created,     // no file, or an empty one: the defaults were set and written
-    Complete,    // read through its settings
-    Converted,   // read through its settings, but from the old format or from UTF-8
-    Incomplete,  // unknown version, or the file ended before its settings did
-    Unreadable,  // the file is there but could not be read: the defaults were set
+    Created,       // no file, or an empty one: the defaults were set and written
+    Complete,      // read through its settings
+    Converted,     // read through its settings, but from the old format or from UTF-8
+    Incomplete,    // unknown version, or the file ended before its settings did
+    Unreadable,    // the file is there but could not be read: the defaults were set
+    FromFallback,  // the file is there but could not be read: the newest fallback file was read
 };
 
 // Keeps what the last load learned about the file on disk. A file that was not read whole, or
 // that the next save writes in another form, is copied to the backup name before the first save
-// replaces it. A file that could not be read at all is never written over: the saves go to
-// the unsaved name beside it, so that neither its rules nor the session's are lost.
+// replaces it. A file that could not be read at all is never written over: the saves go to a
+// fallback file beside it, so that neither its rules nor the session's are lost. A fallback
+// file holds a session that could not reach the list file; a save replaces only the session's
+// own one, never one an earlier session left.
 struct ListFileState {
     bool backupPending;
     bool unreadable;
+    // The session's own fallback file, once it has one: the one it started from, or the one its
+    // first fallback save made. A name in the list file's folder.
+    std::string fallbackName;
+    // The newest fallback file the load found written after the list file (or without a list
+    // file at all): the rules of a session that could not save them there. Empty when none.
+    std::string newerFallbackName;
 };
 
-// How long a list file that is there but cannot be read is tried again.
+// How long a list file that is there but cannot be read or written is tried again.
 constexpr int kListReadRetryMs = 1000;
 
-// Appends the stored entries to list (the tail follows) and fills the persisted settings.
+// Appends the stored entries to list (the tail follows) and fills the persisted settings. When
+// the file is there but cannot be read, starts from the newest fallback file that reads whole.
 LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
                      int retryMs = kListReadRetryMs);
 
+enum class SaveOutcome {
+    ListFile,  // the list file holds the list
+    Fallback,  // the session's fallback file, state.fallbackName, holds it
+    NotSaved,  // nothing could be written
+};
+
 // Rewrites path from the list and settings through a temporary file in the same folder, so
-// that a failure leaves the old file as it was. Returns false when nothing was replaced. After
-// a load that found the file unreadable, writes the unsaved file beside path instead.
-bool SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state);
+// that a failure leaves the old file as it was, trying again for retryMs. What cannot go there,
+// and every save after a load that found the file unreadable, goes to the session's fallback
+// file beside path.
+SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,
+                     int retryMs = kListReadRetryMs);
 
 // The bytes SaveList writes for the list and settings.
 std::string FormatList(const EntryList& list, const Settings& settings);
 
 // Reads a list from bytes already in memory; LoadList reads the file and calls this. Bytes that
-// begin with a UTF-8 byte order mark are taken as UTF-8 and their texts converted to the ANSI
-// code page. A cut file keeps its whole records, and the settings it lacks take their defaults.
+// begin with a UTF-8 byte order mark, and bytes without one that are well-formed UTF-8 with some
+// character beyond ASCII, are taken as UTF-8 and their texts converted to the ANSI code page.
+// A cut file keeps its whole records, and the settings it lacks take their defaults.
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
 
 // The default settings and the six lines written when no list file exists.

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "resources/resource_ids.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
@@ -43,6 +45,10 @@ struct Program {
     bool hideAtStart;      // false when a second start asked for the configuration
     bool languageChanged;  // a language was chosen that the running program does not show yet
     TrayState tray;
+    // What the user has been told about saves that missed the list file: the fallback file
+    // named last, and whether a save that went nowhere was reported.
+    std::string toldFallbackName;
+    bool toldNotSaved;
 };
 
 // The one program record, set by WinMain. The windows, the tray and the callbacks that the
@@ -50,9 +56,15 @@ struct Program {
 extern Program* g_program;
 
 // The program's verbs (win32_program.cpp).
-// Saves to the list file in the working folder (to BOXSWEEP.UNSAVED beside it when the list file
-// could not be read at start-up).
+// Saves to the list file in the working folder, or where that cannot be written, to a fallback
+// file beside it. The first save that lands where the user has not been told says where.
 void SaveListFile();
+// The same at the end of the program, saying nothing, since at log-off nobody is there to read
+// it: the next start finds the fallback file newer than the list file and names it.
+void SaveListFileAtEnd();
+// A warning box with a string of the language module, each %s in it filled with name. It runs
+// on a thread of its own, so that nothing waits for the user to answer it.
+void ShowNotice(UINT id, const char* name = "");
 void HideToTray();
 void ShowConfiguration();
 void EndProgram(INT_PTR result);

@@ -41,19 +41,28 @@ bool RegisterMainWindowClass()
     return RegisterClassA(&windowClass) != 0;
 }
 
-// The list file is there but could not be read: the session runs on the defaults and saves to
-// a file of its own. Said once, before the session begins, so that the user knows where the
-// rules have gone.
-void ReportUnreadableList()
+// Where the rules are when the list file cannot hold them, said at start-up without holding it:
+// the main window, the tray icon and the watching come up while the box is open. A program
+// started at log-on would otherwise answer nothing until somebody pressed OK.
+void ReportListAtStart(LoadOutcome loaded)
 {
-    char text[1024];
-    LoadLanguageString(IDS_LIST_UNREADABLE, text, sizeof text);
-    MessageBoxA(nullptr, text, "BoxSweep", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    Program& program = *g_program;
+    const ListFileState& state = program.listFileState;
+    if (loaded == LoadOutcome::Unreadable) {
+        // The warning names the first fallback file; a save that lands in another one says so.
+        program.toldFallbackName = kUnsavedFileName;
+        ShowNotice(IDS_LIST_UNREADABLE);
+    } else if (loaded == LoadOutcome::FromFallback) {
+        program.toldFallbackName = state.fallbackName;
+        ShowNotice(IDS_LIST_FROM_FALLBACK, state.fallbackName.c_str());
+    } else if (!state.newerFallbackName.empty()) {
+        ShowNotice(IDS_FALLBACK_NEWER, state.newerFallbackName.c_str());
+    }
 }
 
 void ShutDown()
 {
-    SaveListFile();
+    SaveListFileAtEnd();
     WinHelpA(g_program->mainWindow, kHelpFile, HELP_QUIT, 0);
     KillTimer(g_program->page, kScanTimer);
     SetWatching(false);
@@ -87,8 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}, {}};
     SetActionReplyHandler(OnActionReply, nullptr);
     LoadLanguageModule(program.settings.language);
-    if (loaded == LoadOutcome::Unreadable)
-        ReportUnreadableList();
+    ReportListAtStart(loaded);
 
     const INT_PTR result =
         DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);

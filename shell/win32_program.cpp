@@ -2,13 +2,75 @@
 // ask of the program. The windows call these, never each other's.
 #include <windows.h>
 
+#include <memory>
+
 #include "dialogs/win32_editing_dialogs.h"
+#include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 
 Program* g_program = nullptr;
 
+namespace {
+
+constexpr int kNoticeCapacity = 1024;
+
+struct Notice {
+    char text[kNoticeCapacity];
+};
+
+DWORD WINAPI RunNotice(void* parameter)
+{
+    std::unique_ptr<Notice> notice(static_cast<Notice*>(parameter));
+    MessageBoxA(nullptr, notice->text, "BoxSweep", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    return 0;
+}
+
+// Once for each fallback file the list goes to, and once for a save that went nowhere.
+void TellWhereSaved(SaveOutcome saved)
+{
+    Program& program = *g_program;
+    if (saved == SaveOutcome::ListFile)
+        return;
+    if (saved == SaveOutcome::NotSaved) {
+        if (!program.toldNotSaved)
+            ShowNotice(IDS_NOT_SAVED);
+        program.toldNotSaved = true;
+        return;
+    }
+    const std::string& name = program.listFileState.fallbackName;
+    if (name == program.toldFallbackName)
+        return;
+    program.toldFallbackName = name;
+    ShowNotice(IDS_SAVED_TO_FALLBACK, name.c_str());
+}
+
+}  // namespace
+
+void ShowNotice(UINT id, const char* name)
+{
+    char format[kNoticeCapacity];
+    LoadLanguageString(id, format, sizeof format);
+    const char* names[] = {name, name};
+    auto notice = std::make_unique<Notice>();
+    CopyText(notice->text, kNoticeCapacity, FormatWithTexts(format, names, 2).c_str());
+    // The thread reads only its own copy of the text: the program's state stays with this one.
+    HANDLE thread = CreateThread(nullptr, 0, RunNotice, notice.get(), 0, nullptr);
+    // Without a thread the box holds the program for a while rather than leaving it unsaid.
+    if (thread == nullptr) {
+        RunNotice(notice.release());
+        return;
+    }
+    notice.release();  // the thread owns it now
+    CloseHandle(thread);
+}
+
 void SaveListFile()
+{
+    TellWhereSaved(SaveList(kListFileName, g_program->list, g_program->settings, g_program->listFileState));
+}
+
+void SaveListFileAtEnd()
 {
     SaveList(kListFileName, g_program->list, g_program->settings, g_program->listFileState);
 }

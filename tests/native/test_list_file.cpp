@@ -91,7 +91,7 @@ TEST_F(ListFileTest, WritesTheFormatByteForByteAndReadsItBack)
     settings.normalBottom = 400;
     settings.showCommand = 3;
     ListFileState state{};
-    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+    ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state), SaveOutcome::ListFile);
     EXPECT_EQ(Read(ListPath()), kTwoRules);
     EXPECT_FALSE(fs::exists(ListPath() + ".new"));
 
@@ -200,6 +200,15 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Converted,
      "1.63\r\nGr\xFC\xDF \x80\r\n&Ja\r\n???.\r\n2\r\n3\r\n4\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    // Notepad saves UTF-8 without the mark; an ANSI umlaut before a plain letter is no UTF-8.
+    {"UTF-8 without a byte order mark",
+     "1.63\r\n*\xC3\x84nderungen*\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
+     LoadOutcome::Converted,
+     "1.63\r\n*\xC4nderungen*\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
+    {"ANSI that is no UTF-8 stays ANSI",
+     "1.63\r\n*\xC4nderungen*\r\n\xC3\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
+     LoadOutcome::Complete,
+     "1.63\r\n*\xC4nderungen*\r\n\xC3\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
     // A cut file keeps its whole records and runs with the default settings.
     {"file cut inside the second record keeps the first only",
      "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", LoadOutcome::Incomplete,
@@ -326,6 +335,7 @@ TEST_F(ListFileTest, AFileNotReadWholeOrConvertedIsBackedUpOnceBeforeTheFirstSav
         "1.63\r\nend of list\r\n1\r\n1000\r\n",                                   // cut in the settings
         "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n",                 // old format
         "\xEF\xBB\xBF" "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",  // UTF-8
+        "1.63\r\n\xC3\xA4\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n",   // unmarked UTF-8
     };
     for (const char* original : originals) {
         SCOPED_TRACE(original);
@@ -339,9 +349,9 @@ TEST_F(ListFileTest, AFileNotReadWholeOrConvertedIsBackedUpOnceBeforeTheFirstSav
         EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
 
         AddEntry(list, "neu", "OK", "", 1, 3, 0);
-        ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+        ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state), SaveOutcome::ListFile);
         EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
-        ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+        ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state), SaveOutcome::ListFile);
         EXPECT_EQ(Read(PathOf(kBackupFileName)), original);
         EXPECT_EQ(Read(ListPath()), FormatList(list, settings));
     }
@@ -354,27 +364,56 @@ TEST_F(ListFileTest, ACompleteFileIsNotBackedUp)
     Settings settings = NoSettings();
     ListFileState state{};
     EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Complete);
-    ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
+    ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state), SaveOutcome::ListFile);
     EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
     EXPECT_EQ(Read(ListPath()), kTwoRules);
 }
 
-TEST_F(ListFileTest, AFailedSaveLeavesTheOldFileAsItWas)
+// A save that cannot replace the list file keeps the session in a fallback file of its own, never
+// in an earlier session's; the next start names it while it is newer than the list file.
+TEST_F(ListFileTest, AFailedSaveLeavesTheOldFileAsItWasAndKeepsTheSessionBeside)
 {
     Write(ListPath(), kTwoRules);
-    // The temporary file cannot be made: a folder stands where it would go.
-    fs::create_directory(ListPath() + ".new");
+    Write(PathOf(kUnsavedFileName), "earlier session");
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(ListPath(), hourAgo);
+    fs::last_write_time(PathOf(kUnsavedFileName), hourAgo - std::chrono::hours(1));
     EntryList list;
     Settings settings = NoSettings();
     ListFileState state{};
-    EXPECT_FALSE(SaveList(ListPath().c_str(), list, settings, state));
+    ASSERT_EQ(LoadList(ListPath().c_str(), list, settings, state), LoadOutcome::Complete);
+    EXPECT_EQ(state.newerFallbackName, "") << "the earlier fallback is older than the list file";
+    // The temporary file cannot be made: a folder stands where it would go.
+    fs::create_directory(ListPath() + ".new");
+    for (int clicks : {1, 2}) {
+        AddEntry(list, "neu", "OK", "", 1, 3, clicks);
+        EXPECT_EQ(SaveList(ListPath().c_str(), list, settings, state, 0), SaveOutcome::Fallback);
+        EXPECT_EQ(state.fallbackName, "BOXSWEEP.UNSAVED.1");
+        EXPECT_EQ(Read(PathOf("BOXSWEEP.UNSAVED.1")), FormatList(list, settings));
+    }
     EXPECT_EQ(Read(ListPath()), kTwoRules);
+    EXPECT_EQ(Read(PathOf(kUnsavedFileName)), "earlier session");
+    fs::create_directory(PathOf("BOXSWEEP.UNSAVED.1.new"));
+    EXPECT_EQ(SaveList(ListPath().c_str(), list, settings, state, 0), SaveOutcome::NotSaved);
+
+    ListFileState next{};
+    EntryList again;
+    Settings againSettings = NoSettings();
+    LoadList(ListPath().c_str(), again, againSettings, next);
+    EXPECT_EQ(next.newerFallbackName, "BOXSWEEP.UNSAVED.1");
+
+    // Once the list file takes saves again, it holds the session.
+    fs::remove(ListPath() + ".new");
+    EXPECT_EQ(SaveList(ListPath().c_str(), list, settings, state, 0), SaveOutcome::ListFile);
+    EXPECT_EQ(Read(ListPath()), FormatList(list, settings));
 }
 
 TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
 {
     // Something named like the list file that no one can read as a file.
     fs::create_directory(ListPath());
+    // A fallback file that does not read whole is no session to go on with, nor to replace.
+    Write(PathOf(kUnsavedFileName), "1.63\r\ncut");
     EntryList list;
     Settings settings = NoSettings();
     ListFileState state{};
@@ -384,9 +423,24 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
     // The session's list goes to a file of its own beside it, at every save.
     for (int clicks : {1, 2}) {
         AddEntry(list, "neu", "OK", "", 1, 3, clicks);
-        ASSERT_TRUE(SaveList(ListPath().c_str(), list, settings, state));
-        EXPECT_EQ(Read(PathOf(kUnsavedFileName)), FormatList(list, settings));
+        ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state, 0), SaveOutcome::Fallback);
+        EXPECT_EQ(Read(PathOf("BOXSWEEP.UNSAVED.1")), FormatList(list, settings));
     }
+
+    // The next session, the list file still unreadable, goes on with the newest whole fallback
+    // file, and saves there.
+    Write(PathOf(kUnsavedFileName), kTwoRules);
+    fs::last_write_time(PathOf(kUnsavedFileName), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EntryList next;
+    Settings nextSettings = NoSettings();
+    ListFileState nextState{};
+    EXPECT_EQ(LoadList(ListPath().c_str(), next, nextSettings, nextState, 0), LoadOutcome::FromFallback);
+    EXPECT_EQ(nextState.fallbackName, "BOXSWEEP.UNSAVED.1");
+    EXPECT_EQ(FormatList(next, nextSettings), FormatList(list, settings));
+    AddEntry(next, "neuer", "OK", "", 1, 3, 0);
+    ASSERT_EQ(SaveList(ListPath().c_str(), next, nextSettings, nextState, 0), SaveOutcome::Fallback);
+    EXPECT_EQ(Read(PathOf("BOXSWEEP.UNSAVED.1")), FormatList(next, nextSettings));
+    EXPECT_EQ(Read(PathOf(kUnsavedFileName)), kTwoRules);
     EXPECT_TRUE(fs::is_directory(ListPath()));
     EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
 }
@@ -420,6 +474,17 @@ TEST_F(ListFileTest, AListFileThatBecomesReadableSoonIsRead)
     EXPECT_EQ(outcome, LoadOutcome::Complete);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_FALSE(state.unreadable);
+
+    // A save meets the same: for a moment the temporary file cannot be made.
+    fs::create_directory(ListPath() + ".new");
+    std::thread unblock([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        fs::remove(ListPath() + ".new");
+    });
+    const SaveOutcome saved = SaveList(ListPath().c_str(), list, settings, state, 5000);
+    unblock.join();
+    EXPECT_EQ(saved, SaveOutcome::ListFile);
+    EXPECT_EQ(Read(ListPath()), kTwoRules);
 }
 
 }  // namespace

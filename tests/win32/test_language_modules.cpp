@@ -321,7 +321,7 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
 };
 
-const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22};
+const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -361,10 +361,13 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
         for (int id : kStringIds)
             EXPECT_FALSE(LoadText(module.handle, id).empty()) << module.name << " string " << id;
 
-        // The summaries are formatted with four and two texts; a translation that drops or adds
-        // a conversion would read past the arguments.
+        // The summaries are formatted with four and two texts, the notices with a file name; a
+        // translation that drops or adds a conversion would read past the arguments.
         for (auto [id, conversions] :
-             {std::pair{IDS_SUMMARY_BUTTON, "ssss"}, std::pair{IDS_SUMMARY_WINDOW, "ss"}}) {
+             {std::pair{IDS_SUMMARY_BUTTON, "ssss"}, std::pair{IDS_SUMMARY_WINDOW, "ss"},
+              std::pair{IDS_LIST_UNREADABLE, ""}, std::pair{IDS_LIST_FROM_FALLBACK, "ss"},
+              std::pair{IDS_FALLBACK_NEWER, "ss"}, std::pair{IDS_SAVED_TO_FALLBACK, "s"},
+              std::pair{IDS_NOT_SAVED, ""}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();

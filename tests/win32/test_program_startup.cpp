@@ -144,32 +144,61 @@ TEST_F(StartupTest, OldFormatIsConvertedAndUnknownVersionReadsNothing)
     EXPECT_EQ(WindowText(app.MainWindow()), "BoxSweep Fensterliste");
 }
 
-// Another program holds the list file open without sharing: the program says so, runs on the
-// defaults, and saves the session beside the file instead of over it.
+// A notice as the program fills it in: each %s the file's name.
+std::string Filled(std::string text, const std::string& name)
+{
+    for (size_t at = text.find("%s"); at != std::string::npos; at = text.find("%s", at + name.size()))
+        text.replace(at, 2, name);
+    return text;
+}
+
+// Another program holds the list file open without sharing: the program says so without waiting
+// for an answer, runs on the defaults, and saves the session beside the file instead of over it.
+// The next start, the file still held, goes on with that session; once the file can be read
+// again, a start names the file that holds the newer rules.
 TEST_F(StartupTest, ListFileHeldByAnotherProgramIsLeftAloneAndTheSessionSavedBeside)
 {
     WriteList(kTwoRules);
     HANDLE held = CreateFileA(ListFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
-    HWND box = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(app.Id())) != nullptr; }));
-    if (box != nullptr) {
-        EXPECT_EQ(MessageText(box), ProgramString(IDS_LIST_UNREADABLE));
+    const struct {
+        bool held;
+        UINT notice;
+        const char* shownInterval;
+        const char* typedInterval;
+    } rounds[] = {
+        {true, IDS_LIST_UNREADABLE, "1000", "3000"},
+        {true, IDS_LIST_FROM_FALLBACK, "3000", "4000"},
+        {false, IDS_FALLBACK_NEWER, "2500", "2500"},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.notice);
+        if (!round.held && held != nullptr) {
+            CloseHandle(held);
+            held = nullptr;
+            EXPECT_EQ(List(), kTwoRules) << "the held file was written";
+        }
+        ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(app.Id())) != nullptr; }));
+        // Nobody answers the box: the program comes up and goes to watching all the same.
+        ASSERT_TRUE(app.WaitWatching());
+        EXPECT_TRUE(app.HasTrayIcon());
+        EXPECT_TRUE(IsWindowVisible(box));
+        EXPECT_EQ(MessageText(box), Filled(ProgramString(round.notice), "BOXSWEEP.UNSAVED"));
         PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        EXPECT_EQ(app.ControlText(IDC_INTERVAL), round.shownInterval);
+        ASSERT_TRUE(app.SetControlText(IDC_INTERVAL, round.typedInterval));
+        app.PostCommand(IDC_EXIT);
+        EXPECT_EQ(app.ExitStatus(10000), 0u);
     }
-    ASSERT_NE(app.Page(), nullptr);
-    EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
-    ASSERT_TRUE(app.SetControlText(IDC_INTERVAL, "2500"));
-    app.PostCommand(IDC_EXIT);
-    EXPECT_EQ(app.ExitStatus(10000), 0u);
-    CloseHandle(held);
 
-    EXPECT_EQ(List(), kTwoRules);
-    const std::string session = "1.63\r\nend of list\r\n1\r\n2500\r\nboxsweep.exe\r\n3\r\n";
+    // The second session replaced the first one's file, which it had started from, and no other.
+    const std::string session = "1.63\r\nend of list\r\n1\r\n4000\r\nboxsweep.exe\r\n3\r\n";
     const std::string unsaved = ReadBytes(temp.File("BOXSWEEP.UNSAVED"));
     ASSERT_EQ(unsaved.substr(0, session.size()), session) << unsaved;
     EXPECT_TRUE(IsPlacementLine(unsaved.substr(session.size()))) << unsaved;
+    EXPECT_FALSE(FileExists(temp.File("BOXSWEEP.UNSAVED.1")));
 }
 
 // A text editor's UTF-8 save: the texts arrive in the ANSI code page, the file is written back
@@ -219,6 +248,11 @@ TEST_F(StartupTest, EveryWayOfEndingGivesItsStatusAndSaves)
         ASSERT_TRUE(app.WaitWatching());
         RemoveEntry(app, 0);
         ASSERT_EQ(List(), twoRules) << "removing does not save";
+        // At log-off a backup tool or a sync client may hold the list file: the session goes
+        // beside it.
+        HANDLE held = c.way == Way::SessionEnd
+                          ? CreateFileA(ListFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                          : INVALID_HANDLE_VALUE;
 
         switch (c.way) {
         case Way::ExitButton:
@@ -246,7 +280,9 @@ TEST_F(StartupTest, EveryWayOfEndingGivesItsStatusAndSaves)
         }
         EXPECT_EQ(app.ExitStatus(10000), c.status);
         EXPECT_FALSE(app.HasTrayIcon()) << "the icon stays after the end";
-        std::string saved = List();
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        std::string saved = held != INVALID_HANDLE_VALUE ? ReadBytes(temp.File("BOXSWEEP.UNSAVED")) : List();
         ASSERT_EQ(saved.substr(0, secondOnly.size()), secondOnly);
         EXPECT_TRUE(IsPlacementLine(saved.substr(secondOnly.size()))) << saved;
     }

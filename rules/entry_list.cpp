@@ -92,6 +92,22 @@ int EntryList::Count() const
     return count;
 }
 
+bool EntryList::SwapAfter(EntryNode* node)
+{
+    if (node == nullptr || !node->next || !node->next->next) {
+        return false;
+    }
+    std::unique_ptr<EntryNode> first = std::move(node->next);
+    std::unique_ptr<EntryNode> second = std::move(first->next);
+    first->next = std::move(second->next);
+    if (tail_ == second.get()) {
+        tail_ = first.get();
+    }
+    second->next = std::move(first);
+    node->next = std::move(second);
+    return true;
+}
+
 EntryNode* EntryList::FindById(RuleId id) const
 {
     for (EntryNode* node = First(); node != nullptr; node = node->next.get()) {

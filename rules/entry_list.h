@@ -74,6 +74,9 @@ public:
     int Count() const;
     // The node that has the id, or nullptr once it has been removed.
     EntryNode* FindById(RuleId id) const;
+    // Swaps the two nodes that follow node (the first matching rule wins, so the order is the
+    // user's to set); the tail follows its node. False when fewer than two follow.
+    bool SwapAfter(EntryNode* node);
 
 private:
     EntryNode head_;

@@ -18,6 +18,8 @@ ConfigLayout ComputeConfigLayout(int32_t clientWidth, int32_t clientHeight, uint
     layout.pageSize = {w, h};
     layout.entriesSize = {w - s(24), h - s(241)};
     layout.removeAt = {w - s(114), s(41)};
+    layout.moveUpAt = {s(9), h - s(142)};
+    layout.moveDownAt = {s(81), h - s(142)};
     layout.advancedAt = {w - s(114), h - s(142)};
     layout.languageLabelAt = {s(9), h - s(95)};
     layout.languageAt = {s(84), h - s(99)};

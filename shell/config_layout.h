@@ -21,6 +21,8 @@ struct ConfigLayout {
     LayoutPoint pageSize;      // the page itself
     LayoutPoint entriesSize;   // list box 102
     LayoutPoint removeAt;      // button 112
+    LayoutPoint moveUpAt;      // button 117, left of 502 in its row
+    LayoutPoint moveDownAt;    // button 118
     LayoutPoint advancedAt;    // button 502
     LayoutPoint languageLabelAt;  // label 104
     LayoutPoint languageAt;    // drop-down 105

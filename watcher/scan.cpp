@@ -17,13 +17,87 @@ bool g_scanRunning;
 constexpr int kTitleReadCapacity = 256;
 constexpr int kChildReadCapacity = 512;
 
-// By identity: a probe may have let a message through that removed the rule meanwhile.
-void CountAction(WatchContext& watch, RuleId id)
+// --- What the observer hears -------------------------------------------------------------------
+
+// The window, the rule and the method of an action about to be attempted. The title is the one
+// the scan matched, when it has it; the program's name costs a question to the system, so it
+// is read only for what is reported or kept.
+ActionReport Subject(WatchContext& watch, WindowHandle window, const EntryNode& rule, const char* title)
 {
-    EntryNode* rule = watch.list->FindById(id);
+    ActionReport subject{};
+    subject.rule = rule.id;
+    CopyText(subject.rulePattern, kTitleCapacity, rule.entry.title);
+    subject.method = rule.entry.method;
+    subject.window = window;
+    if (title != nullptr)
+        CopyText(subject.windowTitle, kTitleCapacity, title);
+    else
+        watch.ops->GetWindowTextA(window, subject.windowTitle, kTitleReadCapacity);
+    return subject;
+}
+
+void ReadProgramName(WatchContext& watch, ActionReport& subject)
+{
+    if (subject.program[0] == '\0')
+        watch.ops->GetProgramFileName(subject.window, subject.program, kProgramNameCapacity);
+}
+
+int RulePosition(const EntryList& list, RuleId id)
+{
+    int position = 0;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get(), ++position) {
+        if (node->id == id)
+            return position;
+    }
+    return -1;
+}
+
+ReportedOutcome* FindReported(ReportedOutcomes& reported, WindowHandle window, RuleId rule)
+{
+    for (ReportedOutcome& item : reported.items) {
+        if (item.window == window && item.rule == rule)
+            return &item;
+    }
+    return nullptr;
+}
+
+// A done action is reported every time; any other outcome only when it differs from what was
+// last reported for the same window and rule.
+void Report(WatchContext& watch, ActionReport subject, ActionOutcome outcome)
+{
+    if (watch.observer == nullptr)
+        return;
+    ReportedOutcome* known = FindReported(watch.reported, subject.window, subject.rule);
+    if (known != nullptr && known->outcome == outcome && outcome != ActionOutcome::Done)
+        return;
+    if (known == nullptr) {
+        known = &watch.reported.items[watch.reported.next];
+        watch.reported.next = (watch.reported.next + 1) % kRememberedOutcomes;
+    }
+    *known = ReportedOutcome{subject.window, subject.rule, outcome};
+    ReadProgramName(watch, subject);
+    subject.time = watch.ops->Now();
+    subject.rulePosition = RulePosition(*watch.list, subject.rule);
+    subject.outcome = outcome;
+    watch.observer->OnAction(subject);
+}
+
+ActionOutcome OutcomeOf(Delivery delivery)
+{
+    return delivery == Delivery::Refused ? ActionOutcome::Refused : ActionOutcome::Gone;
+}
+
+// Counts the action for its rule, found by identity: a probe may have let a message through
+// that removed the rule meanwhile.
+void CountAction(WatchContext& watch, const ActionReport& subject)
+{
+    EntryNode* rule = watch.list->FindById(subject.rule);
     if (rule != nullptr && rule->entry.clicks < INT32_MAX)
         ++rule->entry.clicks;
+    Report(watch, subject, ActionOutcome::Done);
 }
+
+// --- Pending actions ---------------------------------------------------------------------------
 
 int PendingIndex(const PendingActions& pending, WindowHandle window)
 {
@@ -79,8 +153,8 @@ bool MakeRoom(WatchContext& watch)
     return false;
 }
 
-// The caller has made room.
-PendingAction& AddPending(WatchContext& watch, WindowHandle window, Awaiting awaiting, const EntryNode& rule)
+// The caller has made room. The subject is kept whole: the reply reports it.
+PendingAction& AddPending(WatchContext& watch, Awaiting awaiting, ActionReport subject)
 {
     PendingActions& pending = watch.pending;
     ActionToken token = 0;
@@ -88,10 +162,11 @@ PendingAction& AddPending(WatchContext& watch, WindowHandle window, Awaiting awa
         if (++pending.lastToken == 0)
             ++pending.lastToken;
         token = pending.lastToken;
+        ReadProgramName(watch, subject);
     }
     PendingAction& item = pending.items[pending.count++];
-    item = PendingAction{window, awaiting, token, rule.id, rule.entry.method, 0, watch.ops->Now(), false};
-    if (rule.entry.method == kClickThenBack)
+    item = PendingAction{subject.window, awaiting, token, 0, watch.ops->Now(), false, subject};
+    if (subject.method == kClickThenBack)
         item.focusBack = watch.previousForeground;
     return item;
 }
@@ -103,8 +178,10 @@ void SweepPending(WatchContext& watch)
     const uint32_t now = watch.ops->Now();
     for (int i = 0; i < pending.count;) {
         PendingAction& item = pending.items[i];
-        if (item.awaiting != Awaiting::Answer && now - item.since > kReplyBoundMs)
+        if (item.awaiting != Awaiting::Answer && !item.overdue && now - item.since > kReplyBoundMs) {
             item.overdue = true;
+            Report(watch, item.subject, ActionOutcome::NotAnswering);
+        }
         if (AwaitsNothingMore(item) && !watch.ops->IsWindow(item.window)) {
             DropPending(pending, i);
             continue;
@@ -120,12 +197,14 @@ bool Answers(WatchContext& watch, WindowHandle window)
     if (watch.ops->Ping(window))
         return true;
     if (PendingIndex(watch.pending, window) < 0 && watch.pending.count < kMaxPendingActions) {
-        PendingActions& pending = watch.pending;
-        pending.items[pending.count++] = PendingAction{window, Awaiting::Answer, 0, 0, kLeftClick, 0,
-                                                       watch.ops->Now(), false};
+        ActionReport subject{};
+        subject.window = window;
+        AddPending(watch, Awaiting::Answer, subject);
     }
     return false;
 }
+
+// --- Actions -----------------------------------------------------------------------------------
 
 bool AnyChildMatches(WatchContext& watch, WindowHandle window, const char* messagePattern)
 {
@@ -142,14 +221,16 @@ bool AnyChildMatches(WatchContext& watch, WindowHandle window, const char* messa
 // Methods 0 and 1: press the button with the mouse where it is on screen, and put the pointer
 // back where the user left it. Raising the window waits on its thread, hence the probe first.
 // False when the window did not answer.
-bool ClickAt(WatchContext& watch, WindowHandle window, RuleId rule, ClickMethod method, const WinRect& rect)
+bool ClickAt(WatchContext& watch, const ActionReport& subject, const WinRect& rect)
 {
     WindowOps& ops = *watch.ops;
-    if (!Answers(watch, window))
+    if (!Answers(watch, subject.window)) {
+        Report(watch, subject, ActionOutcome::NotAnswering);
         return false;
-    const uint32_t downFlag = method == kLeftClick ? kMouseLeftDown : kMouseRightDown;
-    const uint32_t upFlag = method == kLeftClick ? kMouseLeftUp : kMouseRightUp;
-    ops.BringWindowToTop(window);
+    }
+    const uint32_t downFlag = subject.method == kLeftClick ? kMouseLeftDown : kMouseRightDown;
+    const uint32_t upFlag = subject.method == kLeftClick ? kMouseLeftUp : kMouseRightUp;
+    ops.BringWindowToTop(subject.window);
     int32_t x = rect.right - (rect.right - rect.left) / 2;
     int32_t y = rect.bottom - (rect.bottom - rect.top) / 2;
     WinPoint saved{};
@@ -159,105 +240,122 @@ bool ClickAt(WatchContext& watch, WindowHandle window, RuleId rule, ClickMethod 
     ops.MouseEvent(upFlag, x, y);
     if (haveSaved)
         ops.SetCursorPos(saved.x, saved.y);
-    CountAction(watch, rule);
+    CountAction(watch, subject);
     return true;
 }
 
 // Methods 3 and 6 on a button with a window: BM_CLICK goes out, and the click counts when the
 // target has handled it. A refusal or a button gone meanwhile means it never arrived.
-bool SendClick(WatchContext& watch, WindowHandle window, const EntryNode& rule, WindowHandle button)
+bool SendClick(WatchContext& watch, const ActionReport& subject, WindowHandle button)
 {
     if (!MakeRoom(watch))
         return false;
-    const PendingAction& item = AddPending(watch, window, Awaiting::Reply, rule);
-    if (watch.ops->SendButtonClick(button, item.token) != Delivery::Delivered)
+    const PendingAction& item = AddPending(watch, Awaiting::Reply, subject);
+    const Delivery delivery = watch.ops->SendButtonClick(button, item.token);
+    if (delivery != Delivery::Delivered) {
         DropLastPending(watch.pending);
+        Report(watch, subject, OutcomeOf(delivery));
+    }
     return true;
 }
 
 // A button the window draws itself: the walk of its accessibility tree runs elsewhere and
-// presses the button (press) or finds where to click it.
-bool SearchAccessible(WatchContext& watch, WindowHandle window, const EntryNode& rule, bool press)
+// presses the button (press) or finds where to click it. A window whose walk is not due lacks
+// the button as far as is known.
+bool SearchAccessible(WatchContext& watch, const ActionReport& subject, const char* text, bool press)
 {
-    if (!AccessibleWalkDue(watch.fruitless, window, rule.entry.button, watch.ops->Now()))
+    if (!AccessibleWalkDue(watch.fruitless, subject.window, text, watch.ops->Now())) {
+        Report(watch, subject, ActionOutcome::Gone);
         return true;
+    }
     if (!MakeRoom(watch))
         return false;
-    const PendingAction& item = AddPending(watch, window, Awaiting::Search, rule);
-    AccessibleRequest request{item.token, window, {}, press};
-    CopyText(request.text, kButtonTextCapacity, rule.entry.button);
+    const PendingAction& item = AddPending(watch, Awaiting::Search, subject);
+    AccessibleRequest request{item.token, subject.window, {}, press};
+    CopyText(request.text, kButtonTextCapacity, text);
     if (!watch.ops->StartAccessibleSearch(request))
         DropLastPending(watch.pending);
     return true;
 }
 
 // Methods 0, 1, 3 and 6. A window without the button matches all the same and ends the tick.
-bool PressButton(WatchContext& watch, WindowHandle window, const EntryNode& rule)
+bool PressButton(WatchContext& watch, const ActionReport& subject, const ListEntry& entry)
 {
-    const ListEntry& entry = rule.entry;
     const bool byMouse = entry.method == kLeftClick || entry.method == kRightClick;
-    const WindowHandle button = FindWindowButton(*watch.ops, window, entry.button);
+    const WindowHandle button = FindWindowButton(*watch.ops, subject.window, entry.button);
     if (button == 0)
-        return SearchAccessible(watch, window, rule, !byMouse);
+        return SearchAccessible(watch, subject, entry.button, !byMouse);
     if (!byMouse)
-        return SendClick(watch, window, rule, button);
+        return SendClick(watch, subject, button);
     WinRect rect{};
-    if (!watch.ops->GetWindowRect(button, &rect))
+    if (!watch.ops->GetWindowRect(button, &rect)) {
+        Report(watch, subject, ActionOutcome::Gone);
         return true;
-    return ClickAt(watch, window, rule.id, entry.method, rect);
+    }
+    return ClickAt(watch, subject, rect);
 }
 
 // Methods 4 and 5: the window changes its state when its thread gets to it.
-bool ShowOnce(WatchContext& watch, WindowHandle window, const EntryNode& rule, ShowCommand command)
+bool ShowOnce(WatchContext& watch, const ActionReport& subject, ShowCommand command)
 {
     WindowOps& ops = *watch.ops;
-    const bool already = command == ShowCommand::Maximize ? ops.IsZoomed(window) : ops.IsIconic(window);
+    const bool already = command == ShowCommand::Maximize ? ops.IsZoomed(subject.window) : ops.IsIconic(subject.window);
     if (already)
         return true;
     if (!MakeRoom(watch))
         return false;
-    const PendingAction& item = AddPending(watch, window, Awaiting::Reply, rule);
-    if (ops.ShowWindowAsync(window, command, item.token) != Delivery::Delivered)
+    const PendingAction& item = AddPending(watch, Awaiting::Reply, subject);
+    const Delivery delivery = ops.ShowWindowAsync(subject.window, command, item.token);
+    if (delivery != Delivery::Delivered) {
         DropLastPending(watch.pending);
+        Report(watch, subject, OutcomeOf(delivery));
+    }
     return true;
 }
 
+// --- Replies -----------------------------------------------------------------------------------
+
+// A show counts once the window is in the state asked for.
 ReplyEffect FinishReply(WatchContext& watch, const PendingAction& action)
 {
     WindowOps& ops = *watch.ops;
-    switch (action.method) {
-    case kMaximizeWindow:
-        if (ops.IsZoomed(action.window))
-            CountAction(watch, action.rule);
+    const ActionReport& subject = action.subject;
+    if (subject.method == kMaximizeWindow || subject.method == kMinimizeWindow) {
+        const bool shown = subject.method == kMaximizeWindow ? ops.IsZoomed(action.window) : ops.IsIconic(action.window);
+        if (shown)
+            CountAction(watch, subject);
+        else if (!ops.IsWindow(action.window))
+            Report(watch, subject, ActionOutcome::Gone);
         return {};
-    case kMinimizeWindow:
-        if (ops.IsIconic(action.window))
-            CountAction(watch, action.rule);
-        return {};
-    default:
-        CountAction(watch, action.rule);
-        return ReplyEffect{action.focusBack};
     }
+    CountAction(watch, subject);
+    return ReplyEffect{action.focusBack};
 }
 
 // A walk that answered after the bound is never counted: the window was shown as not answering.
+// A button found but not pressed, or not there, is gone as far as the rule is concerned.
 ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const ActionReply& reply,
                          bool mayAct)
 {
-    const EntryNode* rule = watch.list->FindById(action.rule);
+    const EntryNode* rule = watch.list->FindById(action.subject.rule);
     if (rule == nullptr)
         return {};
     NoteAccessibleWalk(watch.fruitless, action.window, rule->entry.button,
                        reply.outcome != ReplyOutcome::NotFound, action.since);
     if (action.overdue)
         return {};
-    if (reply.outcome == ReplyOutcome::Pressed) {
-        CountAction(watch, action.rule);
+    switch (reply.outcome) {
+    case ReplyOutcome::Pressed:
+        CountAction(watch, action.subject);
         return ReplyEffect{action.focusBack};
+    case ReplyOutcome::Located:
+        if (mayAct && watch.ops->IsWindowVisible(action.window))
+            ClickAt(watch, action.subject, reply.location);
+        return {};
+    default:
+        Report(watch, action.subject, ActionOutcome::Gone);
+        return {};
     }
-    if (reply.outcome == ReplyOutcome::Located && mayAct && watch.ops->IsWindowVisible(action.window))
-        ClickAt(watch, action.window, action.rule, action.method, reply.location);
-    return {};
 }
 
 }  // namespace
@@ -290,7 +388,7 @@ bool ScanRunning()
 bool ScanWindow(WatchContext& watch, WindowHandle window)
 {
     WindowOps& ops = *watch.ops;
-    if (!ops.IsWindowVisible(window))
+    if (window == watch.exempt || !ops.IsWindowVisible(window))
         return true;
     g_titleBuffer[0] = '\0';
     ops.GetWindowTextA(window, g_titleBuffer, kTitleReadCapacity);
@@ -339,20 +437,25 @@ bool PassedOver(WatchContext& watch, WindowHandle window)
 
 bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
 {
+    const ActionReport subject = Subject(watch, window, rule, g_titleBuffer);
     switch (rule.entry.method) {
     case kLeftClick:
     case kRightClick:
     case kButtonMessage:
     case kClickThenBack:
-        return PressButton(watch, window, rule);
-    case kCloseWindow:
-        if (watch.ops->PostClose(window) == Delivery::Delivered)
-            CountAction(watch, rule.id);
+        return PressButton(watch, subject, rule.entry);
+    case kCloseWindow: {
+        const Delivery delivery = watch.ops->PostClose(window);
+        if (delivery == Delivery::Delivered)
+            CountAction(watch, subject);
+        else
+            Report(watch, subject, OutcomeOf(delivery));
         return true;
+    }
     case kMaximizeWindow:
-        return ShowOnce(watch, window, rule, ShowCommand::Maximize);
+        return ShowOnce(watch, subject, ShowCommand::Maximize);
     case kMinimizeWindow:
-        return ShowOnce(watch, window, rule, ShowCommand::Minimize);
+        return ShowOnce(watch, subject, ShowCommand::Minimize);
     default:
         return true;
     }

@@ -22,6 +22,50 @@ constexpr uint32_t kReplyBoundMs = 3000;
 // Method 6 gives the focus back this long after the target handled the click.
 constexpr uint32_t kFocusBackDelayMs = 800;
 
+// What became of an action the watcher attempted.
+enum class ActionOutcome {
+    Done,          // carried out and counted
+    Refused,       // the window belongs to a program with higher rights, which may not be driven
+    NotAnswering,  // the window did not answer in time
+    Gone,          // the window or its button was gone
+};
+
+constexpr int kProgramNameCapacity = 128;
+
+// One action the watcher attempted, as its observer hears of it.
+struct ActionReport {
+    uint32_t time;    // WindowOps::Now() when it was reported
+    RuleId rule;
+    int rulePosition;  // in list order from 0; -1 once the rule has been removed
+    char rulePattern[kTitleCapacity];
+    ClickMethod method;
+    WindowHandle window;
+    char windowTitle[kTitleCapacity];
+    char program[kProgramNameCapacity];  // the target's file name, empty when it cannot be read
+    ActionOutcome outcome;
+};
+
+// Hears of every action the watcher attempts (never of windows that matched nothing). A done
+// action is reported each time; any other outcome once per window and rule, and again only
+// when it changes, since a window that lacks its button is tried on every tick.
+class ActionObserver {
+public:
+    virtual ~ActionObserver() = default;
+    virtual void OnAction(const ActionReport& report) = 0;
+};
+
+// The outcomes last reported, per window and rule; reused in turn.
+struct ReportedOutcome {
+    WindowHandle window;
+    RuleId rule;
+    ActionOutcome outcome;
+};
+constexpr int kRememberedOutcomes = 32;
+struct ReportedOutcomes {
+    ReportedOutcome items[kRememberedOutcomes];
+    int next;
+};
+
 enum class Awaiting : uint8_t {
     Answer,  // a probe went unanswered: the window is probed again when it is next looked at
     Reply,   // a click or a show went out: its reply
@@ -32,11 +76,12 @@ struct PendingAction {
     WindowHandle window;  // the top-level window acted on
     Awaiting awaiting;
     ActionToken token;        // 0 while awaiting an answer to a probe
-    RuleId rule;              // the rule that acted, by identity
-    ClickMethod method;
     WindowHandle focusBack;   // method 6: gets the focus back after the reply
     uint32_t since;           // when the action went out
     bool overdue;             // past kReplyBoundMs: not answering
+    // The rule (by identity), the method, the window's title and program as they were when
+    // the action went out: the window may have changed or gone when the reply comes.
+    ActionReport subject;
 };
 
 struct PendingActions {
@@ -54,6 +99,10 @@ struct WatchContext {
     WindowHandle previousForeground;
     PendingActions pending;
     FruitlessWalks fruitless;
+    ActionObserver* observer = nullptr;  // hears of every action attempted; may be none
+    ReportedOutcomes reported{};
+    // A window of the program's own that no rule is applied to (the log window), or 0.
+    WindowHandle exempt = 0;
 };
 
 // What the caller does after a reply: method 6 hands the focus back to focusBack (when not 0)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -233,6 +234,30 @@ public:
     WindowHandle GetForegroundWindow() override { return FromHwnd(::GetForegroundWindow()); }
     void SetForegroundWindow(WindowHandle window) override { ::SetForegroundWindow(ToHwnd(window)); }
     uint32_t Now() override { return GetTickCount(); }
+
+    // A program with higher rights lets a program without them open it for this query too.
+    int GetProgramFileName(WindowHandle window, char* buffer, int capacity) override
+    {
+        if (capacity <= 0)
+            return 0;
+        buffer[0] = '\0';
+        DWORD processId = 0;
+        if (GetWindowThreadProcessId(ToHwnd(window), &processId) == 0)
+            return 0;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (process == nullptr)
+            return 0;
+        char path[MAX_PATH];
+        DWORD size = sizeof path;
+        const BOOL read = QueryFullProcessImageNameA(process, 0, path, &size);
+        CloseHandle(process);
+        if (!read)
+            return 0;
+        const char* slash = std::strrchr(path, '\\');
+        const char* name = slash != nullptr ? slash + 1 : path;
+        lstrcpynA(buffer, name, capacity);
+        return lstrlenA(buffer);
+    }
 
     Delivery SendButtonClick(WindowHandle button, ActionToken token) override
     {

@@ -148,6 +148,9 @@ public:
     virtual int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) = 0;
     // Milliseconds from a fixed start, wrapping around like GetTickCount.
     virtual uint32_t Now() = 0;
+    // The file name (without its folder) of the program the window belongs to; empty when it
+    // cannot be read, as for a program running with higher rights.
+    virtual int GetProgramFileName(WindowHandle window, char* buffer, int capacity) = 0;
 
     // Actions that never wait on the target. Each Delivered one is answered later, exactly
     // once, by an ActionReply with its token.

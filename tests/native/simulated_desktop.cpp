@@ -254,6 +254,25 @@ uint32_t SimulatedDesktop::Now()
     return now;
 }
 
+int SimulatedDesktop::GetProgramFileName(WindowHandle window, char* buffer, int capacity)
+{
+    SimWindow* w = Find(window);
+    return CopyOut(w != nullptr && !w->gone ? TopLevelOf(window).program : std::string(), buffer, capacity);
+}
+
+void SimulatedDesktop::OnAction(const ActionReport& report)
+{
+    reports.push_back(report);
+}
+
+std::vector<ActionOutcome> SimulatedDesktop::ReportedOutcomes() const
+{
+    std::vector<ActionOutcome> outcomes;
+    for (const ActionReport& report : reports)
+        outcomes.push_back(report.outcome);
+    return outcomes;
+}
+
 Delivery SimulatedDesktop::SendButtonClick(WindowHandle button, ActionToken token)
 {
     SimWindow* w = Find(button);

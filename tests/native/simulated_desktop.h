@@ -48,6 +48,7 @@ struct SimWindow {
     std::string className = "Static";
     bool answersAsButton = false;    // a superclass of the system button: says so when asked
     bool exposesAccessible = false;  // answers with its client object, accessible below
+    std::string program;             // for a top-level window: its program's file name
     uint32_t getObjectMs = 0;        // how long it takes to answer for its client object
     SimAccessible accessible;
 };
@@ -72,7 +73,7 @@ struct SimAction {
     uint32_t value;  // mouse flags or sleep milliseconds
 };
 
-class SimulatedDesktop : public WindowOps, public AccessibleOps {
+class SimulatedDesktop : public WindowOps, public AccessibleOps, public ActionObserver {
 public:
     // Adds a top-level window at the end of the enumeration order.
     WindowHandle AddWindow(const std::string& title, WinRect rect = {100, 100, 400, 300});
@@ -113,6 +114,10 @@ public:
         std::function<void()> onReply;  // the target's handler finishing (a show taking effect)
     };
     std::vector<Outstanding> outstanding;
+    // What the watcher's observer heard, in order (a watch context that names this desktop as
+    // its observer).
+    std::vector<ActionReport> reports;
+    std::vector<ActionOutcome> ReportedOutcomes() const;
 
     std::vector<SimAction> ActionsOf(SimAction::Kind kind) const;
     int CountOf(SimAction::Kind kind) const;
@@ -135,6 +140,8 @@ public:
     WindowHandle GetForegroundWindow() override;
     void SetForegroundWindow(WindowHandle window) override;
     uint32_t Now() override;
+    int GetProgramFileName(WindowHandle window, char* buffer, int capacity) override;
+    void OnAction(const ActionReport& report) override;
     Delivery SendButtonClick(WindowHandle button, ActionToken token) override;
     Delivery ShowWindowAsync(WindowHandle window, ShowCommand command, ActionToken token) override;
     bool StartAccessibleSearch(const AccessibleRequest& request) override;

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "rules/entry_list.h"
 
@@ -77,6 +78,31 @@ TEST(EntryListTest, RemovingTheLastEntryMovesTheTailBackAndAppendingFollowsIt)
     EXPECT_EQ(list.First(), nullptr);
     list.RemoveAfter(list.Head());  // nothing follows: harmless
     EXPECT_EQ(list.Count(), 0);
+}
+
+// Moving a rule up or down swaps it with its neighbour; at the ends there is nothing to swap
+// with, and the tail follows the node that becomes last.
+TEST(EntryListTest, SwappingNeighboursKeepsTheTailOnTheLastNode)
+{
+    EntryList list;
+    AddTitled(list, "a");
+    AddTitled(list, "b");
+    AddTitled(list, "c");
+    auto titles = [&list] {
+        std::string all;
+        for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get())
+            all += node->entry.title;
+        return all;
+    };
+    EXPECT_TRUE(list.SwapAfter(list.Head()));
+    EXPECT_EQ(titles(), "bac");
+    EXPECT_TRUE(list.SwapAfter(list.NodeAt(1)));
+    EXPECT_EQ(titles(), "bca");
+    EXPECT_STREQ(list.Tail()->entry.title, "a");
+    EXPECT_FALSE(list.SwapAfter(list.NodeAt(2))) << "nothing after the last";
+    EXPECT_FALSE(list.SwapAfter(list.Tail()));
+    AddTitled(list, "d");
+    EXPECT_EQ(titles(), "bcad");
 }
 
 TEST(EntryListTest, TotalClicksNeverOverflows)

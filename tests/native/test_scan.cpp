@@ -29,6 +29,7 @@ protected:
         settings = Settings{};
         settings.active = 1;
         watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
+        watch.observer = &desktop;
     }
 
     ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
@@ -130,9 +131,12 @@ TEST_F(ScanTest, UntitledAndInvisibleWindowsAreNeverActedOn)
     desktop.Window(hidden).visible = false;
     ListEntry& everything = AddRule("", kAlwaysClick, kCloseWindow);
     AddRule("*", kAlwaysClick, kCloseWindow);
+    // The program's own log window is never answered.
+    watch.exempt = desktop.AddWindow("BoxSweep Protokoll");
 
     ScanTick(watch);
     EXPECT_TRUE(desktop.actions.empty());
+    EXPECT_TRUE(desktop.reports.empty()) << "windows that matched nothing are not reported";
     EXPECT_EQ(everything.clicks, 0);
 
     WindowHandle titled = desktop.AddWindow("Sichtbar");
@@ -152,20 +156,21 @@ TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
         ClickMethod method;
         bool zoomed;
         bool iconic;
+        bool gone;  // reported once: the button is gone
     } cases[] = {
-        {"maximised", kMaximizeWindow, true, false}, {"minimised", kMinimizeWindow, false, true},
-        {"no button, message", kButtonMessage, false, false},
-        {"no button, left click", kLeftClick, false, false},
-        {"no button, right click", kRightClick, false, false},
-        {"no button, click then back", kClickThenBack, false, false},
-        {"unknown method", static_cast<ClickMethod>(7), false, false},
+        {"maximised", kMaximizeWindow, true, false, false}, {"minimised", kMinimizeWindow, false, true, false},
+        {"no button, message", kButtonMessage, false, false, true},
+        {"no button, left click", kLeftClick, false, false, true},
+        {"no button, right click", kRightClick, false, false, true},
+        {"no button, click then back", kClickThenBack, false, false, true},
+        {"unknown method", static_cast<ClickMethod>(7), false, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         EntryList rules;
-        watch.ops = &fresh;
-        watch.list = &rules;
+        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        watch.observer = &fresh;
         WindowHandle stuck = fresh.AddWindow("Stuck");
         fresh.Window(stuck).zoomed = c.zoomed;
         fresh.Window(stuck).iconic = c.iconic;
@@ -188,7 +193,35 @@ TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
         EXPECT_EQ(fresh.CountOf(SimAction::PostClose), 0);
         EXPECT_EQ(fresh.CountOf(SimAction::Maximize) + fresh.CountOf(SimAction::Minimize), 0);
         EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 0);
+        EXPECT_EQ(fresh.ReportedOutcomes(), c.gone ? std::vector<ActionOutcome>{ActionOutcome::Gone}
+                                                   : std::vector<ActionOutcome>{});
     }
+}
+
+// Each done action is heard, any other outcome only when it changes for the window and rule,
+// with the rule's position and pattern, the window's title and the target program's name.
+TEST_F(ScanTest, TheObserverHearsEachDoneActionAndOtherOutcomesWhenTheyChange)
+{
+    WindowHandle box = desktop.AddWindow("Speichern?");
+    desktop.Window(box).program = "editor.exe";
+    AddRule("Werbung", kAlwaysClick, kCloseWindow);
+    AddRule("Speichern", kAlwaysClick, kButtonMessage, "OK");
+    Tick();
+    Tick();
+    WindowHandle ok = desktop.AddChild(box, "OK");
+    Tick();
+    Tick();
+    desktop.Window(ok).gone = true;
+    Tick();
+    Tick();
+    using O = ActionOutcome;
+    EXPECT_EQ(desktop.ReportedOutcomes(), (std::vector<O>{O::Gone, O::Done, O::Done, O::Gone}));
+    const ActionReport& done = desktop.reports[1];
+    EXPECT_EQ(done.rulePosition, 1);
+    EXPECT_STREQ(done.rulePattern, "Speichern");
+    EXPECT_EQ(done.method, kButtonMessage);
+    EXPECT_STREQ(done.windowTitle, "Speichern?");
+    EXPECT_STREQ(done.program, "editor.exe");
 }
 
 TEST_F(ScanTest, MaximiseAndMinimiseHappenOnce)
@@ -342,6 +375,8 @@ TEST_F(ScanTest, RefusedActionsAreNotCounted)
     rules[0]->method = kMaximizeWindow;
     Tick();
     EXPECT_EQ(rules[0]->clicks, 0);
+    EXPECT_EQ(desktop.ReportedOutcomes(), std::vector<ActionOutcome>{ActionOutcome::Refused})
+        << "one refusal per window and rule, not one per tick";
 }
 
 // A target whose handler runs a modal loop (or hangs) answers later: its window is pending
@@ -366,6 +401,7 @@ TEST_F(ScanTest, AWindowAwaitingItsReplyIsPressedOnceAndCountedWhenTheReplyComes
         SimulatedDesktop fresh;
         EntryList rules;
         watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        watch.observer = &fresh;
         WindowHandle box = fresh.AddWindow("Speichern?");
         if (c.windowless) {
             fresh.Window(box).exposesAccessible = true;
@@ -391,6 +427,8 @@ TEST_F(ScanTest, AWindowAwaitingItsReplyIsPressedOnceAndCountedWhenTheReplyComes
         EXPECT_EQ(behind.clicks, 2) << "the windows behind it are answered meanwhile";
         ASSERT_EQ(watch.pending.count, 1);
         EXPECT_TRUE(watch.pending.items[0].overdue) << "past the bound: not answering";
+        using O = ActionOutcome;
+        EXPECT_EQ(fresh.ReportedOutcomes(), (std::vector<O>{O::Done, O::NotAnswering, O::Done}));
 
         fresh.Window(box).hung = false;
         fresh.DeliverReplies(watch);

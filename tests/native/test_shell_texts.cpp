@@ -119,6 +119,9 @@ TEST(ConfigLayoutTest, At96DpiTheOffsetsAreExactlyThoseOfTheTemplate)
     EXPECT_EQ(layout.removeAt.x, w - 114);
     EXPECT_EQ(layout.removeAt.y, 41);
     EXPECT_EQ(layout.advancedAt.y, h - 142);
+    EXPECT_EQ(layout.moveUpAt.x, 9);
+    EXPECT_EQ(layout.moveDownAt.x, 81);
+    EXPECT_EQ(layout.moveDownAt.y, h - 142);
     EXPECT_EQ(layout.languageLabelAt.x, 9);
     EXPECT_EQ(layout.languageLabelAt.y, h - 95);
     EXPECT_EQ(layout.languageAt.x, 84);
@@ -147,6 +150,80 @@ TEST(ConfigLayoutTest, At144DpiTheOffsetsScaleAndNothingOverlaps)
     EXPECT_LT(at144.advancedAt.y, at144.languageAt.y);
     EXPECT_LT(at144.languageAt.y, at144.closeAt.y);
     EXPECT_GT(at144.exitAt.x, at144.closeAt.x + ScaleForDpi(100, 144));
+    // The move buttons (69 pixels wide at 96 DPI) stay left of Advanced in its row.
+    EXPECT_LT(at144.moveUpAt.x + ScaleForDpi(69, 144), at144.moveDownAt.x);
+    EXPECT_LT(at144.moveDownAt.x + ScaleForDpi(69, 144), at144.advancedAt.x);
+    EXPECT_EQ(at144.moveDownAt.y, at144.advancedAt.y);
+}
+
+}  // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "shell/action_log.h"
+
+namespace {
+
+// A text with a tab or a line break would split its line's six fields.
+TEST(ActionLogTest, EachLineKeepsItsSixFieldsWhateverTheTitleHolds)
+{
+    const struct {
+        ActionOutcome outcome;
+        const char* title;
+        const char* line;
+    } rows[] = {
+        {ActionOutcome::Done, "Speichern?", "T\tdone\t3\teditor.exe\tSpeichern?\tSpeich*\r\n"},
+        {ActionOutcome::Refused, "Tab\there", "T\trefused\t3\teditor.exe\tTab here\tSpeich*\r\n"},
+        {ActionOutcome::NotAnswering, "Zwei\r\nZeilen\n", "T\tnot-answering\t3\teditor.exe\tZwei  Zeilen \tSpeich*\r\n"},
+        {ActionOutcome::Gone, "", "T\tgone\t3\teditor.exe\t\tSpeich*\r\n"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FormatLogLine(LogEntry{"T", row.outcome, kButtonMessage, "editor.exe", row.title, "Speich*"}), row.line);
+    EXPECT_EQ(FormatLogTime(2026, 1, 2, 3, 4, 5), "2026-01-02 03:04:05");
+}
+
+// Two files of at most the limit: the one that would pass it becomes the old one, replacing an
+// older one, and a new one begins.
+TEST(ActionLogTest, TheFileTurnsOverBeforeItPassesItsLimit)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "boxsweep-action-log";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const std::string path = (folder / "BOXSWEEP.LOG").string();
+    const std::string old = (folder / "BOXSWEEP.LOG.1").string();
+    auto contents = [](const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    };
+    const std::string line(40, 'x');
+    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+    EXPECT_EQ(contents(path).size(), 80u);
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), "y", 100)) << "81 bytes do not pass 100";
+    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+    EXPECT_EQ(contents(old), line + line + "y");
+    EXPECT_EQ(contents(path), line);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+    EXPECT_EQ(contents(old), line + line) << "the older one is replaced";
+    EXPECT_EQ(contents(path), line + line);
+    fs::remove_all(folder);
+}
+
+TEST(ActionLogTest, TheMemoryKeepsTheNewestThousand)
+{
+    ActionLog log;
+    for (int i = 0; i < kLogMemoryEntries + 5; ++i)
+        log.Add(LogEntry{std::to_string(i), ActionOutcome::Done, kCloseWindow, "", "", ""});
+    EXPECT_EQ(log.Count(), kLogMemoryEntries);
+    EXPECT_EQ(log.Newest(0).time, std::to_string(kLogMemoryEntries + 4));
+    EXPECT_EQ(log.Newest(kLogMemoryEntries - 1).time, "5");
 }
 
 }  // namespace

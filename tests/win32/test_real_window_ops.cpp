@@ -59,14 +59,28 @@ TEST_F(RealWindowsTest, ButtonMessagePressesTheNamedButtonOnly)
     EXPECT_TRUE(CountReaches(rule, 1));
 }
 
-TEST_F(RealWindowsTest, MissingButtonDoesNothing)
+struct RecordingObserver : ActionObserver {
+    void OnAction(const ActionReport& report) override { reports.push_back(report); }
+    std::vector<ActionReport> reports;
+};
+
+// The observer hears once that the button is not there, with the window's program.
+TEST_F(RealWindowsTest, MissingButtonDoesNothingAndIsReportedOnce)
 {
+    RecordingObserver observer;
+    watch.observer = &observer;
     FixtureProcess box("Ohne Knopf", {"--button", "&Nein"}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Ohne Knopf", kAlwaysClick, kButtonMessage, "Ja");
+    ASSERT_TRUE(TickUntil(watch, [&] { return !observer.reports.empty(); }));
     ScanTick(watch);
     EXPECT_EQ(rule.clicks, 0);
     EXPECT_FALSE(box.WaitForEvent("command &Nein", 300));
+    ASSERT_EQ(observer.reports.size(), 1u);
+    EXPECT_EQ(observer.reports[0].outcome, ActionOutcome::Gone);
+    EXPECT_STREQ(observer.reports[0].program, "fixture.exe");
+    EXPECT_STREQ(observer.reports[0].windowTitle, "Ohne Knopf");
+    watch.observer = nullptr;
 }
 
 TEST_F(RealWindowsTest, SimulatedClicksLandOnTheButtonAndThePointerComesBack)

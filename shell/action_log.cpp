@@ -1,0 +1,100 @@
+#include "shell/action_log.h"
+
+#include <cstdio>
+
+#include "rules/replace_file.h"
+
+const char kLogFileName[] = "BOXSWEEP.LOG";
+const char kOldLogFileName[] = "BOXSWEEP.LOG.1";
+
+namespace {
+
+// A text on one line: tabs and line breaks would split the line's fields.
+void AppendField(std::string& line, const std::string& text)
+{
+    line += '\t';
+    for (char c : text)
+        line += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+}
+
+long FileSize(const char* path)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return 0;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
+    std::fclose(file);
+    return size < 0 ? 0 : size;
+}
+
+}  // namespace
+
+LogEntry LogEntryOf(const ActionReport& report, const std::string& time)
+{
+    return LogEntry{time, report.outcome, report.method, report.program, report.windowTitle, report.rulePattern};
+}
+
+std::string FormatLogTime(int year, int month, int day, int hour, int minute, int second)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
+    return text;
+}
+
+const char* OutcomeWord(ActionOutcome outcome)
+{
+    switch (outcome) {
+    case ActionOutcome::Done:
+        return "done";
+    case ActionOutcome::Refused:
+        return "refused";
+    case ActionOutcome::NotAnswering:
+        return "not-answering";
+    default:
+        return "gone";
+    }
+}
+
+std::string FormatLogLine(const LogEntry& entry)
+{
+    std::string line = entry.time;
+    line += '\t';
+    line += OutcomeWord(entry.outcome);
+    AppendField(line, std::to_string(static_cast<int>(entry.method)));
+    AppendField(line, entry.program);
+    AppendField(line, entry.title);
+    AppendField(line, entry.pattern);
+    line += "\r\n";
+    return line;
+}
+
+bool AppendLogLine(const char* path, const char* oldPath, const std::string& line, uint64_t limit)
+{
+    const long size = FileSize(path);
+    if (size > 0 && static_cast<uint64_t>(size) + line.size() > limit)
+        ReplaceFileInOneStep(path, oldPath);
+    std::FILE* file = std::fopen(path, "ab");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    return std::fclose(file) == 0 && written;
+}
+
+void ActionLog::Add(LogEntry entry)
+{
+    if (entries_.size() < static_cast<size_t>(kLogMemoryEntries)) {
+        entries_.push_back(std::move(entry));
+        return;
+    }
+    entries_[oldest_] = std::move(entry);
+    oldest_ = (oldest_ + 1) % entries_.size();
+}
+
+const LogEntry& ActionLog::Newest(int index) const
+{
+    const size_t count = entries_.size();
+    const size_t newest = entries_.size() < static_cast<size_t>(kLogMemoryEntries) ? count - 1 : (oldest_ + count - 1) % count;
+    return entries_[(newest + count - static_cast<size_t>(index)) % count];
+}

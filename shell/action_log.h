@@ -1,0 +1,56 @@
+// The action log: what the watcher did, kept in memory for the log window and appended to
+// "BOXSWEEP.LOG" in the working folder. Platform-neutral so that it is tested natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "watcher/scan.h"
+
+extern const char kLogFileName[];     // "BOXSWEEP.LOG"
+extern const char kOldLogFileName[];  // "BOXSWEEP.LOG.1"
+
+// The log window lists this many of the newest actions; the files hold two of this size at most.
+constexpr int kLogMemoryEntries = 1000;
+constexpr uint64_t kLogFileLimit = 1024 * 1024;
+
+struct LogEntry {
+    std::string time;  // local time "YYYY-MM-DD HH:MM:SS"
+    ActionOutcome outcome;
+    ClickMethod method;
+    std::string program;
+    std::string title;
+    std::string pattern;
+};
+
+LogEntry LogEntryOf(const ActionReport& report, const std::string& time);
+
+// "YYYY-MM-DD HH:MM:SS".
+std::string FormatLogTime(int year, int month, int day, int hour, int minute, int second);
+
+// The outcome as the file names it: "done", "refused", "not-answering" or "gone".
+const char* OutcomeWord(ActionOutcome outcome);
+
+// One line of the file: time, outcome, method, program, window title and rule pattern, separated
+// by tabs and ended by CR LF. A tab or line break inside a text becomes a space, so that every
+// line keeps its six fields.
+std::string FormatLogLine(const LogEntry& entry);
+
+// Appends line to the file at path. When the file would grow past limit, it first becomes
+// oldPath (replacing an older one) and a new file is begun. False when nothing was written.
+bool AppendLogLine(const char* path, const char* oldPath, const std::string& line,
+                   uint64_t limit = kLogFileLimit);
+
+// The newest entries, at most kLogMemoryEntries; the oldest makes room.
+class ActionLog {
+public:
+    void Add(LogEntry entry);
+    int Count() const { return static_cast<int>(entries_.size()); }
+    // 0 is the newest.
+    const LogEntry& Newest(int index) const;
+
+private:
+    std::vector<LogEntry> entries_;
+    size_t oldest_ = 0;  // once full, where the next entry goes
+};

@@ -18,9 +18,6 @@ constexpr char kProjectWeb[] = "https://boxsweep.example.org";
 constexpr char kProjectMail[] = "boxsweep-project@example.org";
 constexpr char kMailSubject[] = "?subject=" BOXSWEEP_PRODUCT_TEXT;
 
-// The about box's window while it runs, for the tray to bring forward.
-HWND g_aboutWindow = nullptr;
-
 // The icon controls show the program's own icons whichever module the template came from.
 void ShowProgramIcon(HWND about, int control, WORD icon)
 {
@@ -30,7 +27,7 @@ void ShowProgramIcon(HWND about, int control, WORD icon)
 
 void OnInitDialog(HWND about, int64_t totalClicks)
 {
-    g_aboutWindow = about;
+    g_program->openDialog = about;
     SetDlgItemTextA(about, IDC_ABOUT_TOTAL, std::to_string(totalClicks).c_str());
     ShowProgramIcon(about, IDC_ABOUT_MAIN_ICON, IDI_PROGRAM);
     ShowProgramIcon(about, IDC_ABOUT_SPARE_ICON, IDI_SPARE);
@@ -67,13 +64,8 @@ INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-HWND OpenAboutWindow()
-{
-    return g_aboutWindow;
-}
-
 void RunAboutBox(int64_t totalClicks)
 {
     RunLanguageDialog(IDD_ABOUT, nullptr, AboutBoxProc, reinterpret_cast<LPARAM>(&totalClicks));
-    g_aboutWindow = nullptr;
+    g_program->openDialog = nullptr;
 }

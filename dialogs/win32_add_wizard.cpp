@@ -109,6 +109,7 @@ void OnPageInit(HWND page)
     HWND sheet = GetParent(page);
     SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     g_run->window = sheet;
+    g_program->openDialog = sheet;
 }
 
 void OnSetActive(HWND page)
@@ -298,11 +299,6 @@ INT_PTR CALLBACK WizardPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-HWND OpenWizardWindow()
-{
-    return g_run != nullptr ? g_run->window : nullptr;
-}
-
 bool RunAddWizard(HWND parent, EntryList& list)
 {
     // The pages come from the language module alone: a sheet cannot mix modules.
@@ -330,5 +326,6 @@ bool RunAddWizard(HWND parent, EntryList& list)
     g_run = &run;
     PropertySheetA(&header);
     g_run = nullptr;
+    g_program->openDialog = nullptr;
     return run.finished;
 }

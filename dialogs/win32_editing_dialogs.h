@@ -11,17 +11,11 @@
 // The add-entry wizard, modal over parent. True when it finished: the new entry is then the
 // list's tail; a cancelled run leaves the list as it was.
 bool RunAddWizard(HWND parent, EntryList& list);
-// While the wizard runs: its window, else nullptr.
-HWND OpenWizardWindow();
 // The entry editor for entry, modal; owner is a window of the configuration. True when OK
 // saved the fields into entry.
 bool RunEntryEditor(HWND owner, ListEntry& entry);
-// While the editor runs: its window, else nullptr.
-HWND OpenEditorWindow();
 // The about box, no owner, with the total of all rules' clicks.
 void RunAboutBox(int64_t totalClicks);
-// While the about box runs: its window, else nullptr.
-HWND OpenAboutWindow();
 // The first-run setup dialog ("/setup"), before the list file is read: the choices go into
 // settings and, when the user keeps the prepared list, into a new list file.
 void RunSetupDialog(Settings& settings);

@@ -14,7 +14,6 @@ constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
 constexpr int kMethodNameCapacity = 64;
 
 // The editor's window while it runs, for the tray to bring forward.
-HWND g_editorWindow = nullptr;
 
 void EnableMessageFields(HWND editor, bool enable)
 {
@@ -112,7 +111,7 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_INITDIALOG:
-        g_editorWindow = editor;
+        g_program->openDialog = editor;
         SetWindowLongPtrA(editor, DWLP_USER, lParam);
         LoadEntry(editor, *reinterpret_cast<const ListEntry*>(lParam));
         return TRUE;
@@ -132,15 +131,10 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-HWND OpenEditorWindow()
-{
-    return g_editorWindow;
-}
-
 bool RunEntryEditor(HWND owner, ListEntry& entry)
 {
     const auto parameter = reinterpret_cast<LPARAM>(&entry);
     const INT_PTR saved = RunLanguageDialog(IDD_EDITOR, owner, EntryEditorProc, parameter);
-    g_editorWindow = nullptr;
+    g_program->openDialog = nullptr;
     return saved == 1;
 }

@@ -27,6 +27,7 @@
 #define IDD_WIZARD_WINDOW_TITLE 680  /* window rule, step 1: window title */
 #define IDD_WIZARD_WINDOW_ACTION 700 /* window rule, step 2: close, minimise or maximise */
 #define IDD_WIZARD_WINDOW_FINISH 720 /* window rule, step 3: summary */
+#define IDD_LOG 800                  /* the log window, modeless */
 
 /* ---- Dialog 100, main window -------------------------------------------------------------- */
 
@@ -86,6 +87,8 @@
 #define IDC_REMOVE 112          /* button, starts disabled: remove the selected entry */
 #define IDC_ENTRIES_LABEL 110   /* label before the entry list */
 #define IDC_ENTRIES 102         /* list box: entry titles in list order (not sorted) */
+#define IDC_MOVE_UP 117         /* button, starts disabled: move the selected entry up */
+#define IDC_MOVE_DOWN 118       /* button, starts disabled: move the selected entry down */
 #define IDC_ADVANCED 502        /* button, starts disabled: edit the selected entry */
 #define IDC_LANGUAGE_LABEL 104  /* label before the language drop-down */
 #define IDC_LANGUAGE 105        /* sorted drop-down list: language choice */
@@ -141,6 +144,12 @@
 #define IDC_WIZ_MINIMIZE 702            /* radio: method 5 */
 #define IDC_WIZ_MAXIMIZE 703            /* radio: method 4 */
 
+/* ---- Dialog 800, the log window --------------------------------------------------------------- */
+
+#define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule */
+#define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it */
+/* IDCANCEL (2) closes it. */
+
 /* ---- Menu 1000, tray popup ---------------------------------------------------------------- */
 
 /* The popup is submenu 0 of this menu; its own title is never shown. */
@@ -151,6 +160,7 @@
 #define IDM_INFO 1003
 #define IDM_HELP 1004
 #define IDM_EXIT 1005
+#define IDM_LOG 1006 /* opens the log window, or brings it forward */
 #define IDM_WIZARD 16385 /* the only item of the inner submenu in the resource */
 /* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward; only
  * the first 19 of them (16386 to 16404) are acted on. */
@@ -190,6 +200,20 @@
 #define IDS_FALLBACK_NEWER 24     /* at start-up: a fallback file is newer than BOXSWEEP.LST: two %s */
 #define IDS_SAVED_TO_FALLBACK 25  /* a save went to a fallback file: one %s */
 #define IDS_NOT_SAVED 26          /* a save could be written nowhere */
+
+/* The log window's column headings and the outcomes as it shows them. */
+#define IDS_LOG_TIME 30
+#define IDS_LOG_RESULT 31
+#define IDS_LOG_PROGRAM 32
+#define IDS_LOG_WINDOW 33
+#define IDS_LOG_RULE 34
+#define IDS_OUTCOME_FIRST 35 /* IDS_OUTCOME_FIRST + outcome: done, refused, not answering, gone */
+#define IDS_OUTCOME_DONE 35
+#define IDS_OUTCOME_REFUSED 36
+#define IDS_OUTCOME_NOT_ANSWERING 37
+#define IDS_OUTCOME_GONE 38
+#define IDS_REFUSED_BALLOON 39 /* tray balloon for a window of a program with higher rights */
+#define IDS_LOG_UNWRITABLE 40  /* the log file cannot be written: one %s */
 
 /* ---- Icons ------------------------------------------------------------------------------- */
 

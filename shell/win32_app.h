@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
+#include "shell/action_log.h"
 #include "shell/timer_ids.h"
 #include "watcher/scan.h"
 #include "version.h"
@@ -45,6 +46,16 @@ struct Program {
     bool hideAtStart;      // false when a second start asked for the configuration
     bool languageChanged;  // a language was chosen that the running program does not show yet
     TrayState tray;
+    HWND openDialog;  // the wizard, the editor or the about box while one of them runs
+    // The action log: the newest actions for the log window, which is open while logWindow is
+    // set and comes back where it was within the session.
+    ActionLog log;
+    HWND logWindow;
+    RECT logRect;
+    bool toldLogUnwritable;
+    // The windows whose refusal the tray has shown; reused in turn.
+    WindowHandle refusalsShown[16];
+    int nextRefusalShown;
     // What the user has been told about saves that missed the list file: the fallback file
     // named last, and whether a save that went nowhere was reported.
     std::string toldFallbackName;
@@ -89,11 +100,22 @@ void RefillList(HWND page);
 void SelectLastEntry(HWND page);
 void UpdateEntryButtons(HWND page);
 
+// The action log and the log window (win32_action_log.cpp, dialogs/win32_log_window.cpp).
+// What the watcher reports reaches the log, the file, the log window and the tray.
+ActionObserver& ProgramObserver();
+// Opens the log window, or brings it forward when it is open.
+void ShowLogWindow();
+// A new entry at the top of the open log window.
+void AddLogWindowRow(const LogEntry& entry);
+void CloseLogWindow();
+
 // Tray icon and popup menu (win32_tray.cpp).
 void AddTrayIcon(HWND page);
 void SetTrayState(HWND page, WORD icon, const char* tip);
 void RemoveTrayIcon(HWND page);
 void DestroyPopupMenu();
+// A notification balloon of the tray icon, shown without waiting for anyone.
+void ShowTrayBalloon(const char* title, const char* text);
 void OnTrayCallback(HWND page, LPARAM mouseMessage);
 void OnTaskbarCreated(HWND page);
 UINT TaskbarCreatedMessage();

@@ -27,11 +27,35 @@ void EditSelectedEntry(HWND page)
         RefillList(page);
 }
 
-// The list box is subclassed so that a double-click opens the editor; the list box's own
-// procedure is kept in its user data.
+// The first matching rule wins, so the user sets the order: the selected entry changes places
+// with its neighbour and stays selected, scrolled into view. The new order is saved with the
+// next save.
+void MoveSelectedEntry(HWND page, int direction)
+{
+    HWND list = GetDlgItem(page, IDC_ENTRIES);
+    const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const LRESULT target = selected + direction;
+    if (selected == LB_ERR || target < 0 || target >= count)
+        return;
+    // Nodes before the two that change places: the one above the upper of them.
+    const int before = static_cast<int>(direction < 0 ? target : selected);
+    if (!g_program->list.SwapAfter(g_program->list.NodeAt(before)))
+        return;
+    RefillList(page);
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(target), 0);
+    UpdateEntryButtons(page);
+}
+
+// The list box is subclassed so that a double-click opens the editor and Alt+Up and Alt+Down
+// move the selected entry; the list box's own procedure is kept in its user data.
 LRESULT CALLBACK EntryListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    if (message == WM_SYSKEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
+        MoveSelectedEntry(GetParent(list), wParam == VK_UP ? -1 : 1);
+        return 0;
+    }
     if (message == WM_LBUTTONDBLCLK) {
         HWND page = GetParent(list);
         if (IsWindowEnabled(GetDlgItem(page, IDC_ADVANCED)))
@@ -125,6 +149,12 @@ void OnCommand(HWND page, UINT id, UINT notification)
     case IDC_ADVANCED:
         EditSelectedEntry(page);
         break;
+    case IDC_MOVE_UP:
+        MoveSelectedEntry(page, -1);
+        break;
+    case IDC_MOVE_DOWN:
+        MoveSelectedEntry(page, 1);
+        break;
     case IDC_LANGUAGE:
         if (notification == CBN_SELENDOK)
             OnLanguageChosen();
@@ -134,21 +164,25 @@ void OnCommand(HWND page, UINT id, UINT notification)
 
 }  // namespace
 
+// A page from a language module made before the move buttons existed lacks them: enabling a
+// window that is not there does nothing.
 void UpdateEntryButtons(HWND page)
 {
-    const bool selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0) != LB_ERR;
-    EnableWindow(GetDlgItem(page, IDC_REMOVE), selected);
-    EnableWindow(GetDlgItem(page, IDC_ADVANCED), selected);
+    const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
+    const LRESULT count = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCOUNT, 0, 0);
+    const bool any = selected != LB_ERR;
+    EnableWindow(GetDlgItem(page, IDC_REMOVE), any);
+    EnableWindow(GetDlgItem(page, IDC_ADVANCED), any);
+    EnableWindow(GetDlgItem(page, IDC_MOVE_UP), any && selected > 0);
+    EnableWindow(GetDlgItem(page, IDC_MOVE_DOWN), any && selected + 1 < count);
 }
 
 void SelectLastEntry(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_ENTRIES);
     const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    if (SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0) == LB_ERR)
-        return;
-    EnableWindow(GetDlgItem(page, IDC_REMOVE), TRUE);
-    EnableWindow(GetDlgItem(page, IDC_ADVANCED), TRUE);
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+    UpdateEntryButtons(page);
 }
 
 void RefillList(HWND page)
@@ -160,8 +194,7 @@ void RefillList(HWND page)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->entry.title));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    EnableWindow(GetDlgItem(page, IDC_REMOVE), FALSE);
-    EnableWindow(GetDlgItem(page, IDC_ADVANCED), FALSE);
+    UpdateEntryButtons(page);
 }
 
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)

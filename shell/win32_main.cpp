@@ -62,6 +62,7 @@ void ReportListAtStart(LoadOutcome loaded)
 
 void ShutDown()
 {
+    CloseLogWindow();
     SaveListFileAtEnd();
     WinHelpA(g_program->mainWindow, kHelpFile, HELP_QUIT, 0);
     KillTimer(g_program->page, kScanTimer);
@@ -94,6 +95,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const LoadOutcome loaded =
         LoadList(kListFileName, program.list, program.settings, program.listFileState);
     program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}, {}};
+    program.watch.observer = &ProgramObserver();
     SetActionReplyHandler(OnActionReply, nullptr);
     LoadLanguageModule(program.settings.language);
     ReportListAtStart(loaded);

@@ -86,6 +86,8 @@ void LayOutPage(int clientWidth, int clientHeight)
     SetWindowPos(GetDlgItem(page, IDC_ENTRIES), nullptr, 0, 0, layout.entriesSize.x, layout.entriesSize.y,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MoveControl(page, IDC_REMOVE, layout.removeAt);
+    MoveControl(page, IDC_MOVE_UP, layout.moveUpAt);
+    MoveControl(page, IDC_MOVE_DOWN, layout.moveDownAt);
     MoveControl(page, IDC_ADVANCED, layout.advancedAt);
     MoveControl(page, IDC_LANGUAGE_LABEL, layout.languageLabelAt);
     MoveControl(page, IDC_LANGUAGE, layout.languageAt);

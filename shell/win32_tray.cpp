@@ -94,20 +94,9 @@ void OpenHelp()
     WinHelpA(g_program->mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
 }
 
-// The wizard, the editor or the about box while one runs: the tray then only brings it forward,
-// so that the popup can neither change the list under an edit nor stack a second dialog.
-HWND OpenDialogWindow()
-{
-    if (HWND wizard = OpenWizardWindow())
-        return wizard;
-    if (HWND editor = OpenEditorWindow())
-        return editor;
-    return OpenAboutWindow();
-}
-
 void StartWizardFromTray()
 {
-    if (OpenWizardWindow() != nullptr)
+    if (g_program->openDialog != nullptr)
         return;
     ShowConfiguration();
     ShowWindow(g_program->mainWindow, SW_HIDE);
@@ -145,6 +134,21 @@ void RemoveTrayIcon(HWND page)
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
+void ShowTrayBalloon(const char* title, const char* text)
+{
+    if (!g_program->trayEnabled)
+        return;
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = g_program->page;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_WARNING;
+    lstrcpynA(data.szInfoTitle, title, sizeof data.szInfoTitle);
+    lstrcpynA(data.szInfo, text, sizeof data.szInfo);
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
 void DestroyPopupMenu()
 {
     TrayState& tray = g_program->tray;
@@ -169,8 +173,10 @@ void OnTaskbarCreated(HWND page)
 
 void OnTrayCallback(HWND page, LPARAM mouseMessage)
 {
-    if (HWND dialog = OpenDialogWindow()) {
-        SetForegroundWindow(dialog);
+    // The wizard, the editor or the about box while one runs: the tray only brings it forward,
+    // so that the popup can neither change the list under an edit nor stack a second dialog.
+    if (g_program->openDialog != nullptr) {
+        SetForegroundWindow(g_program->openDialog);
         return;
     }
     if (mouseMessage == WM_LBUTTONDBLCLK)
@@ -193,6 +199,9 @@ bool HandlePopupCommand(UINT command)
         return true;
     case IDM_HELP:
         OpenHelp();
+        return true;
+    case IDM_LOG:
+        ShowLogWindow();
         return true;
     case IDM_EXIT:
         CollectSettings();

@@ -319,9 +319,11 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_TITLE, 317, 179, kPageFont},
     {IDD_WIZARD_WINDOW_ACTION, 317, 179, kPageFont},
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
+    {IDD_LOG, 320, 170, L"Helv"},
 };
 
-const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
+const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 16, 17, 18, 19, 20, 21, 22, 23,
+                          24, 25, 26, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -367,7 +369,8 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
              {std::pair{IDS_SUMMARY_BUTTON, "ssss"}, std::pair{IDS_SUMMARY_WINDOW, "ss"},
               std::pair{IDS_LIST_UNREADABLE, ""}, std::pair{IDS_LIST_FROM_FALLBACK, "ss"},
               std::pair{IDS_FALLBACK_NEWER, "ss"}, std::pair{IDS_SAVED_TO_FALLBACK, "s"},
-              std::pair{IDS_NOT_SAVED, ""}}) {
+              std::pair{IDS_NOT_SAVED, ""}, std::pair{IDS_REFUSED_BALLOON, ""},
+              std::pair{IDS_LOG_UNWRITABLE, "s"}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
@@ -380,7 +383,7 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
 
 TEST_F(LanguageModules, PopupMenuHasTheSameCommandsInTheSameStructure)
 {
-    const std::string expected = "[[1001,1002,-,[16385],-,1003,1004,-,0,1005]]";
+    const std::string expected = "[[1001,1002,-,[16385],-,1006,1003,1004,-,0,1005]]";
     for (const Module& module : modules_) {
         HMENU menu = LoadMenuW(module.handle, MAKEINTRESOURCEW(IDM_POPUP));
         ASSERT_NE(menu, nullptr) << module.name << " has no menu " << IDM_POPUP;

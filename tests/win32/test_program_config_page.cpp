@@ -189,6 +189,7 @@ TEST_F(ConfigPageTest, ResizingLaysOutThePageAboveTheMinimumSize)
             int y;
         } places[] = {
             {IDC_REMOVE, w - 114, 41},     {IDC_ADVANCED, w - 114, h - 142}, {IDC_LANGUAGE_LABEL, 9, h - 95},
+            {IDC_MOVE_UP, 9, h - 142},     {IDC_MOVE_DOWN, 81, h - 142},
             {IDC_LANGUAGE, 84, h - 99},    {IDOK, 9, h - 66},                {IDC_EXIT, w - 114, h - 66},
         };
         for (const auto& place : places) {
@@ -321,6 +322,30 @@ TEST_F(ConfigPageTest, RemovingMovesTheSelectionToTheEntryBefore)
     const std::string expected = "1.63\r\nB\r\nOK\r\n\r\n1\r\n3\r\n0\r\nD\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + offered[0]
                                  + "\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
     EXPECT_EQ(saved.substr(0, expected.size()), expected);
+}
+
+// The first matching rule wins: the order is the user's, by button or by Alt+Down in the list,
+// and the next save writes it.
+TEST_F(ConfigPageTest, MovingARuleDownChangesTheOrderTheNextSaveWrites)
+{
+    WriteList(ListWith({"A", "B", "C"}, "1\r\n1000\r\nboxsweep.exe\r\n3\r\n"));
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    OpenConfiguration(app);
+    HWND list = app.Control(IDC_ENTRIES);
+    Select(app, 0);
+    EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_MOVE_UP)));
+    ASSERT_TRUE(app.Command(IDC_MOVE_DOWN));
+    EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(ListBoxSelection(list), 1);
+    EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_MOVE_UP)));
+
+    SendMessageA(list, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+    EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"B", "C", "A"}));
+    EXPECT_EQ(ListBoxSelection(list), 2);
+    EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_MOVE_DOWN))) << "nothing below the last";
+
+    ASSERT_TRUE(app.Command(IDOK));
+    EXPECT_EQ(List().substr(0, 50), ListWith({"B", "C", "A"}, "").substr(0, 50));
 }
 
 TEST_F(ConfigPageTest, LanguageChoiceSavesAndRestartsOnlyOnAChange)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -104,6 +105,43 @@ TEST_F(TrayTest, DoubleClickConfiguresAndRulesActOnlyWhileWatching)
 
     ASSERT_TRUE(app.MainCommand(IDCANCEL));
     EXPECT_TRUE(target.Exited(5000)) << "watching again after Escape";
+}
+
+// What a rule did is in BOXSWEEP.LOG, one tab-separated line per action, and in the log window
+// the tray opens.
+TEST_F(TrayTest, AnAnsweredWindowIsLoggedAndTheTrayOpensTheLog)
+{
+    WriteList("1.63\r\nZiel*\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n100\r\nboxsweep.exe\r\n3\r\n");
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    {
+        ChildProcess target(temp.Path(), FixtureCommand("Ziel Protokoll", Report(temp, "r.txt")));
+        ASSERT_TRUE(target.ExitStatus(5000).has_value()) << "watching closes the window";
+    }
+    const std::string log = temp.File("BOXSWEEP.LOG");
+    ASSERT_TRUE(WaitUntil([&] { return !ReadBytes(log).empty(); }, 3000));
+    const std::vector<std::string> lines = SplitCrLf(ReadBytes(log));
+    ASSERT_EQ(lines.size(), 2u) << "one line and what follows its CR LF";
+    std::vector<std::string> fields;
+    for (size_t start = 0, tab;; start = tab + 1) {
+        tab = lines[0].find('\t', start);
+        fields.push_back(lines[0].substr(start, tab - start));
+        if (tab == std::string::npos)
+            break;
+    }
+    ASSERT_EQ(fields.size(), 6u) << lines[0];
+    EXPECT_EQ(fields[0].size(), 19u) << "YYYY-MM-DD HH:MM:SS";
+    EXPECT_EQ(fields[1], "done");
+    EXPECT_EQ(fields[2], "2");
+    EXPECT_EQ(fields[3], "fixture.exe");
+    EXPECT_EQ(fields[4], "Ziel Protokoll");
+    EXPECT_EQ(fields[5], "Ziel*");
+
+    ASSERT_TRUE(app.Command(IDM_LOG, 0));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, "BoxSweep Protokoll")) != nullptr; }));
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_LOG_LIST), LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_TRUE(app.WaitWatching()) << "the watcher goes on while the log is open";
 }
 
 TEST_F(TrayTest, PopupOffersTheVisibleTitledWindowsInOrder)

@@ -4,7 +4,8 @@
 #
 #   tools/screenshots.sh [OUTPUT_FOLDER]      default: build/screenshots
 #
-# For each language, German (suffix de) and Dutch (nl, from dutch.dll), it saves:
+# For each language, German (suffix de), Dutch (nl, from dutch.dll) and English (en, from
+# english.dll), it saves:
 #   config-LANG.png          the configuration window (German also config-de-resized.png)
 #   popup-LANG.png           the tray menu with its window submenu open
 #   editor-LANG.png          the entry editor on the first rule
@@ -15,9 +16,11 @@
 # and once:
 #   setup.png                the first-run setup ("/setup" with mostcommon.lst and no list file)
 #   config-de-144dpi.png     the configuration window and the first button step at 144 DPI, in
-#   wizard-620-de-144dpi.png a Wine prefix of their own; all other pictures are at 96 DPI
+#   wizard-620-de-144dpi.png a Wine prefix of their own
+#   *-en-144dpi.png          every English picture once more at 144 DPI, in that prefix; all
+#                            other pictures are at 96 DPI
 # Each picture is cropped to its window. Each run uses a temporary working folder of its own
-# with dutch.dll and a prepared list file. The wizard's summaries are printed as they read.
+# with the language modules and a prepared list file. The wizard's summaries are printed as they read.
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -u
 cd "$(dirname "$0")/.." || exit 1
@@ -36,7 +39,7 @@ if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
   echo "screenshots: configure failed" >&2
   exit 1
 fi
-if ! cmake --build --preset win64 --target boxsweep dutch screenshot_helper \
+if ! cmake --build --preset win64 --target boxsweep dutch english screenshot_helper \
      > build/build-screenshots.log 2>&1; then
   tail -n 60 build/build-screenshots.log >&2
   echo "screenshots: build failed" >&2
@@ -138,7 +141,7 @@ new_workdir() {
   wineserver -k > /dev/null 2>&1
   wineserver -w > /dev/null 2>&1
   work=$(mktemp -d "$root/build/screenshots-work.XXXXXX") || return 1
-  cp build/win64/boxsweep.exe build/win64/dutch.dll "$work/" || return 1
+  cp build/win64/boxsweep.exe build/win64/dutch.dll build/win64/english.dll "$work/" || return 1
   echo "$work"
 }
 
@@ -323,12 +326,21 @@ shoot_high_dpi() {
   return $status
 }
 
+# Every English picture at 144 DPI: the English captions are the longest.
+shoot_english_high_dpi() {
+  local -x WINEPREFIX=$prefix_144
+  prepare_prefix 144
+  shoot_language en-144dpi english.dll no 'Save changes?' '&No' '*not saved*'
+}
+
 status=0
 shoot_language de boxsweep.exe yes 'Änderungen speichern?' '&Nein' '*nicht gespeichert*' ||
   status=1
 shoot_language nl dutch.dll no 'Wijzigingen opslaan?' '&Nee' '*niet opgeslagen*' || status=1
+shoot_language en english.dll no 'Save changes?' '&No' '*not saved*' || status=1
 shoot_setup || status=1
 shoot_high_dpi || status=1
+shoot_english_high_dpi || status=1
 if [ "$wizard_detours" -gt 0 ]; then
   echo "screenshots: $wizard_detours wizard page changes went to the wrong page" >&2
   status=1

@@ -61,6 +61,8 @@ endfunction()
 add_language_module(dutch)
 add_language_module(english)
 
+include(cmake/help.cmake)
+
 # Looking at and waiting for another process's windows, for the Win32 tests and the screenshot
 # helper.
 add_library(win32_window_support STATIC tests/win32/window_support.cpp)

@@ -187,6 +187,12 @@
 /* Shown once at start-up when BOXSWEEP.LST is there but cannot be read. */
 #define IDS_LIST_UNREADABLE 22
 
+/* The help: the module's help file, a plain file name beside it, and what is said when it cannot
+ * be shown, with one %s for the path that was looked for. */
+#define IDS_HELP_FILE 50
+#define IDS_HELP_MISSING 51
+#define IDS_HELP_FAILED 52
+
 /* ---- Icons ------------------------------------------------------------------------------- */
 
 /* The class and tray icons always come from the program's own module. */

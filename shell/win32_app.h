@@ -15,7 +15,6 @@ constexpr UINT kStartDelayMs = 800;
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
-constexpr char kHelpFile[] = "BoxSweep.hlp";
 
 // The tray icon and its popup menu.
 struct TrayState {
@@ -82,6 +81,10 @@ void OnTaskbarCreated(HWND page);
 UINT TaskbarCreatedMessage();
 // True when the command was one of the popup's; it has then been carried out.
 bool HandlePopupCommand(UINT command);
+
+// Help (win32_help.cpp): the language module's help file, and its windows closed at the end.
+void OpenHelp();
+void CloseHelpWindows();
 
 // Early scans on window events (win32_early_scans.cpp).
 void SetWatching(bool watching);

@@ -54,7 +54,7 @@ void ReportUnreadableList()
 void ShutDown()
 {
     SaveListFile();
-    WinHelpA(g_program->mainWindow, kHelpFile, HELP_QUIT, 0);
+    CloseHelpWindows();
     KillTimer(g_program->page, kScanTimer);
     SetWatching(false);
     RemoveTrayIcon(g_program->page);

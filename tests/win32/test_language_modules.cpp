@@ -17,6 +17,7 @@
 
 #include "program_process.h"
 #include "resources/resource_ids.h"
+#include "shell/help_topics.h"
 
 namespace {
 
@@ -322,7 +323,7 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
 };
 
-const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22};
+const int kStringIds[] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22, 50, 51, 52};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -330,11 +331,11 @@ protected:
     {
         char path[MAX_PATH];
         GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string top(path);
-        top.erase(top.find_last_of("\\/") + 1);
-        top += "..\\..\\"; // tests/win32 below the top of the build tree
+        top_ = path;
+        top_.erase(top_.find_last_of("\\/") + 1);
+        top_ += "..\\..\\"; // tests/win32 below the top of the build tree
         for (Module& module : modules_) {
-            module.handle = LoadModuleAsData(top + module.name);
+            module.handle = LoadModuleAsData(top_ + module.name);
         }
     }
     static void TearDownTestSuite()
@@ -352,7 +353,10 @@ protected:
     }
 
     static Module modules_[3];
+    static std::string top_;
 };
+
+std::string LanguageModules::top_;
 
 // The built-in set first: the others are compared with it.
 Module LanguageModules::modules_[3] = {
@@ -364,10 +368,11 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
         for (int id : kStringIds)
             EXPECT_FALSE(LoadText(module.handle, id).empty()) << module.name << " string " << id;
 
-        // The summaries are formatted with four and two texts; a translation that drops or adds
-        // a conversion would read past the arguments.
+        // The summaries are formatted with four and two texts, the help messages with the path; a
+        // translation that drops or adds a conversion would lose a text or show a stray one.
         for (auto [id, conversions] :
-             {std::pair{IDS_SUMMARY_BUTTON, "ssss"}, std::pair{IDS_SUMMARY_WINDOW, "ss"}}) {
+             {std::pair{IDS_SUMMARY_BUTTON, "ssss"}, std::pair{IDS_SUMMARY_WINDOW, "ss"},
+              std::pair{IDS_HELP_MISSING, "s"}, std::pair{IDS_HELP_FAILED, "s"}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
@@ -375,6 +380,28 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
                 found += text[at + 1];
             EXPECT_EQ(found, conversions) << module.name << " string " << id;
         }
+    }
+}
+
+// A module and its help travel together: the help file it names lies beside it and holds the
+// page that its help keyword opens. A compiled help file lists its pages' paths as plain text.
+TEST_F(LanguageModules, HelpFileHoldsThePageOfTheHelpKeyword)
+{
+    if (!HELP_BUILT)
+        GTEST_SKIP() << "chmcmd was not found when the tree was configured: no help files were built";
+    for (const Module& module : modules_) {
+        SCOPED_TRACE(module.name);
+        char keyword[23] = "";
+        char file[64] = "";
+        LoadStringA(module.handle, IDS_HELP_KEYWORD, keyword, sizeof keyword);
+        LoadStringA(module.handle, IDS_HELP_FILE, file, sizeof file);
+        const HelpTopic* topic = FindHelpTopic(keyword);
+        ASSERT_NE(topic, nullptr) << "no help page for the keyword " << keyword;
+        ASSERT_TRUE(IsHelpFileName(file)) << file;
+        const std::string help = ReadBytes(top_ + file);
+        ASSERT_FALSE(help.empty()) << file << " was not built";
+        EXPECT_NE(help.find(std::string("/") + topic->page), std::string::npos)
+            << file << " lacks " << topic->page;
     }
 }
 

@@ -10,6 +10,8 @@
 #   popup-LANG.png           the tray menu with its window submenu open
 #   editor-LANG.png          the entry editor on the first rule
 #   about-LANG.png           the about box
+#   help-LANG.png            the help that the tray menu's Help opens (HTML Help's window; the
+#                            prefixes have no Gecko, so its pages stay blank)
 #   wizard-NNN-LANG.png      every wizard page, NNN its template: 600 (kind), 620, 640 and 660
 #                            (button rule, with filled fields and summary), 680 (the open-window
 #                            list), 700 and 720 (window rule and its summary)
@@ -39,7 +41,7 @@ if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
   echo "screenshots: configure failed" >&2
   exit 1
 fi
-if ! cmake --build --preset win64 --target boxsweep dutch english screenshot_helper \
+if ! cmake --build --preset win64 --target boxsweep dutch english help_files screenshot_helper \
      > build/build-screenshots.log 2>&1; then
   tail -n 60 build/build-screenshots.log >&2
   echo "screenshots: build failed" >&2
@@ -142,6 +144,7 @@ new_workdir() {
   wineserver -w > /dev/null 2>&1
   work=$(mktemp -d "$root/build/screenshots-work.XXXXXX") || return 1
   cp build/win64/boxsweep.exe build/win64/dutch.dll build/win64/english.dll "$work/" || return 1
+  cp build/win64/BoxSweep-*.chm "$work/" 2> /dev/null
   echo "$work"
 }
 
@@ -218,7 +221,8 @@ shoot_wizard() {
   fi
 }
 
-# The entry editor on the first rule (a button rule with a message condition) and the about box.
+# The entry editor on the first rule (a button rule with a message condition), the about box and
+# the help.
 shoot_editor_and_about() {
   local suffix=$1 rect
   help_with select-entry 0 || { echo "screenshots: could not select a rule" >&2; return 1; }
@@ -231,6 +235,11 @@ shoot_editor_and_about() {
   # shellcheck disable=SC2086
   settle_and_capture "about-$suffix.png" $rect
   help_with close-dialog || { echo "screenshots: the about box did not close" >&2; return 1; }
+
+  rect=$(help_with open-help) || { echo "screenshots: no help window" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "help-$suffix.png" $rect
+  help_with close-help || { echo "screenshots: the help did not close" >&2; return 1; }
 }
 
 # One language: the configuration window, optionally resized, the tray menu with its window

@@ -104,6 +104,10 @@ HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure);
 HMENU LoadLanguageMenu(UINT id);
 void FillLanguages(HWND dropdown);
 void SelectCurrentLanguage(HWND dropdown);
+// A first start's language: the module of the user's display language where it is in the working
+// folder. Sets name and returns true, or returns false for the built-in language.
+bool ChooseDisplayLanguage(char* name);
+void SelectFirstStartLanguage(HWND dropdown);
 // Reads the drop-down into name; true when that names another module than before.
 bool ReadLanguageChoice(HWND page, char* name);
 void RestartProgram();

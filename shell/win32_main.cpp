@@ -84,6 +84,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     const LoadOutcome loaded =
         LoadList(kListFileName, program.list, program.settings, program.listFileState);
+    // A first start speaks the display language, and the new list file names it from the start.
+    if (loaded == LoadOutcome::Created && ChooseDisplayLanguage(program.settings.language))
+        FinishNewListFile(kListFileName, false, program.settings);
     program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}};
     LoadLanguageModule(program.settings.language);
     if (loaded == LoadOutcome::Unreadable)

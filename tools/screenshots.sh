@@ -16,7 +16,8 @@
 #                            (button rule, with filled fields and summary), 680 (the open-window
 #                            list), 700 and 720 (window rule and its summary)
 # and once:
-#   setup.png                the first-run setup ("/setup" with mostcommon.lst and no list file)
+#   setup.png, setup-en.png  the first-run setup ("/setup" with mostcommon.lst and no list file)
+#                            under a German and an English display language
 #   config-de-144dpi.png     the configuration window and the first button step at 144 DPI, in
 #   wizard-620-de-144dpi.png a Wine prefix of their own
 #   *-en-144dpi.png          every English picture once more at 144 DPI, in that prefix; all
@@ -282,18 +283,19 @@ shoot_language() {
   return $status
 }
 
-# The first-run setup: "/setup" in a folder with the prepared common list and no list file.
-# OK then writes the list file, which is checked before the program is ended.
+# The first-run setup: "/setup" in a folder with the prepared common list and no list file, under
+# the display language that LC_ALL names (Wine takes it from there; the setup preselects its
+# module). OK then writes the list file, which is checked before the program is ended.
 shoot_setup() {
-  local work rect pid waited=0
+  local file=$1 locale=$2 work rect pid waited=0
   work=$(new_workdir) || return 1
   workdirs+=("$work")
   cp mostcommon.lst "$work/" || return 1
-  (cd "$work" && exec wine boxsweep.exe /setup) &
+  (cd "$work" && exec env LC_ALL="$locale" "$WINELOADER" boxsweep.exe /setup) &
   pid=$!
   rect=$(help_with dialog-rect 'BoxSweep Setup') || { echo "screenshots: no setup dialog" >&2; return 1; }
   # shellcheck disable=SC2086
-  settle_and_capture setup.png $rect
+  settle_and_capture "$file" $rect
   help_with dialog-command 'BoxSweep Setup' 1 || { echo "screenshots: setup did not end" >&2; return 1; }
   while ! grep -qa 'end of list' "$work/BOXSWEEP.LST" 2>/dev/null && [ "$waited" -lt 100 ]; do
     sleep 0.1
@@ -347,7 +349,8 @@ shoot_language de boxsweep.exe yes 'Änderungen speichern?' '&Nein' '*nicht gesp
   status=1
 shoot_language nl dutch.dll no 'Wijzigingen opslaan?' '&Nee' '*niet opgeslagen*' || status=1
 shoot_language en english.dll no 'Save changes?' '&No' '*not saved*' || status=1
-shoot_setup || status=1
+shoot_setup setup.png de_DE.UTF-8 || status=1
+shoot_setup setup-en.png en_US.UTF-8 || status=1
 shoot_high_dpi || status=1
 shoot_english_high_dpi || status=1
 if [ "$wizard_detours" -gt 0 ]; then

@@ -5,7 +5,7 @@
 // HTML Help's entry point lives in hhctrl.ocx, looked up at run time from the system folder: the
 // program needs no import library for it, runs on where it is missing, and a copy dropped into
 // the working folder can never stand in for it. Topics are opened by path ("FILE.chm::/page"),
-// never by keyword: Wine's HtmlHelpA does not convert a keyword lookup to its wide form.
+// never by keyword: Wine's HtmlHelpA does not pass an HH_AKLINK request on to its wide form.
 #include <windows.h>
 
 #include <string>

@@ -28,7 +28,7 @@ add_library(boxsweep_win32 STATIC
 target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32 oleacc ole32 oleaut32)
 
 # The program. The shell and the dialogs are Win32 glue over the core; the built-in German
-# resources are linked in. It lands at the top of the build tree, beside dutch.dll.
+# resources are linked in. It lands at the top of the build tree, beside the language modules.
 file(GLOB shell_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shell/win32_*.cpp)
 file(GLOB dialog_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/dialogs/win32_*.cpp)
 add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc resources/version.rc)
@@ -44,20 +44,24 @@ target_link_libraries(boxsweep_timer_only PRIVATE boxsweep_win32 shell32 comctl3
 target_compile_definitions(boxsweep_timer_only PRIVATE BOXSWEEP_TIMER_ONLY)
 set_target_properties(boxsweep_timer_only PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# The Dutch language module: resources and an entry point that only reports success, linked
-# against nothing at all.
-add_library(dutch SHARED lang/dutch/dutch_entry.c lang/dutch/dutch.rc lang/dutch/version.rc)
-set_target_properties(dutch PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-if(MSVC)
-  target_link_options(dutch PRIVATE /NOENTRY /NODEFAULTLIB)
-else()
-  # The entry symbol carries the stdcall decoration on x86 only.
-  if(BOXSWEEP_MANIFEST_ARCH STREQUAL amd64)
-    target_link_options(dutch PRIVATE -nostdlib -Wl,-e,DllEntry -Wl,--fatal-warnings)
+# The language modules dutch.dll and english.dll: resources and an entry point that only reports
+# success, linked against nothing at all.
+function(add_language_module name)
+  add_library(${name} SHARED lang/module_entry.c lang/${name}/${name}.rc lang/${name}/version.rc)
+  set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  if(MSVC)
+    target_link_options(${name} PRIVATE /NOENTRY /NODEFAULTLIB)
+  elseif(BOXSWEEP_MANIFEST_ARCH STREQUAL amd64)
+    target_link_options(${name} PRIVATE -nostdlib -Wl,-e,DllEntry -Wl,--fatal-warnings)
   else()
-    target_link_options(dutch PRIVATE -nostdlib -Wl,-e,_DllEntry@12 -Wl,--fatal-warnings)
+    # The entry symbol carries the stdcall decoration on x86 only.
+    target_link_options(${name} PRIVATE -nostdlib -Wl,-e,_DllEntry@12 -Wl,--fatal-warnings)
   endif()
-endif()
+endfunction()
+add_language_module(dutch)
+add_language_module(english)
+
+include(cmake/help.cmake)
 
 # Looking at and waiting for another process's windows, for the Win32 tests and the screenshot
 # helper.

@@ -15,7 +15,7 @@ void OnInitDialog(HWND setup)
     HWND dropdown = GetDlgItem(setup, IDC_LANGUAGE);
     FillLanguages(dropdown);
     CheckDlgButton(setup, IDC_SETUP_COMMON_LIST, BST_CHECKED);
-    SendMessageA(dropdown, CB_SETCURSEL, 0, 0);
+    SelectFirstStartLanguage(dropdown);
     // Only a new user gets the dialog: with a list already there, or nothing to start from,
     // it ends before it is shown.
     if (!CopyFileA(kCommonList, kListFileName, TRUE))

@@ -215,6 +215,12 @@
 #define IDS_REFUSED_BALLOON 39 /* tray balloon for a window of a program with higher rights */
 #define IDS_LOG_UNWRITABLE 40  /* the log file cannot be written: one %s */
 
+/* The help: the module's help file, a plain file name beside it, and what is said when it cannot
+ * be shown, with one %s for the path that was looked for. */
+#define IDS_HELP_FILE 50
+#define IDS_HELP_MISSING 51
+#define IDS_HELP_FAILED 52
+
 /* ---- Icons ------------------------------------------------------------------------------- */
 
 /* The class and tray icons always come from the program's own module. */

@@ -36,3 +36,28 @@ bool IsOfferableModuleName(const char* fileName, int capacity)
     // language up to the first white space.
     return std::strpbrk(fileName, "() \t\r\n\v\f") == nullptr;
 }
+
+namespace {
+
+// Keyed by the primary language, the low ten bits of a language id, so that every country's
+// English or Dutch counts.
+struct DisplayLanguageModule {
+    unsigned primaryLanguage;
+    const char* module;
+};
+
+constexpr DisplayLanguageModule kDisplayLanguageModules[] = {
+    {0x09, "english.dll"},
+    {0x13, "dutch.dll"},
+};
+
+}  // namespace
+
+const char* FirstStartModule(unsigned displayLanguage, const std::function<bool(const char*)>& isUsable)
+{
+    for (const DisplayLanguageModule& row : kDisplayLanguageModules) {
+        if (row.primaryLanguage == (displayLanguage & 0x3FF))
+            return isUsable(row.module) ? row.module : nullptr;
+    }
+    return nullptr;
+}

@@ -18,7 +18,6 @@ constexpr UINT kStartDelayMs = 800;
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
-constexpr char kHelpFile[] = "BoxSweep.hlp";
 
 // The tray icon and its popup menu.
 struct TrayState {
@@ -122,6 +121,10 @@ UINT TaskbarCreatedMessage();
 // True when the command was one of the popup's; it has then been carried out.
 bool HandlePopupCommand(UINT command);
 
+// Help (win32_help.cpp): the language module's help file, and its windows closed at the end.
+void OpenHelp();
+void CloseHelpWindows();
+
 // Early scans on window events (win32_early_scans.cpp).
 void SetWatching(bool watching);
 void UpdateEarlyScans();
@@ -140,6 +143,10 @@ HWND CreateLanguageDialog(UINT id, HWND parent, DLGPROC procedure);
 HMENU LoadLanguageMenu(UINT id);
 void FillLanguages(HWND dropdown);
 void SelectCurrentLanguage(HWND dropdown);
+// A first start's language: the module of the user's display language where it is in the working
+// folder. Sets name and returns true, or returns false for the built-in language.
+bool ChooseDisplayLanguage(char* name);
+void SelectFirstStartLanguage(HWND dropdown);
 // Reads the drop-down into name; true when that names another module than before.
 bool ReadLanguageChoice(HWND page, char* name);
 void RestartProgram();

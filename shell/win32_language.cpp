@@ -40,6 +40,18 @@ bool IsBuiltIn(const char* name)
 
 // Loads from the language module, and from the built-in resources when the module lacks a
 // usable resource: a module with a gap must not leave the user without the dialog or text.
+// The language name (string 0) of a module in the working folder; false for a file that does not
+// load as a module or lacks the name, which is then never offered.
+bool ReadModuleLanguageName(const char* fileName, char* name, int capacity)
+{
+    HMODULE module = OpenModuleAsData(fileName);
+    if (module == nullptr)
+        return false;
+    const bool named = LoadStringA(module, IDS_LANGUAGE, name, capacity) > 0;
+    FreeLibrary(module);
+    return named;
+}
+
 template <typename Result, typename Load>
 Result LoadWithFallback(Load load, Result failed)
 {
@@ -111,15 +123,11 @@ void FillLanguages(HWND dropdown)
         // A name that could not be stored and read back would name another file next time.
         if (!IsOfferableModuleName(found.cFileName, kLanguageCapacity))
             continue;
-        HMODULE module = OpenModuleAsData(found.cFileName);
-        if (module == nullptr)
-            continue;
         char name[kLanguageNameCapacity];
-        if (LoadStringA(module, IDS_LANGUAGE, name, sizeof name) > 0) {
-            const std::string item = FormatLanguageItem(name, found.cFileName);
-            SendMessageA(dropdown, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-        }
-        FreeLibrary(module);
+        if (!ReadModuleLanguageName(found.cFileName, name, sizeof name))
+            continue;
+        const std::string item = FormatLanguageItem(name, found.cFileName);
+        SendMessageA(dropdown, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -131,6 +139,32 @@ void SelectCurrentLanguage(HWND dropdown)
     LoadLanguageString(IDS_LANGUAGE, name, sizeof name);
     const LRESULT index = SendMessageA(dropdown, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
     SendMessageA(dropdown, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool ChooseDisplayLanguage(char* name)
+{
+    auto isUsable = [](const char* module) {
+        char language[kLanguageNameCapacity];
+        return ReadModuleLanguageName(module, language, sizeof language);
+    };
+    const char* module = FirstStartModule(GetUserDefaultUILanguage(), isUsable);
+    if (module == nullptr)
+        return false;
+    lstrcpynA(name, module, kLanguageCapacity);
+    return true;
+}
+
+// The item of the module a first start takes; the built-in language's when there is none.
+void SelectFirstStartLanguage(HWND dropdown)
+{
+    std::string item = kBuiltInItem;
+    char module[kLanguageCapacity];
+    char name[kLanguageNameCapacity];
+    if (ChooseDisplayLanguage(module) && ReadModuleLanguageName(module, name, sizeof name))
+        item = FormatLanguageItem(name, module);
+    const LPARAM text = reinterpret_cast<LPARAM>(item.c_str());
+    const LRESULT found = SendMessageA(dropdown, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text);
+    SendMessageA(dropdown, CB_SETCURSEL, found != CB_ERR ? static_cast<WPARAM>(found) : 0, 0);
 }
 
 // Without a selection, or with a text that names no file, the language stays as it was.

@@ -64,7 +64,7 @@ void ShutDown()
 {
     CloseLogWindow();
     SaveListFileAtEnd();
-    WinHelpA(g_program->mainWindow, kHelpFile, HELP_QUIT, 0);
+    CloseHelpWindows();
     KillTimer(g_program->page, kScanTimer);
     SetWatching(false);
     RemoveTrayIcon(g_program->page);
@@ -94,6 +94,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     const LoadOutcome loaded =
         LoadList(kListFileName, program.list, program.settings, program.listFileState);
+    // A first start speaks the display language, and the new list file names it from the start.
+    if (loaded == LoadOutcome::Created && ChooseDisplayLanguage(program.settings.language))
+        FinishNewListFile(kListFileName, false, program.settings);
     program.watch = WatchContext{&RealWindowOps(), &program.list, &program.settings, 0, {}, {}};
     program.watch.observer = &ProgramObserver();
     SetActionReplyHandler(OnActionReply, nullptr);

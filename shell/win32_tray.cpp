@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kWindowTitleCapacity = 256;
-constexpr int kHelpKeywordCapacity = 23;
 
 // Icons come from the program's own module; each handle lives for one call only.
 bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
@@ -85,13 +84,6 @@ void AddWindowRule(UINT command)
     if (GetMenuStringA(g_program->tray.popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
         return;
     AddCloseRule(title);
-}
-
-void OpenHelp()
-{
-    char keyword[kHelpKeywordCapacity];
-    LoadLanguageString(IDS_HELP_KEYWORD, keyword, sizeof keyword);
-    WinHelpA(g_program->mainWindow, kHelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword));
 }
 
 void StartWizardFromTray()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the release: the program and the Dutch module for x64 (win64 preset) and x86 (win32
-# preset), then in build/package/ a ZIP of each to unpack anywhere and the per-user x64 Windows
-# Installer package made by wixl:
+# Builds the release: the program, the language modules and the help files for x64 (win64 preset)
+# and x86 (win32 preset), then in build/package/ a ZIP of each to unpack anywhere and the per-user
+# x64 Windows Installer package made by wixl:
 #
 #   BoxSweep-VER-x64.zip   BoxSweep-VER-x86.zip   BoxSweep-VER-x64.msi
 #
@@ -12,7 +12,8 @@
 #
 # The version is the one the x64 tree was configured with (project(VERSION) in CMakeLists.txt,
 # or -DBOXSWEEP_VERSION=...). Installs the Debian packages it needs when they are missing (as
-# root, or through sudo).
+# root, or through sudo). A release has its help: the build needs chmcmd (Debian package fp-utils),
+# and every tree must hold the help files.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -42,9 +43,10 @@ done
 if [ "$build" -eq 1 ]; then
   . tools/packages.sh
   ensure_packages || { echo "package: could not install the build packages" >&2; exit 1; }
+  command -v chmcmd > /dev/null || { echo "package: no chmcmd (Debian package fp-utils)" >&2; exit 1; }
   for preset in win64 win32; do
     cmake --preset "$preset" > /dev/null
-    cmake --build --preset "$preset" --target boxsweep dutch
+    cmake --build --preset "$preset" --target boxsweep dutch english help_files
   done
   tree32=${tree32:-$root/build/win32}
 fi
@@ -65,14 +67,16 @@ if [ -n "$tree32" ] && [ "$(tree_version "$tree32")" != "$version" ]; then
   exit 1
 fi
 
-# Everything a user gets, flat: the program looks for its list file and its language modules in
-# its working folder, so they all sit side by side.
-# release_files TREE: sets files to the five of that tree's build.
+# Everything a user gets, flat: the program looks for its list file, its language modules and
+# their help files in its working folder, so they all sit side by side.
+# release_files TREE: sets files to the nine of that tree's build.
 release_files() {
-  files=("$1/boxsweep.exe" "$1/dutch.dll" "$root/mostcommon.lst" "$root/README.md" "$root/LICENSE")
+  files=("$1/boxsweep.exe" "$1/dutch.dll" "$1/english.dll"
+    "$1/BoxSweep-de.chm" "$1/BoxSweep-en.chm" "$1/BoxSweep-nl.chm"
+    "$root/mostcommon.lst" "$root/README.md" "$root/LICENSE")
   local file
   for file in "${files[@]}"; do
-    [ -f "$file" ] || { echo "package: $file is missing" >&2; exit 1; }
+    [ -f "$file" ] || { echo "package: $file is missing (the help files need chmcmd)" >&2; exit 1; }
   done
 }
 
@@ -93,7 +97,7 @@ make_zip() {
 make_zip x64 "$tree64"
 [ -z "$tree32" ] || make_zip x86 "$tree32"
 
-# wixl takes its sources from its current folder: the same five files as the x64 ZIP, and the
+# wixl takes its sources from its current folder: the same nine files as the x64 ZIP, and the
 # icon for the list of installed apps.
 msi_file=$out/BoxSweep-$version-x64.msi
 release_files "$tree64"

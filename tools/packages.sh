@@ -12,7 +12,7 @@ BOXSWEEP_PACKAGES="cmake make g++ libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 fonts-wine xvfb x11-utils imagemagick
-  wixl zip"
+  wixl zip fp-utils"
 BOXSWEEP_PACKAGES_32BIT="wine32:i386"
 
 as_root() {

@@ -2,9 +2,11 @@
 # Builds BoxSweep and runs it under Wine from its own working folder, run/ at the top of the
 # repository. Arguments are handed to boxsweep.exe unchanged (tools/run.sh /restart, /exit, ...).
 #
-# run/ holds what a user's installation folder would: boxsweep.exe, dutch.dll, mostcommon.lst
-# (when the repository has one) and the list file BOXSWEEP.LST that the program writes. Only the
-# program files are refreshed on every run; the list file is the user's and is never touched.
+# run/ holds what a user's installation folder would: boxsweep.exe, the language modules and
+# their help files, mostcommon.lst (when the repository has one) and the list file BOXSWEEP.LST
+# that the program writes. Only the program files are refreshed on every run; the list file is the
+# user's and is never touched. A first start (no list file yet) speaks the language of the user's
+# environment where BoxSweep has a module for it.
 #
 # The program shows on the user's display when $DISPLAY works, otherwise on a private Xvfb
 # server (the tray program then runs headless until it is ended with "tools/run.sh /exit").
@@ -16,15 +18,15 @@ root=$PWD
 
 ensure_packages || { echo "run: could not install the build packages" >&2; exit 1; }
 
-# Build only the x64 program and its language module: the tests are not needed to run it, and
-# wine64 runs the x64 build on every machine.
+# Build only the x64 program, its language modules and the help: the tests are not needed to run
+# it, and wine64 runs the x64 build on every machine.
 mkdir -p build
 if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
   cat build/configure-win64.log >&2
   echo "run: configure failed" >&2
   exit 1
 fi
-if ! cmake --build --preset win64 --target boxsweep dutch > build/build-run.log 2>&1; then
+if ! cmake --build --preset win64 --target boxsweep dutch english help_files > build/build-run.log 2>&1; then
   tail -n 60 build/build-run.log >&2
   echo "run: build failed" >&2
   exit 1
@@ -39,7 +41,12 @@ refresh() {
   cp -f "$1" "$work/.$2.new" && mv -f "$work/.$2.new" "$work/$2"
 }
 refresh build/win64/boxsweep.exe boxsweep.exe || exit 1
-refresh build/win64/dutch.dll dutch.dll || exit 1
+for module in dutch.dll english.dll; do
+  refresh "build/win64/$module" "$module" || exit 1
+done
+for help in build/win64/BoxSweep-*.chm; do
+  [ ! -f "$help" ] || refresh "$help" "$(basename "$help")" || exit 1
+done
 if [ -f mostcommon.lst ]; then
   refresh mostcommon.lst mostcommon.lst || exit 1
 fi
@@ -100,9 +107,11 @@ exec 9>&-
 # The program keeps no state outside its working folder: run it from run/. A Ctrl-C reaches
 # the program (it shares the terminal's process group); this script only notes it, so that it
 # still tidies up below.
+# Wine takes the display language from LC_ALL only (LANG alone does not reach it where that
+# locale is not installed here): hand on the language the user's environment names.
 trap ':' INT
 cd "$work" || exit 1
-wine boxsweep.exe "$@"
+env LC_ALL="${LC_ALL:-${LC_MESSAGES:-${LANG:-C.UTF-8}}}" "$WINELOADER" boxsweep.exe "$@"
 status=$?
 trap - INT
 

@@ -16,6 +16,9 @@
 //   screenshot_helper open-dialog COMMAND       post COMMAND to the configuration page and wait
 //                                               for the dialog it opens; print x y w h
 //   screenshot_helper close-dialog              cancel the program's open dialog or wizard
+//   screenshot_helper open-help                 choose Help and wait for HTML Help's window;
+//                                               print x y w h
+//   screenshot_helper close-help                close that window
 //   screenshot_helper dialog-rect TITLE         wait for a window with this title; print x y w h
 //   screenshot_helper dialog-command TITLE ID   post command ID to that window; wait until it goes
 //   screenshot_helper wizard-set ID TEXT        put TEXT into control ID of the current page
@@ -323,6 +326,43 @@ int CloseDialog() {
   return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }) ? 0 : 1;
 }
 
+// HTML Help's window ("HH Parent") of the program.
+HWND FindHelpWindow() {
+  HWND main = FindWindowA("boxsweep", nullptr);
+  DWORD program = 0;
+  if (main != nullptr) GetWindowThreadProcessId(main, &program);
+  for (HWND window = FindWindowExA(nullptr, nullptr, "HH Parent", nullptr); window != nullptr;
+       window = FindWindowExA(nullptr, window, "HH Parent", nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == program && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+// The tray menu's Help, as the page receives it.
+int OpenHelp() {
+  HWND page = FindPage();
+  if (page == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no configuration page\n");
+    return 1;
+  }
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(1004, 0), 0);
+  HWND help = nullptr;
+  if (!WaitFor([&] { return (help = FindHelpWindow()) != nullptr; })) {
+    std::fprintf(stderr, "screenshot_helper: Help opened no window\n");
+    return 1;
+  }
+  return PrintSettledRect(help);
+}
+
+int CloseHelp() {
+  HWND help = FindHelpWindow();
+  if (help == nullptr) return 0;
+  PostMessageA(help, WM_CLOSE, 0, 0);
+  return WaitFor([&] { return FindHelpWindow() == nullptr; }) ? 0 : 1;
+}
+
 HWND FindVisibleTitle(const char* title) {
   HWND window = FindWindowA(nullptr, title);
   return window != nullptr && IsWindowVisible(window) ? window : nullptr;
@@ -479,6 +519,8 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "open-dialog") == 0 && argc == 3) return OpenDialog(std::atoi(argv[2]));
     if (std::strcmp(command, "close-dialog") == 0) return CloseDialog();
+    if (std::strcmp(command, "open-help") == 0) return OpenHelp();
+    if (std::strcmp(command, "close-help") == 0) return CloseHelp();
     if (std::strcmp(command, "dialog-rect") == 0 && argc == 3) return DialogRect(argv[2]);
     if (std::strcmp(command, "dialog-command") == 0 && argc == 4) {
       return DialogCommand(argv[2], std::atoi(argv[3]));

@@ -4,20 +4,26 @@
 #
 #   tools/screenshots.sh [OUTPUT_FOLDER]      default: build/screenshots
 #
-# For each language, German (suffix de) and Dutch (nl, from dutch.dll), it saves:
+# For each language, German (suffix de), Dutch (nl, from dutch.dll) and English (en, from
+# english.dll), it saves:
 #   config-LANG.png          the configuration window (German also config-de-resized.png)
 #   popup-LANG.png           the tray menu with its window submenu open
 #   editor-LANG.png          the entry editor on the first rule
 #   about-LANG.png           the about box
+#   help-LANG.png            the help that the tray menu's Help opens (HTML Help's window; the
+#                            prefixes have no Gecko, so its pages stay blank)
 #   wizard-NNN-LANG.png      every wizard page, NNN its template: 600 (kind), 620, 640 and 660
 #                            (button rule, with filled fields and summary), 680 (the open-window
 #                            list), 700 and 720 (window rule and its summary)
 # and once:
-#   setup.png                the first-run setup ("/setup" with mostcommon.lst and no list file)
+#   setup.png, setup-en.png  the first-run setup ("/setup" with mostcommon.lst and no list file)
+#                            under a German and an English display language
 #   config-de-144dpi.png     the configuration window and the first button step at 144 DPI, in
-#   wizard-620-de-144dpi.png a Wine prefix of their own; all other pictures are at 96 DPI
+#   wizard-620-de-144dpi.png a Wine prefix of their own
+#   *-en-144dpi.png          every English picture once more at 144 DPI, in that prefix; all
+#                            other pictures are at 96 DPI
 # Each picture is cropped to its window. Each run uses a temporary working folder of its own
-# with dutch.dll and a prepared list file. The wizard's summaries are printed as they read.
+# with the language modules and a prepared list file. The wizard's summaries are printed as they read.
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -u
 cd "$(dirname "$0")/.." || exit 1
@@ -36,7 +42,7 @@ if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
   echo "screenshots: configure failed" >&2
   exit 1
 fi
-if ! cmake --build --preset win64 --target boxsweep dutch screenshot_helper \
+if ! cmake --build --preset win64 --target boxsweep dutch english help_files screenshot_helper \
      > build/build-screenshots.log 2>&1; then
   tail -n 60 build/build-screenshots.log >&2
   echo "screenshots: build failed" >&2
@@ -138,7 +144,8 @@ new_workdir() {
   wineserver -k > /dev/null 2>&1
   wineserver -w > /dev/null 2>&1
   work=$(mktemp -d "$root/build/screenshots-work.XXXXXX") || return 1
-  cp build/win64/boxsweep.exe build/win64/dutch.dll "$work/" || return 1
+  cp build/win64/boxsweep.exe build/win64/dutch.dll build/win64/english.dll "$work/" || return 1
+  cp build/win64/BoxSweep-*.chm "$work/" 2> /dev/null
   echo "$work"
 }
 
@@ -215,7 +222,8 @@ shoot_wizard() {
   fi
 }
 
-# The entry editor on the first rule (a button rule with a message condition) and the about box.
+# The entry editor on the first rule (a button rule with a message condition), the about box and
+# the help.
 shoot_editor_and_about() {
   local suffix=$1 rect
   help_with select-entry 0 || { echo "screenshots: could not select a rule" >&2; return 1; }
@@ -228,6 +236,11 @@ shoot_editor_and_about() {
   # shellcheck disable=SC2086
   settle_and_capture "about-$suffix.png" $rect
   help_with close-dialog || { echo "screenshots: the about box did not close" >&2; return 1; }
+
+  rect=$(help_with open-help) || { echo "screenshots: no help window" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "help-$suffix.png" $rect
+  help_with close-help || { echo "screenshots: the help did not close" >&2; return 1; }
 }
 
 # One language: the configuration window, optionally resized, the tray menu with its window
@@ -270,18 +283,19 @@ shoot_language() {
   return $status
 }
 
-# The first-run setup: "/setup" in a folder with the prepared common list and no list file.
-# OK then writes the list file, which is checked before the program is ended.
+# The first-run setup: "/setup" in a folder with the prepared common list and no list file, under
+# the display language that LC_ALL names (Wine takes it from there; the setup preselects its
+# module). OK then writes the list file, which is checked before the program is ended.
 shoot_setup() {
-  local work rect pid waited=0
+  local file=$1 locale=$2 work rect pid waited=0
   work=$(new_workdir) || return 1
   workdirs+=("$work")
   cp mostcommon.lst "$work/" || return 1
-  (cd "$work" && exec wine boxsweep.exe /setup) &
+  (cd "$work" && exec env LC_ALL="$locale" "$WINELOADER" boxsweep.exe /setup) &
   pid=$!
   rect=$(help_with dialog-rect 'BoxSweep Setup') || { echo "screenshots: no setup dialog" >&2; return 1; }
   # shellcheck disable=SC2086
-  settle_and_capture setup.png $rect
+  settle_and_capture "$file" $rect
   help_with dialog-command 'BoxSweep Setup' 1 || { echo "screenshots: setup did not end" >&2; return 1; }
   while ! grep -qa 'end of list' "$work/BOXSWEEP.LST" 2>/dev/null && [ "$waited" -lt 100 ]; do
     sleep 0.1
@@ -323,12 +337,22 @@ shoot_high_dpi() {
   return $status
 }
 
+# Every English picture at 144 DPI: the English captions are the longest.
+shoot_english_high_dpi() {
+  local -x WINEPREFIX=$prefix_144
+  prepare_prefix 144
+  shoot_language en-144dpi english.dll no 'Save changes?' '&No' '*not saved*'
+}
+
 status=0
 shoot_language de boxsweep.exe yes 'Änderungen speichern?' '&Nein' '*nicht gespeichert*' ||
   status=1
 shoot_language nl dutch.dll no 'Wijzigingen opslaan?' '&Nee' '*niet opgeslagen*' || status=1
-shoot_setup || status=1
+shoot_language en english.dll no 'Save changes?' '&No' '*not saved*' || status=1
+shoot_setup setup.png de_DE.UTF-8 || status=1
+shoot_setup setup-en.png en_US.UTF-8 || status=1
 shoot_high_dpi || status=1
+shoot_english_high_dpi || status=1
 if [ "$wizard_detours" -gt 0 ]; then
   echo "screenshots: $wizard_detours wizard page changes went to the wrong page" >&2
   status=1

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "shell/command_line.h"
+#include "shell/help_topics.h"
 #include "shell/language_choice.h"
 #include "shell/popup_items.h"
 
@@ -86,6 +87,40 @@ TEST(LanguageChoiceTest, OnlyNamesThatComeBackWholeAreOffered)
     // A browser's second download, and names the list file would split at a space.
     for (const char* name : {"dutch (1).dll", "dutch(1.dll", "dutch)1.dll", "my dutch.dll", "dutch\t.dll"})
         EXPECT_FALSE(IsOfferableModuleName(name, 24)) << name;
+}
+
+TEST(LanguageChoiceTest, FirstStartTakesTheModuleOfTheDisplayLanguageWhereItIsThere)
+{
+    auto all = [](const char*) { return true; };
+    auto onlyDutch = [](const char* module) { return std::strcmp(module, "dutch.dll") == 0; };
+    struct {
+        unsigned displayLanguage;
+        bool onlyDutchThere;
+        const char* module;
+    } cases[] = {
+        {0x0409, false, "english.dll"}, {0x0809, false, "english.dll"},  // US and British English
+        {0x0413, false, "dutch.dll"},   {0x0813, false, "dutch.dll"},    // Dutch and Flemish
+        {0x0407, false, nullptr},       {0x040C, false, nullptr},        // German, French
+        {0x0409, true, nullptr},        {0x0413, true, "dutch.dll"},
+    };
+    for (const auto& c : cases) {
+        const char* module = c.onlyDutchThere ? FirstStartModule(c.displayLanguage, onlyDutch)
+                                              : FirstStartModule(c.displayLanguage, all);
+        EXPECT_STREQ(module, c.module) << std::hex << c.displayLanguage;
+    }
+}
+
+TEST(HelpTopicsTest, ModulesNameOnlyFilesBesideThemAndUnknownKeywordsOpenTheOverview)
+{
+    EXPECT_TRUE(IsHelpFileName("BoxSweep-en.chm"));
+    EXPECT_TRUE(IsHelpFileName("HILFE.CHM"));
+    for (const char* name : {"", ".chm", "BoxSweep-en.hlp", "..\\BoxSweep.chm", "help/BoxSweep.chm",
+                             "C:BoxSweep.chm", "BoxSweep.chm:stream.chm"})
+        EXPECT_FALSE(IsHelpFileName(name)) << name;
+
+    EXPECT_STREQ(HelpPageFor("OVERVIEW"), "overview.htm");
+    EXPECT_EQ(FindHelpTopic("Inhalt"), nullptr);
+    EXPECT_STREQ(HelpPageFor("Inhalt"), "overview.htm");
 }
 
 TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)

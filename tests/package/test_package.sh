@@ -2,7 +2,7 @@
 # The release, made from a built x64 tree:
 #
 #   test_package.sh build SOURCE_DIR BUILD_DIR   tools/package.sh makes the x64 ZIP and the MSI
-#   test_package.sh zip   SOURCE_DIR BUILD_DIR   the ZIP holds the five files, flat, unchanged
+#   test_package.sh zip   SOURCE_DIR BUILD_DIR   the ZIP holds the nine files, flat, unchanged
 #   test_package.sh msi   SOURCE_DIR BUILD_DIR   under wine64: silent install, BoxSweep started
 #                                                from the Start-menu shortcut answers a dialog,
 #                                                the next version's MSI replaces it after asking
@@ -26,8 +26,9 @@ out=$work/out
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/CMakeCache.txt")
 zip_file=$out/BoxSweep-$version-x64.zip
 msi_file=$out/BoxSweep-$version-x64.msi
-# The next version's MSI comes from a tree of its own that holds the program and the Dutch module
-# only (no GoogleTest source): the version comes in at configure time, as for a release.
+# The next version's MSI comes from a tree of its own that holds the program, the language modules
+# and the help only (no GoogleTest source): the version comes in at configure time, as for a
+# release.
 next_version=$(awk -F. '{ printf "%d.%d", $1, $2 + 1 }' <<< "$version")
 next_tree=$work/next-tree
 next_out=$work/next-out
@@ -58,6 +59,11 @@ field() { sed -n "s/^$1=//p" <<< "$2"; }
 release_sources() {
   echo "boxsweep.exe $1/boxsweep.exe"
   echo "dutch.dll $1/dutch.dll"
+  echo "english.dll $1/english.dll"
+  local language
+  for language in de en nl; do
+    echo "BoxSweep-$language.chm $1/BoxSweep-$language.chm"
+  done
   echo "mostcommon.lst $src/mostcommon.lst"
   echo "README.md $src/README.md"
   echo "LICENSE $src/LICENSE"
@@ -75,7 +81,7 @@ step_zip() {
   [ -s "$zip_file" ] || fail "no $zip_file (the build step makes it)"
   local listing expected
   listing=$(cmake -E tar tf "$zip_file" | LC_ALL=C sort) || fail "cannot list $zip_file"
-  expected=$(printf '%s\n' LICENSE README.md boxsweep.exe dutch.dll mostcommon.lst)
+  expected=$(release_sources "$tree" | cut -d' ' -f1 | LC_ALL=C sort)
   [ "$listing" = "$expected" ] || fail "the ZIP holds:${crlf}$listing"
 
   # Unpacked, the files sit side by side, exactly as built.
@@ -86,7 +92,7 @@ step_zip() {
   while read -r name source; do
     cmp -s "$unpacked/$name" "$source" || fail "$name in the ZIP differs from $source"
   done < <(release_sources "$tree")
-  echo "ok: the ZIP holds the five files, flat and unchanged"
+  echo "ok: the ZIP holds the nine files, flat and unchanged"
 }
 
 step_next() {
@@ -96,7 +102,8 @@ step_next() {
   cmake -S "$src" -B "$next_tree" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DBOXSWEEP_VERSION="$next_version" \
     -DGOOGLETEST_SOURCE="$work/no-googletest" > "$work/next-tree.log" 2>&1 \
-    && cmake --build "$next_tree" -j 2 --target boxsweep dutch >> "$work/next-tree.log" 2>&1 \
+    && cmake --build "$next_tree" -j 2 --target boxsweep dutch english help_files \
+      >> "$work/next-tree.log" 2>&1 \
     || fail "cannot build version $next_version (see $work/next-tree.log)"
   rm -rf "$next_out"
   "$src/tools/package.sh" --no-build --tree64 "$next_tree" --out "$next_out" > /dev/null \

@@ -97,6 +97,11 @@ std::string DutchModulePath()
     return TestBinaryFolder() + "..\\..\\dutch.dll";
 }
 
+std::string EnglishModulePath()
+{
+    return TestBinaryFolder() + "..\\..\\english.dll";
+}
+
 static std::string OtherArchFile(const char* name)
 {
     std::string path = std::string(OTHER_ARCH_TREE) + "/" + name;

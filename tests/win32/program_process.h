@@ -14,9 +14,10 @@
 
 #include "fixture_process.h"
 
-// The program and the Dutch module where the build leaves them (two folders above the tests).
+// The program and the language modules where the build leaves them (two folders above the tests).
 std::string ProgramPath();
 std::string DutchModulePath();
+std::string EnglishModulePath();
 // The same two files of the other architecture's build (an x86 one for the x64 tests).
 std::string OtherArchProgramPath();
 std::string OtherArchDutchModulePath();

@@ -1,7 +1,8 @@
 // A language module must carry every string, the menu and every dialog the program asks it for,
 // with the same ids and control kinds as the built-in German set: the program addresses controls
 // by id and never checks that they exist. Only captions and layout may differ. These tests read
-// boxsweep.exe and dutch.dll from the top of the build tree as data files and compare the two.
+// boxsweep.exe, dutch.dll and english.dll from the top of the build tree as data files and compare
+// each module with the built-in set.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 
 #include "program_process.h"
 #include "resources/resource_ids.h"
+#include "shell/help_topics.h"
 
 namespace {
 
@@ -323,7 +325,7 @@ const DialogShape kLanguageDialogs[] = {
 };
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 16, 17, 18, 19, 20, 21, 22, 23,
-                          24, 25, 26, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40};
+                          24, 25, 26, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 50, 51, 52};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -331,11 +333,11 @@ protected:
     {
         char path[MAX_PATH];
         GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string top(path);
-        top.erase(top.find_last_of("\\/") + 1);
-        top += "..\\..\\"; // tests/win32 below the top of the build tree
+        top_ = path;
+        top_.erase(top_.find_last_of("\\/") + 1);
+        top_ += "..\\..\\"; // tests/win32 below the top of the build tree
         for (Module& module : modules_) {
-            module.handle = LoadModuleAsData(top + module.name);
+            module.handle = LoadModuleAsData(top_ + module.name);
         }
     }
     static void TearDownTestSuite()
@@ -352,10 +354,15 @@ protected:
             ASSERT_NE(module.handle, nullptr) << module.name << " does not load";
     }
 
-    static Module modules_[2];
+    static Module modules_[3];
+    static std::string top_;
 };
 
-Module LanguageModules::modules_[2] = {{"boxsweep.exe", nullptr}, {"dutch.dll", nullptr}};
+std::string LanguageModules::top_;
+
+// The built-in set first: the others are compared with it.
+Module LanguageModules::modules_[3] = {
+    {"boxsweep.exe", nullptr}, {"dutch.dll", nullptr}, {"english.dll", nullptr}};
 
 TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
 {
@@ -363,14 +370,16 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
         for (int id : kStringIds)
             EXPECT_FALSE(LoadText(module.handle, id).empty()) << module.name << " string " << id;
 
-        // The summaries are formatted with four and two texts, the notices with a file name; a
-        // translation that drops or adds a conversion would read past the arguments.
+        // The summaries are formatted with four and two texts, the notices and the help messages
+        // with a file name; a translation that drops or adds a conversion would lose a text or
+        // read past the arguments.
         for (auto [id, conversions] :
              {std::pair{IDS_SUMMARY_BUTTON, "ssss"}, std::pair{IDS_SUMMARY_WINDOW, "ss"},
               std::pair{IDS_LIST_UNREADABLE, ""}, std::pair{IDS_LIST_FROM_FALLBACK, "ss"},
               std::pair{IDS_FALLBACK_NEWER, "ss"}, std::pair{IDS_SAVED_TO_FALLBACK, "s"},
               std::pair{IDS_NOT_SAVED, ""}, std::pair{IDS_REFUSED_BALLOON, ""},
-              std::pair{IDS_LOG_UNWRITABLE, "s"}}) {
+              std::pair{IDS_LOG_UNWRITABLE, "s"}, std::pair{IDS_HELP_MISSING, "s"},
+              std::pair{IDS_HELP_FAILED, "s"}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
@@ -378,6 +387,28 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
                 found += text[at + 1];
             EXPECT_EQ(found, conversions) << module.name << " string " << id;
         }
+    }
+}
+
+// A module and its help travel together: the help file it names lies beside it and holds the
+// page that its help keyword opens. A compiled help file lists its pages' paths as plain text.
+TEST_F(LanguageModules, HelpFileHoldsThePageOfTheHelpKeyword)
+{
+    if (!HELP_BUILT)
+        GTEST_SKIP() << "chmcmd was not found when the tree was configured: no help files were built";
+    for (const Module& module : modules_) {
+        SCOPED_TRACE(module.name);
+        char keyword[23] = "";
+        char file[64] = "";
+        LoadStringA(module.handle, IDS_HELP_KEYWORD, keyword, sizeof keyword);
+        LoadStringA(module.handle, IDS_HELP_FILE, file, sizeof file);
+        const HelpTopic* topic = FindHelpTopic(keyword);
+        ASSERT_NE(topic, nullptr) << "no help page for the keyword " << keyword;
+        ASSERT_TRUE(IsHelpFileName(file)) << file;
+        const std::string help = ReadBytes(top_ + file);
+        ASSERT_FALSE(help.empty()) << file << " was not built";
+        EXPECT_NE(help.find(std::string("/") + topic->page), std::string::npos)
+            << file << " lacks " << topic->page;
     }
 }
 
@@ -392,25 +423,26 @@ TEST_F(LanguageModules, PopupMenuHasTheSameCommandsInTheSameStructure)
     }
 }
 
-TEST_F(LanguageModules, DialogsHaveTheSameControlsInBothModules)
+TEST_F(LanguageModules, DialogsHaveTheSameControlsInEveryModule)
 {
+    auto controls = [](const Dialog& dialog) {
+        std::vector<std::pair<int, std::string>> list;
+        for (const Control& control : dialog.controls)
+            list.emplace_back(control.id, control.kind);
+        std::sort(list.begin(), list.end());
+        return list;
+    };
     for (const DialogShape& shape : kLanguageDialogs) {
-        SCOPED_TRACE("dialog " + std::to_string(shape.id));
         const Dialog german = ReadDialog(modules_[0].handle, shape.id);
-        const Dialog dutch = ReadDialog(modules_[1].handle, shape.id);
-        ASSERT_TRUE(german.found) << "missing in boxsweep.exe";
-        ASSERT_TRUE(dutch.found) << "missing in dutch.dll";
-
-        auto controls = [](const Dialog& dialog) {
-            std::vector<std::pair<int, std::string>> list;
-            for (const Control& control : dialog.controls)
-                list.emplace_back(control.id, control.kind);
-            std::sort(list.begin(), list.end());
-            return list;
-        };
-        EXPECT_EQ(controls(german), controls(dutch));
-        const DWORD frame = WS_CHILD | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        EXPECT_EQ(german.style & frame, dutch.style & frame);
+        ASSERT_TRUE(german.found) << "dialog " << shape.id << " missing in boxsweep.exe";
+        for (const Module& module : modules_) {
+            SCOPED_TRACE(std::string(module.name) + " dialog " + std::to_string(shape.id));
+            const Dialog translated = ReadDialog(module.handle, shape.id);
+            ASSERT_TRUE(translated.found);
+            EXPECT_EQ(controls(german), controls(translated));
+            const DWORD frame = WS_CHILD | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+            EXPECT_EQ(german.style & frame, translated.style & frame);
+        }
     }
 }
 
@@ -443,11 +475,12 @@ TEST_F(LanguageModules, DialogsKeepTheirSizeAndFont)
 // test, and so does one that is fixed without being taken off the list.
 TEST_F(LanguageModules, AccessKeysAreNotSharedWithinADialog)
 {
-    const std::vector<std::string> known[2] = {
+    const std::vector<std::string> known[3] = {
         {"500 'b': 513 521", "500 'k': 504 507", "501 'a': 104 113"},
         {"501 'a': 101 104"},
+        {},
     };
-    for (int m = 0; m < 2; ++m) {
+    for (int m = 0; m < 3; ++m) {
         std::vector<std::string> shared;
         for (const DialogShape& shape : kLanguageDialogs) {
             const Dialog dialog = ReadDialog(modules_[m].handle, shape.id);

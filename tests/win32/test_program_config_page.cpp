@@ -1,4 +1,4 @@
-// The main window and its configuration page in the real program: texts in both languages, the
+// The main window and its configuration page in the real program: texts in each language, the
 // layout on resizing, the ways of closing, removing entries and choosing the language.
 #include <gtest/gtest.h>
 
@@ -40,7 +40,21 @@ const Captions kDutchCaptions = {
     {IDC_EXIT, "&Afsluiten"},
 };
 
+const Captions kEnglishCaptions = {
+    {IDC_ACTIVE, "&Active"},
+    {IDC_INTERVAL_LABEL, "Scan &every"},
+    {IDC_INTERVAL_UNIT, "ms"},
+    {IDC_ADD, "A&dd..."},
+    {IDC_REMOVE, "&Remove"},
+    {IDC_ENTRIES_LABEL, "&Windows:"},
+    {IDC_ADVANCED, "Ad&vanced..."},
+    {IDC_LANGUAGE_LABEL, "&Language:"},
+    {IDOK, "&Close"},
+    {IDC_EXIT, "E&xit"},
+};
+
 const char kGerman[] = "Deutsch (boxsweep.exe)";
+const char kEnglish[] = "English (english.dll)";
 const char kDutch[] = "Nederlands (dutch.dll)";
 
 std::string ListWith(const std::vector<std::string>& titles, const std::string& tail)
@@ -94,7 +108,7 @@ TEST_F(ConfigPageTest, ShowsTheListAndSettingsInEachLanguage)
 {
     struct Case {
         const char* language;
-        std::string module;  // the dutch.dll copied beside the program, if any
+        std::string module;  // the module copied beside the program under the language's name
         const char* caption;
         const Captions* captions;
         std::vector<std::string> languages;
@@ -105,12 +119,14 @@ TEST_F(ConfigPageTest, ShowsTheListAndSettingsInEachLanguage)
         // A language module is only mapped as data, so one of the other architecture serves too.
         {"dutch.dll", OtherArchDutchModulePath(), "BoxSweep Lijst", &kDutchCaptions, {kGerman, kDutch},
          kDutch},
+        {"english.dll", EnglishModulePath(), "BoxSweep Window List", &kEnglishCaptions, {kGerman, kEnglish},
+         kEnglish},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.language) + " " + c.module);
         TempFolder folder;
         if (!c.module.empty()) {
-            ASSERT_TRUE(CopyFileA(c.module.c_str(), folder.File("dutch.dll").c_str(), FALSE))
+            ASSERT_TRUE(CopyFileA(c.module.c_str(), folder.File(c.language).c_str(), FALSE))
                 << c.module << " is missing: build the other architecture first (tools/test.sh does)";
         }
         ASSERT_TRUE(WriteBytes(folder.File("BOXSWEEP.LST"),

@@ -508,6 +508,43 @@ TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
 }
 
+// HTML Help's window of the process, found by its class.
+HWND HelpWindowOf(DWORD processId)
+{
+    for (HWND window = FindWindowExA(nullptr, nullptr, "HH Parent", nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, "HH Parent", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+// "Hilfe" opens the language's help file beside the program in a window of HTML Help, titled as
+// the help file; without the file, BoxSweep says which file it looked for.
+TEST_F(DialogTest, HelpOpensTheHelpFileOrNamesTheFileItLookedFor)
+{
+    if (!HELP_BUILT)
+        GTEST_SKIP() << "chmcmd was not found when the tree was configured: no help files were built";
+    ProgramProcess& app = *StartConfiguring(ListOf(""));
+    app.PostCommand(IDM_HELP, 0);
+    HWND box = WaitForDialog(app.Id(), "BoxSweep");
+    ASSERT_NE(box, nullptr) << "nothing said about the missing help file";
+    EXPECT_EQ(Text(box, 0xFFFF), "Die Hilfedatei " + temp.File("BoxSweep-de.chm") + " wurde nicht gefunden.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    const std::string program = ProgramPath();
+    const std::string built = program.substr(0, program.find_last_of('\\') + 1) + "BoxSweep-de.chm";
+    ASSERT_TRUE(CopyFileA(built.c_str(), temp.File("BoxSweep-de.chm").c_str(), FALSE)) << built;
+    app.PostCommand(IDM_HELP, 0);
+    HWND help = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (help = HelpWindowOf(app.Id())) != nullptr; }));
+    EXPECT_EQ(WindowText(help), "BoxSweep-Hilfe");
+    EXPECT_TRUE(DialogsOf(app.Id(), "BoxSweep").empty()) << "a message although the help opened";
+}
+
 class SetupTest : public ProgramTest {
 protected:
     void CopyCommonList() { ASSERT_TRUE(CopyFileA(CommonListPath().c_str(), temp.File("mostcommon.lst").c_str(), FALSE)); }

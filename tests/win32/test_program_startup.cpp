@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "program_process.h"
@@ -91,6 +92,35 @@ TEST_F(StartupTest, WithoutListFileWritesTheDefaultsAndGoesToWatching)
     ASSERT_TRUE(app.WaitWatching());
     EXPECT_TRUE(app.HasTrayIcon());
     EXPECT_FALSE(app.ExitStatus(0).has_value());
+}
+
+// A first start takes the module of the display language where it is there, and the new list
+// file names it. Wine takes the display language from LC_ALL, which ctest sets: English for this
+// test among the others, German for a second run of it alone (tests/win32/CMakeLists.txt).
+TEST_F(StartupTest, FirstStartSpeaksTheDisplayLanguage)
+{
+    const std::string locale = std::getenv("LC_ALL") != nullptr ? std::getenv("LC_ALL") : "";
+    struct Case {
+        const char* language;  // the start of LC_ALL
+        const char* module;
+        const char* caption;
+    } cases[] = {
+        {"en", "english.dll", "BoxSweep Window List"},
+        {"de", "boxsweep.exe", "BoxSweep Fensterliste"},
+    };
+    const Case* expected = nullptr;
+    for (const Case& c : cases) {
+        if (locale.rfind(c.language, 0) == 0)
+            expected = &c;
+    }
+    if (expected == nullptr)
+        GTEST_SKIP() << "LC_ALL is '" << locale << "', neither English nor German";
+    CopyDutchModule();
+    ASSERT_TRUE(CopyFileA(EnglishModulePath().c_str(), temp.File("english.dll").c_str(), FALSE));
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_NE(app.MainWindow(), nullptr);
+    EXPECT_EQ(WindowText(app.MainWindow()), expected->caption);
+    EXPECT_EQ(List(), std::string("1.63\r\nend of list\r\n1\r\n1000\r\n") + expected->module + "\r\n3\r\n");
 }
 
 TEST_F(StartupTest, ListFileIsReadAndWrittenBackUnchanged)

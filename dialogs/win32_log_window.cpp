@@ -13,7 +13,7 @@ namespace {
 
 constexpr UINT kColumnTitles[] = {IDS_LOG_TIME, IDS_LOG_RESULT, IDS_LOG_PROGRAM, IDS_LOG_WINDOW, IDS_LOG_RULE};
 // Column widths and the layout's distances in dialog units, so that they follow the font and DPI.
-constexpr int kColumnWidths[] = {72, 52, 56, 110, 80};
+constexpr int kColumnWidths[] = {78, 56, 50, 86, 66};
 constexpr int kMargin = 6;
 constexpr int kButtonWidth = 66;
 constexpr int kButtonHeight = 14;

@@ -7,6 +7,8 @@
 //
 //   screenshot_helper wait-main                 wait for the configuration window; print x y w h
 //   screenshot_helper size W H                  resize the main window; print x y w h
+//   screenshot_helper watch                     hide the configuration window (Escape), so that
+//                                               the program watches; wait until it is hidden
 //   screenshot_helper windows TITLE...          show plain windows with these titles until killed
 //   screenshot_helper wait-title TITLE          wait until a visible window has this title
 //   screenshot_helper popup X Y                 open the tray menu at X,Y and its window submenu;
@@ -94,6 +96,13 @@ int WaitMain() {
   }
   PrintRect(last);
   return 0;
+}
+
+int Watch() {
+  HWND main = FindMainWindow();
+  if (main == nullptr) return 1;
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+  return WaitFor([&] { return !IsWindowVisible(main); }) ? 0 : 1;
 }
 
 int Size(int width, int height) {
@@ -505,6 +514,7 @@ int main(int argc, char** argv) {
   if (argc >= 2) {
     const char* command = argv[1];
     if (std::strcmp(command, "wait-main") == 0) return WaitMain();
+    if (std::strcmp(command, "watch") == 0) return Watch();
     if (std::strcmp(command, "size") == 0 && argc == 4) {
       return Size(std::atoi(argv[2]), std::atoi(argv[3]));
     }

@@ -10,6 +10,7 @@
 #   popup-LANG.png           the tray menu with its window submenu open
 #   editor-LANG.png          the entry editor on the first rule
 #   about-LANG.png           the about box
+#   log-LANG.png             the log window after two actions while watching
 #   help-LANG.png            the help that the tray menu's Help opens (HTML Help's window; the
 #                            prefixes have no Gecko, so its pages stay blank)
 #   wizard-NNN-LANG.png      every wizard page, NNN its template: 600 (kind), 620, 640 and 660
@@ -243,6 +244,23 @@ shoot_editor_and_about() {
   help_with close-help || { echo "screenshots: the help did not close" >&2; return 1; }
 }
 
+# The log window after two actions while watching: a window the "*Werbung*" rule closes, and one
+# the "Fehler*" rule finds without its button.
+shoot_log() {
+  local suffix=$1 rect
+  help_with watch || { echo "screenshots: the program did not go to watching" >&2; return 1; }
+  # One after the other: while the second lacks its button, it ends every tick before the first.
+  wine "$helper" windows 'Werbung heute' > /dev/null 2>&1 &
+  sleep 1.5
+  wine "$helper" windows 'Fehler beim Laden' > /dev/null 2>&1 &
+  help_with wait-title 'Fehler beim Laden' || { echo "screenshots: helper windows missing" >&2; return 1; }
+  sleep 1
+  rect=$(help_with open-dialog 1006) || { echo "screenshots: no log window" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "log-$suffix.png" $rect
+  help_with close-dialog || { echo "screenshots: the log window did not close" >&2; return 1; }
+}
+
 # One language: the configuration window, optionally resized, the tray menu with its window
 # submenu, the entry editor, the about box and the wizard.
 shoot_language() {
@@ -278,6 +296,7 @@ shoot_language() {
   shoot_editor_and_about "$suffix" || status=1
   help_with close-dialog
   shoot_wizard "$suffix" "$@" || { echo "screenshots: wizard ($suffix) incomplete" >&2; status=1; }
+  shoot_log "$suffix" || status=1
 
   stop_program "$work" "$pid"
   return $status

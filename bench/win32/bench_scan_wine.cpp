@@ -6,10 +6,10 @@
 //
 //   bench_scan_wine.exe [samples]
 //
-// Each sample is a pair: a batch of floor passes, then a batch of ScanTick passes, so that both
-// halves of a pair see the same load of the machine (the floor alone moves by a quarter between
-// samples under a busy Wine server). Printed per configuration: the median of the pairs' ratios
-// with their quartiles and extremes, and the median microseconds per pass of each side.
+// Floor and ScanTick passes alternate (ABAB...), so that both see the same load of the machine
+// (the floor alone moves by a quarter within a run under Wine); a sample of 20 pairs of passes
+// gives one ratio, ScanTick time over floor time. Printed per configuration: the median of the
+// samples' ratios with their quartiles and extremes, and the median microseconds per pass of each.
 //
 // A window that lacks the button among its child windows sends the scan on to its accessibility
 // tree, walked on a thread of its own whose result comes back as a message. A ScanTick pass that
@@ -122,15 +122,8 @@ struct Paired {
     bool repliesMissing;
 };
 
-template <typename Fn> double MicrosecondsPerPass(Fn pass)
-{
-    double start = NowMicroseconds();
-    for (int p = 0; p < kPassesPerSample; ++p)
-        pass();
-    return (NowMicroseconds() - start) / kPassesPerSample;
-}
-
-// Samples pairs of batches, floor then ScanTick (ABAB...), after one untimed pass of each.
+// Samples of alternating passes, floor then ScanTick (ABAB...), after one untimed pass of each.
+// A sample's ratio is its ScanTick time over its floor time.
 Paired MeasurePaired(WatchContext& watch, int samples)
 {
     bool missing = false;
@@ -147,9 +140,18 @@ Paired MeasurePaired(WatchContext& watch, int samples)
     waited = 0;
     std::vector<double> floors, scans, ratios;
     for (int s = 0; s < samples; ++s) {
-        floors.push_back(MicrosecondsPerPass(FloorPass));
-        scans.push_back(MicrosecondsPerPass(tickPass));
-        ratios.push_back(scans.back() / floors.back());
+        double floor = 0, scan = 0;
+        for (int p = 0; p < kPassesPerSample; ++p) {
+            const double start = NowMicroseconds();
+            FloorPass();
+            const double middle = NowMicroseconds();
+            tickPass();
+            floor += middle - start;
+            scan += NowMicroseconds() - middle;
+        }
+        floors.push_back(floor / kPassesPerSample);
+        scans.push_back(scan / kPassesPerSample);
+        ratios.push_back(scan / floor);
     }
     SetActionReplyHandler(nullptr, nullptr);
     for (auto* values : {&floors, &scans, &ratios})
@@ -250,6 +252,9 @@ int main(int argc, char** argv)
     settings.active = 1;
     FloorPass();
     std::printf("visible titled windows on the desktop: %d\n", g_floorVisible);
+    std::printf("%d samples of %d alternating floor and ScanTick passes; ratio = ScanTick time / floor "
+                "time per sample.\nA ScanTick pass that starts an accessibility walk includes the wait "
+                "for its result.\n", samples, kPassesPerSample);
 
     for (int rules : {100, 1000}) {
         EntryList list;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: the native ones with Google Benchmark (medians of 5
-# repetitions), then the scan over real windows and the early scans under wine64, on the x64
-# build. Not part of the test run.
+# repetitions, and the matcher's time over fnmatch's from those medians), then the scan over real
+# windows and the early scans under wine64, on the x64 build. Not part of the test run.
 set -eu
 cd "$(dirname "$0")/.."
 . tools/packages.sh
@@ -28,7 +28,7 @@ for bench in build/native/bench/bench_*; do
   if [ "$(basename "$bench")" = bench_match_pattern ]; then
     matcher=$(ns_per_pair BM_MatchPattern_median <<< "$out")
     fnmatch=$(ns_per_pair BM_Fnmatch_median <<< "$out")
-    awk -v m="$matcher" -v f="$fnmatch" 'BEGIN {
+    [ -n "$matcher" ] && [ -n "$fnmatch" ] && awk -v m="$matcher" -v f="$fnmatch" 'BEGIN {
       printf "matcher to fnmatch, medians of this run: %.2f / %.2f ns per pair = %.2f\n", m, f, m / f }'
   fi
 done

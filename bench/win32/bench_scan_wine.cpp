@@ -82,7 +82,7 @@ void FillRules(EntryList& list, int count)
     }
 }
 
-// A reply that takes longer than this is reported and no longer waited for.
+// A reply that takes longer than this is reported, and the rest of the configuration waits for none.
 constexpr DWORD kReplyWaitMs = 20000;
 
 // Replies to the scan's actions go to the context being measured, as the program hands them to
@@ -115,7 +115,7 @@ bool AwaitReplies(WatchContext& watch)
 struct Paired {
     double floor;     // median microseconds per floor pass
     double scan;      // median microseconds per ScanTick pass
-    double ratio;     // median of the pairs' ratios
+    double ratio;     // median of the samples' ratios
     double low, high;        // their quartiles
     double lowest, highest;  // and extremes
     int waited, passes;      // ScanTick passes that waited for a reply, of all timed ones
@@ -131,7 +131,7 @@ Paired MeasurePaired(WatchContext& watch, int samples)
     auto tickPass = [&] {
         ScanTick(watch);
         waited += watch.pending.count > 0;
-        if (!AwaitReplies(watch))
+        if (!missing && !AwaitReplies(watch))
             missing = true;
     };
     RouteRepliesTo(watch);

@@ -6,7 +6,15 @@
 //
 //   bench_scan_wine.exe [samples]
 //
-// Each sample times a batch of passes; the median of the samples is printed per configuration.
+// Floor and ScanTick passes alternate (ABAB...), so that both see the same load of the machine
+// (the floor alone moves by a quarter within a run under Wine); a sample of 20 pairs of passes
+// gives one ratio, ScanTick time over floor time. Printed per configuration: the median of the
+// samples' ratios with their quartiles and extremes, and the median microseconds per pass of each.
+//
+// A window that lacks the button among its child windows sends the scan on to its accessibility
+// tree, walked on a thread of its own whose result comes back as a message. A ScanTick pass that
+// started a walk takes this thread's messages until that result has reached the watch context,
+// so the pass measures the scan and the walk together.
 #include <windows.h>
 
 #include <algorithm>
@@ -74,18 +82,92 @@ void FillRules(EntryList& list, int count)
     }
 }
 
-// Median microseconds per pass of fn over the samples.
-template <typename Fn> double MedianPass(Fn fn, int samples)
+// A reply that takes longer than this is reported, and the rest of the configuration waits for none.
+constexpr DWORD kReplyWaitMs = 20000;
+
+// Replies to the scan's actions go to the context being measured, as the program hands them to
+// its own.
+void RouteRepliesTo(WatchContext& watch)
 {
-    std::vector<double> times;
-    for (int s = 0; s < samples; ++s) {
-        double start = NowMicroseconds();
-        for (int p = 0; p < kPassesPerSample; ++p)
-            fn();
-        times.push_back((NowMicroseconds() - start) / kPassesPerSample);
+    SetActionReplyHandler([](const ActionReply& reply, void* context) {
+        CompleteAction(*static_cast<WatchContext*>(context), reply);
+    }, &watch);
+}
+
+// False when a reply did not come in time.
+bool AwaitReplies(WatchContext& watch)
+{
+    const DWORD start = GetTickCount();
+    while (watch.pending.count > 0) {
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= kReplyWaitMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kReplyWaitMs - waited, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return true;
+}
+
+struct Paired {
+    double floor;     // median microseconds per floor pass
+    double scan;      // median microseconds per ScanTick pass
+    double ratio;     // median of the samples' ratios
+    double low, high;        // their quartiles
+    double lowest, highest;  // and extremes
+    int waited, passes;      // ScanTick passes that waited for a reply, of all timed ones
+    bool repliesMissing;
+};
+
+// Samples of alternating passes, floor then ScanTick (ABAB...), after one untimed pass of each.
+// A sample's ratio is its ScanTick time over its floor time.
+Paired MeasurePaired(WatchContext& watch, int samples)
+{
+    bool missing = false;
+    int waited = 0;
+    auto tickPass = [&] {
+        ScanTick(watch);
+        waited += watch.pending.count > 0;
+        if (!missing && !AwaitReplies(watch))
+            missing = true;
+    };
+    RouteRepliesTo(watch);
+    FloorPass();
+    tickPass();
+    waited = 0;
+    std::vector<double> floors, scans, ratios;
+    for (int s = 0; s < samples; ++s) {
+        double floor = 0, scan = 0;
+        for (int p = 0; p < kPassesPerSample; ++p) {
+            const double start = NowMicroseconds();
+            FloorPass();
+            const double middle = NowMicroseconds();
+            tickPass();
+            floor += middle - start;
+            scan += NowMicroseconds() - middle;
+        }
+        floors.push_back(floor / kPassesPerSample);
+        scans.push_back(scan / kPassesPerSample);
+        ratios.push_back(scan / floor);
+    }
+    SetActionReplyHandler(nullptr, nullptr);
+    for (auto* values : {&floors, &scans, &ratios})
+        std::sort(values->begin(), values->end());
+    const size_t n = ratios.size();
+    return {floors[n / 2], scans[n / 2], ratios[n / 2], ratios[n / 4], ratios[(3 * n) / 4],
+            ratios.front(), ratios.back(), waited, samples * kPassesPerSample, missing};
+}
+
+void PrintPaired(const char* label, const Paired& paired, const char* note)
+{
+    std::printf("%s: floor %8.1f us/pass, ScanTick %8.1f us/pass, ratio %.3f "
+                "(quartiles %.3f-%.3f, range %.3f-%.3f), %d of %d passes waited for a walk%s%s\n",
+                label, paired.floor, paired.scan, paired.ratio, paired.low, paired.high,
+                paired.lowest, paired.highest, paired.waited, paired.passes,
+                paired.repliesMissing ? " (REPLY MISSING)" : "", note);
 }
 
 // Starts the fixture with arguments and waits until a window titled shown exists.
@@ -146,11 +228,9 @@ void MeasureWindowWithoutTheButton(const char* label, const char* option, Settin
     rule.condition = kAlwaysClick;
     rule.method = kButtonMessage;
     WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}, {}};
-    double floor = MedianPass(FloorPass, samples);
-    double scan = MedianPass([&] { ScanTick(watch); }, samples);
-    std::printf("rules   101, matching window without the button, %s: floor %8.1f us/pass, "
-                "ScanTick %8.1f us/pass, ratio %.3f%s\n",
-                label, floor, scan, scan / floor, rule.clicks != 0 ? " (PRESSED?)" : "");
+    const Paired paired = MeasurePaired(watch, samples);
+    const std::string line = std::string("rules   101, matching window without the button, ") + label;
+    PrintPaired(line.c_str(), paired, rule.clicks != 0 ? " (PRESSED?)" : "");
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
@@ -160,7 +240,7 @@ void MeasureWindowWithoutTheButton(const char* label, const char* option, Settin
 
 int main(int argc, char** argv)
 {
-    int samples = argc > 1 ? std::atoi(argv[1]) : 15;
+    int samples = argc > 1 ? std::max(std::atoi(argv[1]), 1) : 15;
     HANDLE windows = StartWindows();
     if (windows == nullptr) {
         std::printf("could not start the fixture windows\n");
@@ -172,16 +252,17 @@ int main(int argc, char** argv)
     settings.active = 1;
     FloorPass();
     std::printf("visible titled windows on the desktop: %d\n", g_floorVisible);
+    std::printf("%d samples of %d alternating floor and ScanTick passes; ratio = ScanTick time / floor "
+                "time per sample.\nA ScanTick pass that starts an accessibility walk includes the wait "
+                "for its result.\n", samples, kPassesPerSample);
 
     for (int rules : {100, 1000}) {
         EntryList list;
         FillRules(list, rules);
         WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}, {}};
-        // Interleave floor and scan so that both see the same machine load.
-        double floor = MedianPass(FloorPass, samples);
-        double scan = MedianPass([&] { ScanTick(watch); }, samples);
-        std::printf("rules %5d: floor %8.1f us/pass, ScanTick %8.1f us/pass, ratio %.3f\n", rules,
-                    floor, scan, scan / floor);
+        char label[32];
+        std::snprintf(label, sizeof label, "rules %5d", rules);
+        PrintPaired(label, MeasurePaired(watch, samples), "");
     }
 
     MeasureWindowWithoutTheButton("200 descendants", "--nested-button", settings, samples);

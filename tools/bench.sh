@@ -36,6 +36,9 @@ cmake --preset win64 > /dev/null
 cmake --build --preset win64 --target bench_scan_wine > /dev/null
 echo "== bench_scan_wine (wine64, x64)"
 tools/wine-run build/win64/bench/win32/bench_scan_wine.exe "${BENCH_SAMPLES:-15}"
+cmake --build --preset win64 --target bench_walk_calls > /dev/null
+echo "== bench_walk_calls (wine64, x64): the questions of one accessibility walk, by kind"
+tools/wine-run build/win64/bench/win32/bench_walk_calls.exe
 cmake --build --preset win64 --target bench_early_scan > /dev/null
 echo "== bench_early_scan (wine64, x64): reaction to a new dialog, and CPU while windows come and go"
 tools/wine-run build/win64/bench_early_scan.exe "${BENCH_DIALOGS:-50}" "${BENCH_CPU_SECONDS:-60}"

@@ -128,7 +128,10 @@ Paired MeasurePaired(WatchContext& watch, int samples)
 {
     bool missing = false;
     int waited = 0;
+    // Every pass looks at the window lacking the button as one that has just appeared, which is
+    // walked at every look: so every pass does the same work.
     auto tickPass = [&] {
+        watch.fruitless = FruitlessWalks{};
         ScanTick(watch);
         waited += watch.pending.count > 0;
         if (!missing && !AwaitReplies(watch))

@@ -10,7 +10,6 @@
 
 #include <string>
 
-#include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
 #include "shell/help_topics.h"
 #include "shell/win32_app.h"
@@ -22,7 +21,6 @@ constexpr UINT kDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
 constexpr UINT kCloseAll = 0x0012;      // HH_CLOSE_ALL
 constexpr int kHelpKeywordCapacity = 23;
 constexpr int kHelpFileCapacity = 64;
-constexpr int kMessageCapacity = 256;
 
 // Loaded on the first request for help and never released: the library must outlive its
 // windows, and the process's end releases it.
@@ -67,17 +65,6 @@ std::string InWorkingFolder(const std::string& name)
     return path + name;
 }
 
-// Said in the program's language, naming the file that was looked for: a help that opens
-// nothing would leave the user guessing.
-void ReportHelpProblem(UINT messageId, const std::string& path)
-{
-    char format[kMessageCapacity];
-    LoadLanguageString(messageId, format, sizeof format);
-    const char* texts[] = {path.c_str()};
-    const std::string text = FormatWithTexts(format, texts, 1);
-    MessageBoxA(nullptr, text.c_str(), "BoxSweep", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
-}
-
 }  // namespace
 
 // The page that the language module's help keyword names, in a window of its own: the main
@@ -86,7 +73,9 @@ void OpenHelp()
 {
     const std::string path = InWorkingFolder(HelpFileName());
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        ReportHelpProblem(IDS_HELP_MISSING, path);
+        // Said in the program's language, naming the file that was looked for: a help that
+        // opens nothing would leave the user guessing.
+        ShowNotice(IDS_HELP_MISSING, path.c_str());
         return;
     }
     char keyword[kHelpKeywordCapacity];
@@ -94,7 +83,7 @@ void OpenHelp()
     const std::string topic = path + "::/" + HelpPageFor(keyword);
     HtmlHelpFn htmlHelp = LoadHtmlHelp();
     if (htmlHelp == nullptr || htmlHelp(nullptr, topic.c_str(), kDisplayTopic, 0) == nullptr)
-        ReportHelpProblem(IDS_HELP_FAILED, path);
+        ShowNotice(IDS_HELP_FAILED, path.c_str());
 }
 
 void CloseHelpWindows()

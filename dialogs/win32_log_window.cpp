@@ -70,7 +70,7 @@ void InsertRow(HWND list, const LogEntry& entry, int row)
     if (row < 0)
         return;
     char outcome[64];
-    LoadLanguageString(IDS_OUTCOME_FIRST + static_cast<UINT>(entry.outcome), outcome, sizeof outcome);
+    LoadLanguageString(IDS_OUTCOME_FIRST + OutcomeTextIndex(entry.outcome), outcome, sizeof outcome);
     SetCell(list, row, 1, outcome);
     SetCell(list, row, 2, entry.program.c_str());
     SetCell(list, row, 3, entry.title.c_str());

@@ -214,6 +214,7 @@
 #define IDS_OUTCOME_GONE 38
 #define IDS_REFUSED_BALLOON 39 /* tray balloon for a window of a program with higher rights */
 #define IDS_LOG_UNWRITABLE 40  /* the log file cannot be written: one %s */
+#define IDS_LOG_FULL 41        /* the log file is full and cannot be turned over: %s twice */
 
 /* The help: the module's help file, a plain file name beside it, and what is said when it cannot
  * be shown, with one %s for the path that was looked for. */

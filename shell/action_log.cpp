@@ -49,12 +49,19 @@ const char* OutcomeWord(ActionOutcome outcome)
     case ActionOutcome::Done:
         return "done";
     case ActionOutcome::Refused:
+    case ActionOutcome::NotTaken:
         return "refused";
     case ActionOutcome::NotAnswering:
         return "not-answering";
     default:
         return "gone";
     }
+}
+
+unsigned OutcomeTextIndex(ActionOutcome outcome)
+{
+    return outcome == ActionOutcome::NotTaken ? static_cast<unsigned>(ActionOutcome::Refused)
+                                              : static_cast<unsigned>(outcome);
 }
 
 std::string FormatLogLine(const LogEntry& entry)
@@ -70,16 +77,16 @@ std::string FormatLogLine(const LogEntry& entry)
     return line;
 }
 
-bool AppendLogLine(const char* path, const char* oldPath, const std::string& line, uint64_t limit)
+LogAppend AppendLogLine(const char* path, const char* oldPath, const std::string& line, uint64_t limit)
 {
     const long size = FileSize(path);
-    if (size > 0 && static_cast<uint64_t>(size) + line.size() > limit)
-        ReplaceFileInOneStep(path, oldPath);
+    if (size > 0 && static_cast<uint64_t>(size) + line.size() > limit && !ReplaceFileInOneStep(path, oldPath))
+        return LogAppend::Full;
     std::FILE* file = std::fopen(path, "ab");
     if (file == nullptr)
-        return false;
+        return LogAppend::Failed;
     const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-    return std::fclose(file) == 0 && written;
+    return std::fclose(file) == 0 && written ? LogAppend::Written : LogAppend::Failed;
 }
 
 void ActionLog::Add(LogEntry entry)

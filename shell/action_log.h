@@ -29,18 +29,28 @@ LogEntry LogEntryOf(const ActionReport& report, const std::string& time);
 // "YYYY-MM-DD HH:MM:SS".
 std::string FormatLogTime(int year, int month, int day, int hour, int minute, int second);
 
-// The outcome as the file names it: "done", "refused", "not-answering" or "gone".
+// The outcome as the file names it: "done", "refused", "not-answering" or "gone". A show the
+// window did not take is refused as well.
 const char* OutcomeWord(ActionOutcome outcome);
+// Which of the four outcome texts the log window shows for it (0 done to 3 gone).
+unsigned OutcomeTextIndex(ActionOutcome outcome);
 
 // One line of the file: time, outcome, method, program, window title and rule pattern, separated
 // by tabs and ended by CR LF. A tab or line break inside a text becomes a space, so that every
 // line keeps its six fields.
 std::string FormatLogLine(const LogEntry& entry);
 
+enum class LogAppend {
+    Written,
+    Failed,  // the file could not be written
+    Full,    // the file is at its limit and could not be turned over: the line was dropped
+};
+
 // Appends line to the file at path. When the file would grow past limit, it first becomes
-// oldPath (replacing an older one) and a new file is begun. False when nothing was written.
-bool AppendLogLine(const char* path, const char* oldPath, const std::string& line,
-                   uint64_t limit = kLogFileLimit);
+// oldPath (replacing an older one) and a new file is begun; while that cannot be done, no line
+// is appended, so that the log never grows past its bound. Each call tries the turnover again.
+LogAppend AppendLogLine(const char* path, const char* oldPath, const std::string& line,
+                        uint64_t limit = kLogFileLimit);
 
 // The newest entries, at most kLogMemoryEntries; the oldest makes room.
 class ActionLog {

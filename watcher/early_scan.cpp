@@ -33,8 +33,8 @@ void DropCandidate(EarlyScanQueue& queue, int index)
     --queue.count;
 }
 
-// Whether a tick would act on this window now: visible, titled, wanted by a rule and not one
-// that is passed over because it awaits a reply or does not answer.
+// Whether a tick would act on this window now: visible, titled, wanted by a rule and not waiting
+// for an action to take effect. Whether it answers is the scan's to ask, within its probe time.
 bool RuleWants(WatchContext& watch, WindowHandle window)
 {
     WindowOps& ops = *watch.ops;
@@ -44,7 +44,7 @@ bool RuleWants(WatchContext& watch, WindowHandle window)
     title[0] = '\0';
     ops.GetWindowTextA(window, title, sizeof title);
     return title[0] != '\0' && FindMatchingEntry(watch, title, window) != nullptr &&
-           !PassedOver(watch, window);
+           !WaitsForEffect(watch, window);
 }
 
 }  // namespace

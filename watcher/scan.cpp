@@ -52,9 +52,9 @@ int RulePosition(const EntryList& list, RuleId id)
     return -1;
 }
 
-ReportedOutcome* FindReported(ReportedOutcomes& reported, WindowHandle window, RuleId rule)
+ReportedOutcome* FindReported(std::vector<ReportedOutcome>& reported, WindowHandle window, RuleId rule)
 {
-    for (ReportedOutcome& item : reported.items) {
+    for (ReportedOutcome& item : reported) {
         if (item.window == window && item.rule == rule)
             return &item;
     }
@@ -71,8 +71,10 @@ void Report(WatchContext& watch, ActionReport subject, ActionOutcome outcome)
     if (known != nullptr && known->outcome == outcome && outcome != ActionOutcome::Done)
         return;
     if (known == nullptr) {
-        known = &watch.reported.items[watch.reported.next];
-        watch.reported.next = (watch.reported.next + 1) % kRememberedOutcomes;
+        if (watch.reported.size() >= kRememberedOutcomes)
+            watch.reported.erase(watch.reported.begin());
+        watch.reported.push_back(ReportedOutcome{});
+        known = &watch.reported.back();
     }
     *known = ReportedOutcome{subject.window, subject.rule, outcome};
     ReadProgramName(watch, subject);
@@ -80,6 +82,18 @@ void Report(WatchContext& watch, ActionReport subject, ActionOutcome outcome)
     subject.rulePosition = RulePosition(*watch.list, subject.rule);
     subject.outcome = outcome;
     watch.observer->OnAction(subject);
+}
+
+// A window that is gone needs no memory of what was said about it.
+void ForgetGoneWindows(WatchContext& watch)
+{
+    std::vector<ReportedOutcome>& reported = watch.reported;
+    for (size_t i = 0; i < reported.size();) {
+        if (watch.ops->IsWindow(reported[i].window))
+            ++i;
+        else
+            reported.erase(reported.begin() + static_cast<std::ptrdiff_t>(i));
+    }
 }
 
 ActionOutcome OutcomeOf(Delivery delivery)
@@ -101,107 +115,181 @@ void CountAction(WatchContext& watch, const ActionReport& subject)
 
 int PendingIndex(const PendingActions& pending, WindowHandle window)
 {
-    for (int i = 0; i < pending.count; ++i) {
+    for (size_t i = 0; i < pending.items.size(); ++i) {
         if (pending.items[i].window == window)
-            return i;
+            return static_cast<int>(i);
     }
     return -1;
 }
 
 int TokenIndex(const PendingActions& pending, ActionToken token)
 {
-    for (int i = 0; i < pending.count; ++i) {
+    for (size_t i = 0; i < pending.items.size(); ++i) {
         if (pending.items[i].token == token)
-            return i;
+            return static_cast<int>(i);
     }
     return -1;
 }
 
 void DropPending(PendingActions& pending, int index)
 {
-    for (int i = index + 1; i < pending.count; ++i)
-        pending.items[i - 1] = pending.items[i];
-    --pending.count;
+    pending.items.erase(pending.items.begin() + index);
 }
 
-void DropLastPending(PendingActions& pending)
+bool IsShow(ClickMethod method)
 {
-    --pending.count;
+    return method == kMaximizeWindow || method == kMinimizeWindow;
 }
 
-// Nothing more is awaited from a window that did not answer a probe or whose reply is overdue:
-// once it is gone, it can go.
-bool AwaitsNothingMore(const PendingAction& item)
+bool InStateAskedFor(WatchContext& watch, const PendingAction& item)
 {
-    return item.awaiting == Awaiting::Answer || item.overdue;
+    WindowOps& ops = *watch.ops;
+    return item.subject.method == kMaximizeWindow ? ops.IsZoomed(item.window) : ops.IsIconic(item.window);
 }
 
-// Room for one more pending action. When the set is full, a window that is gone and awaits
-// nothing more makes room; if there is none, the window waits for a later look rather than risk
-// a second press of one still pending.
-bool MakeRoom(WatchContext& watch)
-{
-    PendingActions& pending = watch.pending;
-    if (pending.count < kMaxPendingActions)
-        return true;
-    for (int i = 0; i < pending.count; ++i) {
-        if (AwaitsNothingMore(pending.items[i]) && !watch.ops->IsWindow(pending.items[i].window)) {
-            DropPending(pending, i);
-            return true;
-        }
-    }
-    return false;
-}
-
-// The caller has made room. The subject is kept whole: the reply reports it.
+// The subject is kept whole: the reply reports it.
 PendingAction& AddPending(WatchContext& watch, Awaiting awaiting, ActionReport subject)
 {
     PendingActions& pending = watch.pending;
     ActionToken token = 0;
-    if (awaiting != Awaiting::Answer) {
+    if (awaiting == Awaiting::Reply || awaiting == Awaiting::Search) {
         if (++pending.lastToken == 0)
             ++pending.lastToken;
         token = pending.lastToken;
-        ReadProgramName(watch, subject);
     }
-    PendingAction& item = pending.items[pending.count++];
-    item = PendingAction{subject.window, awaiting, token, 0, watch.ops->Now(), false, subject};
+    if (awaiting != Awaiting::Answer)
+        ReadProgramName(watch, subject);
+    PendingAction item{};
+    item.window = subject.window;
+    item.awaiting = awaiting;
+    item.token = token;
+    item.since = watch.ops->Now();
+    item.subject = subject;
     if (subject.method == kClickThenBack)
         item.focusBack = watch.previousForeground;
-    return item;
+    pending.items.push_back(item);
+    return pending.items.back();
 }
 
-// Marks replies that take too long, and lets go of windows that are gone and await nothing more.
-void SweepPending(WatchContext& watch)
+// What a look finds of the actions under way: a reply overdue is shown as not answering; a show
+// that took effect counts, one that did not within the bound is reported; a window that went
+// after its close, or had time enough to, is let go. Returns true when the item is finished.
+// A reply or a walk's result comes in the end, also for a window that is gone meanwhile (the
+// system answers a send when the target's process ends), and still counts then: those items stay
+// until it comes.
+bool SweepItem(WatchContext& watch, PendingAction& item, uint32_t now)
 {
-    PendingActions& pending = watch.pending;
-    const uint32_t now = watch.ops->Now();
-    for (int i = 0; i < pending.count;) {
-        PendingAction& item = pending.items[i];
-        if (item.awaiting != Awaiting::Answer && !item.overdue && now - item.since > kReplyBoundMs) {
+    const bool gone = !watch.ops->IsWindow(item.window);
+    const bool late = now - item.since > kReplyBoundMs;
+    switch (item.awaiting) {
+    case Awaiting::Reply:
+    case Awaiting::Search:
+        // A show may take effect before its reply comes back (the system may carry out the
+        // posted show first): it counts then, and the reply that follows is ignored.
+        if (item.awaiting == Awaiting::Reply && IsShow(item.subject.method) && !gone &&
+            InStateAskedFor(watch, item)) {
+            CountAction(watch, item.subject);
+            return true;
+        }
+        if (!item.overdue && late) {
             item.overdue = true;
             Report(watch, item.subject, ActionOutcome::NotAnswering);
         }
-        if (AwaitsNothingMore(item) && !watch.ops->IsWindow(item.window)) {
-            DropPending(pending, i);
-            continue;
+        return false;
+    case Awaiting::Show:
+        if (gone) {
+            Report(watch, item.subject, ActionOutcome::Gone);
+            return true;
         }
-        ++i;
+        if (InStateAskedFor(watch, item)) {
+            CountAction(watch, item.subject);
+            return true;
+        }
+        if (late)
+            Report(watch, item.subject, ActionOutcome::NotTaken);
+        return late;
+    case Awaiting::Settle:
+        return gone || late;
+    case Awaiting::Answer:
+        return gone;
+    }
+    return false;
+}
+
+void SweepPending(WatchContext& watch)
+{
+    std::vector<PendingAction>& items = watch.pending.items;
+    const uint32_t now = watch.ops->Now();
+    for (size_t i = 0; i < items.size();) {
+        if (SweepItem(watch, items[i], now))
+            items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+    ForgetGoneWindows(watch);
+}
+
+enum class Probe { Answered, NoAnswer, NotAsked };
+
+// The short question before a call that would hold the one thread for as long as the target's
+// thread sleeps (raising, activating). What a look spends on these is bounded: once it is spent,
+// the window is not asked this time.
+Probe AskWindow(WatchContext& watch, WindowHandle window)
+{
+    if (watch.probeSpentMs >= kProbeBudgetMs)
+        return Probe::NotAsked;
+    WindowOps& ops = *watch.ops;
+    const uint32_t start = ops.Now();
+    const bool answered = ops.Ping(window);
+    watch.probeSpentMs += ops.Now() - start;
+    return answered ? Probe::Answered : Probe::NoAnswer;
+}
+
+// Records what a probe of a window left alone since found out. The window is found again: a
+// reply taken in while the probe waited may have moved the entries.
+void NoteProbe(WatchContext& watch, WindowHandle window, Probe probe)
+{
+    const int index = PendingIndex(watch.pending, window);
+    if (index < 0)
+        return;
+    if (probe == Probe::Answered) {
+        DropPending(watch.pending, index);
+        return;
+    }
+    PendingAction& item = watch.pending.items[static_cast<size_t>(index)];
+    item.probeOwed = probe == Probe::NotAsked;
+    if (probe == Probe::NoAnswer)
+        item.since = watch.ops->Now();
+}
+
+// A window not asked because a look's probe time ran out is asked first at the next look.
+void AskOwedWindows(WatchContext& watch)
+{
+    std::vector<WindowHandle> owed;
+    for (const PendingAction& item : watch.pending.items) {
+        if (item.awaiting == Awaiting::Answer && item.probeOwed)
+            owed.push_back(item.window);
+    }
+    for (WindowHandle window : owed) {
+        const Probe probe = AskWindow(watch, window);
+        if (probe == Probe::NotAsked)
+            return;
+        NoteProbe(watch, window, probe);
     }
 }
 
-// The probe before a call that would hold the one thread for as long as the target's thread
-// sleeps (raising, activating). A target that does not answer is passed over until it does.
-bool Answers(WatchContext& watch, WindowHandle window)
+// A target that does not answer is left alone until it does.
+Probe Answers(WatchContext& watch, WindowHandle window)
 {
-    if (watch.ops->Ping(window))
-        return true;
-    if (PendingIndex(watch.pending, window) < 0 && watch.pending.count < kMaxPendingActions) {
+    const Probe probe = AskWindow(watch, window);
+    if (probe == Probe::Answered)
+        return probe;
+    if (PendingIndex(watch.pending, window) < 0) {
         ActionReport subject{};
         subject.window = window;
-        AddPending(watch, Awaiting::Answer, subject);
+        AddPending(watch, Awaiting::Answer, subject).probeOwed = probe == Probe::NotAsked;
     }
-    return false;
+    return probe;
 }
 
 // --- Actions -----------------------------------------------------------------------------------
@@ -220,12 +308,15 @@ bool AnyChildMatches(WatchContext& watch, WindowHandle window, const char* messa
 
 // Methods 0 and 1: press the button with the mouse where it is on screen, and put the pointer
 // back where the user left it. Raising the window waits on its thread, hence the probe first.
-// False when the window did not answer.
+// Clicked, the window is left alone until it is gone or has had kReplyBoundMs to go. False when
+// nothing was clicked.
 bool ClickAt(WatchContext& watch, const ActionReport& subject, const WinRect& rect)
 {
     WindowOps& ops = *watch.ops;
-    if (!Answers(watch, subject.window)) {
-        Report(watch, subject, ActionOutcome::NotAnswering);
+    const Probe probe = Answers(watch, subject.window);
+    if (probe != Probe::Answered) {
+        if (probe == Probe::NoAnswer)
+            Report(watch, subject, ActionOutcome::NotAnswering);
         return false;
     }
     const uint32_t downFlag = subject.method == kLeftClick ? kMouseLeftDown : kMouseRightDown;
@@ -241,22 +332,22 @@ bool ClickAt(WatchContext& watch, const ActionReport& subject, const WinRect& re
     if (haveSaved)
         ops.SetCursorPos(saved.x, saved.y);
     CountAction(watch, subject);
+    AddPending(watch, Awaiting::Settle, subject);
     return true;
 }
 
-// Methods 3 and 6 on a button with a window: BM_CLICK goes out, and the click counts when the
-// target has handled it. A refusal or a button gone meanwhile means it never arrived.
-bool SendClick(WatchContext& watch, const ActionReport& subject, WindowHandle button)
+// Sends an action that is answered later; the window waits for the reply. A refusal or a window
+// gone meanwhile means it never arrived: reported, and nothing waits.
+template <typename Send>
+bool SendAndAwait(WatchContext& watch, const ActionReport& subject, Send send)
 {
-    if (!MakeRoom(watch))
-        return false;
-    const PendingAction& item = AddPending(watch, Awaiting::Reply, subject);
-    const Delivery delivery = watch.ops->SendButtonClick(button, item.token);
-    if (delivery != Delivery::Delivered) {
-        DropLastPending(watch.pending);
-        Report(watch, subject, OutcomeOf(delivery));
-    }
-    return true;
+    const ActionToken token = AddPending(watch, Awaiting::Reply, subject).token;
+    const Delivery delivery = send(token);
+    if (delivery == Delivery::Delivered)
+        return true;
+    watch.pending.items.pop_back();
+    Report(watch, subject, OutcomeOf(delivery));
+    return false;
 }
 
 // A button the window draws itself: the walk of its accessibility tree runs elsewhere and
@@ -266,19 +357,19 @@ bool SearchAccessible(WatchContext& watch, const ActionReport& subject, const ch
 {
     if (!AccessibleWalkDue(watch.fruitless, subject.window, text, watch.ops->Now())) {
         Report(watch, subject, ActionOutcome::Gone);
-        return true;
-    }
-    if (!MakeRoom(watch))
         return false;
-    const PendingAction& item = AddPending(watch, Awaiting::Search, subject);
+    }
+    PendingAction& item = AddPending(watch, Awaiting::Search, subject);
+    watch.ops->GetWindowRect(subject.window, &item.walkRect);
     AccessibleRequest request{item.token, subject.window, {}, press};
     CopyText(request.text, kButtonTextCapacity, text);
-    if (!watch.ops->StartAccessibleSearch(request))
-        DropLastPending(watch.pending);
-    return true;
+    if (watch.ops->StartAccessibleSearch(request))
+        return true;
+    watch.pending.items.pop_back();
+    return false;
 }
 
-// Methods 0, 1, 3 and 6. A window without the button matches all the same and ends the tick.
+// Methods 0, 1, 3 and 6. A button with a window is measured when it is clicked.
 bool PressButton(WatchContext& watch, const ActionReport& subject, const ListEntry& entry)
 {
     const bool byMouse = entry.method == kLeftClick || entry.method == kRightClick;
@@ -286,54 +377,82 @@ bool PressButton(WatchContext& watch, const ActionReport& subject, const ListEnt
     if (button == 0)
         return SearchAccessible(watch, subject, entry.button, !byMouse);
     if (!byMouse)
-        return SendClick(watch, subject, button);
+        return SendAndAwait(watch, subject,
+                            [&](ActionToken token) { return watch.ops->SendButtonClick(button, token); });
     WinRect rect{};
     if (!watch.ops->GetWindowRect(button, &rect)) {
         Report(watch, subject, ActionOutcome::Gone);
-        return true;
+        return false;
     }
     return ClickAt(watch, subject, rect);
 }
 
-// Methods 4 and 5: the window changes its state when its thread gets to it.
+// Methods 4 and 5: the window changes its state when its thread gets to it. One in that state
+// already needs nothing.
 bool ShowOnce(WatchContext& watch, const ActionReport& subject, ShowCommand command)
 {
     WindowOps& ops = *watch.ops;
     const bool already = command == ShowCommand::Maximize ? ops.IsZoomed(subject.window) : ops.IsIconic(subject.window);
     if (already)
-        return true;
-    if (!MakeRoom(watch))
         return false;
-    const PendingAction& item = AddPending(watch, Awaiting::Reply, subject);
-    const Delivery delivery = ops.ShowWindowAsync(subject.window, command, item.token);
+    return SendAndAwait(watch, subject, [&](ActionToken token) {
+        return ops.ShowWindowAsync(subject.window, command, token);
+    });
+}
+
+// Method 2: the close is carried out when it is posted; the window then has kReplyBoundMs to go
+// before it is answered again, so that a program asking "save changes?" meets one close only.
+bool PostCloseRequest(WatchContext& watch, const ActionReport& subject)
+{
+    const Delivery delivery = watch.ops->PostClose(subject.window);
     if (delivery != Delivery::Delivered) {
-        DropLastPending(watch.pending);
         Report(watch, subject, OutcomeOf(delivery));
+        return false;
     }
+    CountAction(watch, subject);
+    AddPending(watch, Awaiting::Settle, subject);
     return true;
 }
 
 // --- Replies -----------------------------------------------------------------------------------
 
-// A show counts once the window is in the state asked for.
+// A show counts once the window is in the state asked for: its reply may come before the window
+// has got there, which then has kReplyBoundMs from the reply.
 ReplyEffect FinishReply(WatchContext& watch, const PendingAction& action)
 {
-    WindowOps& ops = *watch.ops;
     const ActionReport& subject = action.subject;
-    if (subject.method == kMaximizeWindow || subject.method == kMinimizeWindow) {
-        const bool shown = subject.method == kMaximizeWindow ? ops.IsZoomed(action.window) : ops.IsIconic(action.window);
-        if (shown)
-            CountAction(watch, subject);
-        else if (!ops.IsWindow(action.window))
-            Report(watch, subject, ActionOutcome::Gone);
-        return {};
+    if (!IsShow(subject.method)) {
+        CountAction(watch, subject);
+        return ReplyEffect{action.focusBack};
     }
-    CountAction(watch, subject);
-    return ReplyEffect{action.focusBack};
+    if (InStateAskedFor(watch, action)) {
+        CountAction(watch, subject);
+    } else if (!watch.ops->IsWindow(action.window)) {
+        Report(watch, subject, ActionOutcome::Gone);
+    } else {
+        PendingAction waiting = action;
+        waiting.awaiting = Awaiting::Show;
+        waiting.token = 0;
+        waiting.since = watch.ops->Now();
+        waiting.overdue = false;
+        watch.pending.items.push_back(waiting);
+    }
+    return {};
 }
 
-// A walk that answered after the bound is never counted: the window was shown as not answering.
-// A button found but not pressed, or not there, is gone as far as the rule is concerned.
+// Where the walk found the button is where it was: a window moved since, or a result that came
+// after the bound, sends the window to be walked again rather than clicked where it no longer is.
+bool LocationStillHolds(WatchContext& watch, const PendingAction& action)
+{
+    WinRect now{};
+    if (action.overdue || !watch.ops->GetWindowRect(action.window, &now))
+        return false;
+    const WinRect& then = action.walkRect;
+    return now.left == then.left && now.top == then.top && now.right == then.right && now.bottom == then.bottom;
+}
+
+// A press counts whenever its result comes, as a late reply to a button message does. A button
+// found but not pressed, or not there, is gone as far as the rule is concerned.
 ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const ActionReply& reply,
                          bool mayAct)
 {
@@ -342,14 +461,12 @@ ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const
         return {};
     NoteAccessibleWalk(watch.fruitless, action.window, rule->entry.button,
                        reply.outcome != ReplyOutcome::NotFound, action.since);
-    if (action.overdue)
-        return {};
     switch (reply.outcome) {
     case ReplyOutcome::Pressed:
         CountAction(watch, action.subject);
         return ReplyEffect{action.focusBack};
     case ReplyOutcome::Located:
-        if (mayAct && watch.ops->IsWindowVisible(action.window))
+        if (mayAct && LocationStillHolds(watch, action) && watch.ops->IsWindowVisible(action.window))
             ClickAt(watch, action.subject, reply.location);
         return {};
     default:
@@ -374,9 +491,12 @@ void ScanOnce(WatchContext& watch)
     if (g_scanRunning)
         return;
     g_scanRunning = true;
+    watch.probeSpentMs = 0;
     SweepPending(watch);
+    AskOwedWindows(watch);
     auto scanWindow = [&watch](WindowHandle window) { return ScanWindow(watch, window); };
     ForEachWindow(*watch.ops, scanWindow);
+    watch.probeSpentMs = 0;
     g_scanRunning = false;
 }
 
@@ -423,16 +543,20 @@ bool PassedOver(WatchContext& watch, WindowHandle window)
     const int index = PendingIndex(watch.pending, window);
     if (index < 0)
         return false;
-    if (watch.pending.items[index].awaiting != Awaiting::Answer)
+    const PendingAction& item = watch.pending.items[static_cast<size_t>(index)];
+    if (item.awaiting != Awaiting::Answer)
         return true;
-    WindowOps& ops = *watch.ops;
-    if (ops.IsWindow(window) && !ops.Ping(window))
+    if (!item.probeOwed && watch.ops->Now() - item.since < kReplyBoundMs)
         return true;
-    // Found again: a reply taken in while the probe waited may have moved the entries.
-    const int answered = PendingIndex(watch.pending, window);
-    if (answered >= 0)
-        DropPending(watch.pending, answered);
-    return false;
+    const Probe probe = AskWindow(watch, window);
+    NoteProbe(watch, window, probe);
+    return probe != Probe::Answered;
+}
+
+bool WaitsForEffect(const WatchContext& watch, WindowHandle window)
+{
+    const int index = PendingIndex(watch.pending, window);
+    return index >= 0 && watch.pending.items[static_cast<size_t>(index)].awaiting != Awaiting::Answer;
 }
 
 bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
@@ -444,20 +568,14 @@ bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
     case kButtonMessage:
     case kClickThenBack:
         return PressButton(watch, subject, rule.entry);
-    case kCloseWindow: {
-        const Delivery delivery = watch.ops->PostClose(window);
-        if (delivery == Delivery::Delivered)
-            CountAction(watch, subject);
-        else
-            Report(watch, subject, OutcomeOf(delivery));
-        return true;
-    }
+    case kCloseWindow:
+        return PostCloseRequest(watch, subject);
     case kMaximizeWindow:
         return ShowOnce(watch, subject, ShowCommand::Maximize);
     case kMinimizeWindow:
         return ShowOnce(watch, subject, ShowCommand::Minimize);
     default:
-        return true;
+        return false;
     }
 }
 
@@ -475,7 +593,7 @@ ReplyEffect CompleteAction(WatchContext& watch, const ActionReply& reply, bool m
 
 void ReturnFocus(WatchContext& watch, WindowHandle window)
 {
-    if (window == 0 || !Answers(watch, window))
+    if (window == 0 || Answers(watch, window) != Probe::Answered)
         return;
     watch.ops->SetForegroundWindow(window);
 }

@@ -6,21 +6,25 @@
 // nor the windows behind it, and is never pressed twice for one appearance.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "watcher/button_search.h"
 #include "watcher/window_ops.h"
 
-// Windows acted on whose reply has not come yet, and windows that did not answer the short probe
-// before a raise or an activation. Looks pass them over.
-constexpr int kMaxPendingActions = 16;
 // A reply that takes longer than this shows its window as not answering; the window stays
-// pending until the reply comes all the same.
+// pending until the reply comes all the same. It is also how long a window that did not answer a
+// probe is left alone before it is asked again, and how long a window has to go after a close, or
+// to reach the state a show asked for.
 constexpr uint32_t kReplyBoundMs = 3000;
 // Method 6 gives the focus back this long after the target handled the click.
 constexpr uint32_t kFocusBackDelayMs = 800;
+// The time one look may spend on probes: each that goes unanswered costs up to kPingTimeoutMs.
+// Windows left over when it is spent are probed first at the next look.
+constexpr uint32_t kProbeBudgetMs = 200;
 
 // What became of an action the watcher attempted.
 enum class ActionOutcome {
@@ -28,6 +32,7 @@ enum class ActionOutcome {
     Refused,       // the window belongs to a program with higher rights, which may not be driven
     NotAnswering,  // the window did not answer in time
     Gone,          // the window or its button was gone
+    NotTaken,      // the window handled the show but did not reach the state asked for
 };
 
 constexpr int kProgramNameCapacity = 128;
@@ -54,39 +59,44 @@ public:
     virtual void OnAction(const ActionReport& report) = 0;
 };
 
-// The outcomes last reported, per window and rule; reused in turn.
+// The outcomes last reported, per window and rule. Windows that are gone are forgotten.
 struct ReportedOutcome {
     WindowHandle window;
     RuleId rule;
     ActionOutcome outcome;
 };
-constexpr int kRememberedOutcomes = 32;
-struct ReportedOutcomes {
-    ReportedOutcome items[kRememberedOutcomes];
-    int next;
-};
+constexpr size_t kRememberedOutcomes = 256;  // beyond that the oldest is forgotten
 
+// Why a window is left alone for now. No window gets a second action before its first has taken
+// effect.
 enum class Awaiting : uint8_t {
-    Answer,  // a probe went unanswered: the window is probed again when it is next looked at
+    Answer,  // a probe went unanswered: asked again once kReplyBoundMs has passed
     Reply,   // a click or a show went out: its reply
     Search,  // an accessibility walk: its result
+    Show,    // a show was handled: the window has until kReplyBoundMs to reach the state asked for
+    Settle,  // a close was posted, or a button clicked with the mouse: the window has until
+             // kReplyBoundMs to go; still there then, it is answered again when it still matches
 };
 
 struct PendingAction {
     WindowHandle window;  // the top-level window acted on
     Awaiting awaiting;
-    ActionToken token;        // 0 while awaiting an answer to a probe
+    ActionToken token;        // Reply and Search: names the reply to come; 0 otherwise
     WindowHandle focusBack;   // method 6: gets the focus back after the reply
-    uint32_t since;           // when the action went out
+    uint32_t since;           // when the action went out; Show: when its reply came; Answer:
+                              // when it was last asked
     bool overdue;             // past kReplyBoundMs: not answering
+    bool probeOwed;           // Answer: not asked yet, the look's probe time having run out
+    WinRect walkRect;         // Search: the window's rectangle when the walk began
     // The rule (by identity), the method, the window's title and program as they were when
     // the action went out: the window may have changed or gone when the reply comes.
     ActionReport subject;
 };
 
+// Any number of windows may wait at a time: a window that hangs after its click keeps nobody
+// else from being answered.
 struct PendingActions {
-    PendingAction items[kMaxPendingActions];
-    int count;
+    std::vector<PendingAction> items;
     ActionToken lastToken;
 };
 
@@ -100,9 +110,11 @@ struct WatchContext {
     PendingActions pending;
     FruitlessWalks fruitless;
     ActionObserver* observer = nullptr;  // hears of every action attempted; may be none
-    ReportedOutcomes reported{};
+    std::vector<ReportedOutcome> reported{};
     // A window of the program's own that no rule is applied to (the log window), or 0.
     WindowHandle exempt = 0;
+    // The time the look under way has spent on probes.
+    uint32_t probeSpentMs = 0;
 };
 
 // What the caller does after a reply: method 6 hands the focus back to focusBack (when not 0)
@@ -122,12 +134,15 @@ bool ScanRunning();
 bool ScanWindow(WatchContext& watch, WindowHandle window);
 // The first rule that wants window, or nullptr.
 EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window);
-// True while window waits for a reply, or did not answer a probe and still does not: looks pass
-// it over as if no rule wanted it.
+// True while window waits for its action to take effect, or did not answer a probe and still does
+// not (asked again at most once per kReplyBoundMs): looks pass it over as if no rule wanted it.
 bool PassedOver(WatchContext& watch, WindowHandle window);
-// Carries out the rule's method on window, or sends it on its way. Returns false when window was
-// passed over instead: it did not answer the probe before a call that would wait on it, or too
-// many actions are still pending. The scan then goes on as if no rule wanted it.
+// True while window waits for an action of the watcher's to take effect; asks nothing of it.
+bool WaitsForEffect(const WatchContext& watch, WindowHandle window);
+// Carries out the rule's method on window, or sends it on its way, and returns true: the look
+// ends there. Returns false when nothing could be done to window (the button is missing, the
+// window is in the state asked for already, refused the message, is gone, or did not answer the
+// probe before a call that would wait on it); the look then goes on with the next window.
 bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule);
 // Finishes the action the reply belongs to: counts it for its rule when that still exists and
 // the action was carried out. mayAct is false while the user configures: a windowless button

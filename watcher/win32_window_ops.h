@@ -3,10 +3,6 @@
 
 #include "watcher/window_ops.h"
 
-// How long a probe waits for a target's thread to take a message (also the dialog manager's
-// question to a superclassed button).
-constexpr unsigned kPingTimeoutMs = 100;
-
 // The operations of the thread that calls it first: replies to its actions come back to that
 // thread, which must keep taking messages.
 WindowOps& RealWindowOps();

@@ -39,6 +39,10 @@ enum class Delivery {
 // context; returns false to stop the enumeration.
 using EnumStep = bool (*)(WindowHandle window, void* context);
 
+// How long a probe waits for a target's thread to take a message (also the dialog manager's
+// question to a superclassed button).
+constexpr uint32_t kPingTimeoutMs = 100;
+
 // Names one action that went out without waiting, so that its reply finds it again.
 using ActionToken = uint32_t;
 

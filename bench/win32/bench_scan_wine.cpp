@@ -98,7 +98,7 @@ void RouteRepliesTo(WatchContext& watch)
 bool AwaitReplies(WatchContext& watch)
 {
     const DWORD start = GetTickCount();
-    while (watch.pending.count > 0) {
+    while (watch.pending.items.size() > 0) {
         const DWORD waited = GetTickCount() - start;
         if (waited >= kReplyWaitMs)
             return false;
@@ -133,7 +133,7 @@ Paired MeasurePaired(WatchContext& watch, int samples)
     auto tickPass = [&] {
         watch.fruitless = FruitlessWalks{};
         ScanTick(watch);
-        waited += watch.pending.count > 0;
+        waited += watch.pending.items.size() > 0;
         if (!missing && !AwaitReplies(watch))
             missing = true;
     };

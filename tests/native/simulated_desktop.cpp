@@ -202,10 +202,16 @@ void SimulatedDesktop::MouseEvent(uint32_t flags, int32_t x, int32_t y)
     Record(SimAction::Mouse, 0, x, y, flags);
 }
 
+// A probe of a hung window waits its whole bound.
 bool SimulatedDesktop::Ping(WindowHandle window)
 {
     SimWindow* w = Find(window);
-    return w != nullptr && !w->gone && !TopLevelOf(window).hung;
+    const bool answers = w != nullptr && !w->gone && !TopLevelOf(window).hung;
+    if (w != nullptr && !answers) {
+        now += kPingTimeoutMs;
+        ++unansweredProbes;
+    }
+    return answers;
 }
 
 bool SimulatedDesktop::IsWindow(WindowHandle window)
@@ -282,7 +288,7 @@ Delivery SimulatedDesktop::SendButtonClick(WindowHandle button, ActionToken toke
         return Delivery::Gone;
     Record(SimAction::ButtonClick, button);
     SimWindow& top = TopLevelOf(button);
-    outstanding.push_back(Outstanding{token, top.handle, false, {}, {}});
+    outstanding.push_back(Outstanding{token, top.handle, false, {}, {}, false});
     if (top.onClick == SimWindow::Hangs)
         top.hung = true;
     if (top.onClick == SimWindow::Vanishes) {
@@ -310,13 +316,13 @@ Delivery SimulatedDesktop::ShowWindowAsync(WindowHandle window, ShowCommand comm
         target.zoomed = maximize;
         target.iconic = !maximize;
     };
-    outstanding.push_back(Outstanding{token, window, false, {}, show});
+    outstanding.push_back(Outstanding{token, window, false, {}, show, w->showsAfterReply});
     return Delivery::Delivered;
 }
 
 bool SimulatedDesktop::StartAccessibleSearch(const AccessibleRequest& request)
 {
-    outstanding.push_back(Outstanding{request.token, request.window, true, request, {}});
+    outstanding.push_back(Outstanding{request.token, request.window, true, request, {}, false});
     return true;
 }
 
@@ -332,7 +338,7 @@ int SimulatedDesktop::DeliverReplies(WatchContext& watch, bool mayAct)
         }
         const Outstanding reply = outstanding[i];
         outstanding.erase(outstanding.begin() + static_cast<std::ptrdiff_t>(i));
-        if (reply.onReply)
+        if (reply.onReply && !reply.effectAfterReply)
             reply.onReply();
         ActionReply answer{reply.token, ReplyOutcome::Processed, {}};
         if (reply.search)
@@ -340,6 +346,8 @@ int SimulatedDesktop::DeliverReplies(WatchContext& watch, bool mayAct)
         Record(SimAction::Reply, reply.target);
         ++delivered;
         const ReplyEffect effect = CompleteAction(watch, answer, mayAct);
+        if (reply.onReply && reply.effectAfterReply)
+            reply.onReply();
         ReturnFocus(watch, effect.focusBack);
     }
     return delivered;

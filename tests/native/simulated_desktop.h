@@ -38,6 +38,7 @@ struct SimWindow {
     // What the simulated system does with messages to this window.
     bool refusesMessages = false;  // a higher integrity level: sends and posts fail
     bool refusesShow = false;      // showing it maximised or minimised has no effect
+    bool showsAfterReply = false;  // a show takes effect only after the reply to it has come
     bool hung = false;             // its thread takes no messages: probes go unanswered, replies wait
     bool gone = false;             // destroyed
     // What a click on one of its buttons does to the window's thread: a handler that hangs or
@@ -90,6 +91,7 @@ public:
     int enumerations = 0;
     // Calls that would have held the caller until a hung window's thread woke up.
     int waitsOnHung = 0;
+    int unansweredProbes = 0;  // probes that waited their whole bound
     int accessibleWalks = 0;      // begun
     int openAccessibleWalks = 0;  // begun and not yet ended
     int dialogCodeQueries = 0;    // messages asking a window whether it is a button
@@ -112,6 +114,7 @@ public:
         bool search;
         AccessibleRequest request;
         std::function<void()> onReply;  // the target's handler finishing (a show taking effect)
+        bool effectAfterReply;          // onReply runs once the reply has reached the watcher
     };
     std::vector<Outstanding> outstanding;
     // What the watcher's observer heard, in order (a watch context that names this desktop as

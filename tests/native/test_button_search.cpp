@@ -81,6 +81,7 @@ TEST_F(ButtonSearchTest, ANestedButtonIsPressedByEveryButtonMethodAndCounted)
         rule.method = method;
         rule.clicks = 0;
         desktop.actions.clear();
+        desktop.now += kReplyBoundMs + 1;  // a window clicked with the mouse has that long to go
         Tick();
         EXPECT_EQ(rule.clicks, 1);
         if (method == kButtonMessage || method == kClickThenBack) {
@@ -178,6 +179,18 @@ TEST_F(ButtonSearchTest, AWindowlessButtonIsPressedByItsDefaultActionOrClickedAt
     EXPECT_EQ(mouse[0].x, 530);
     EXPECT_EQ(mouse[0].y, 610);
     EXPECT_EQ(pane.children[0].actions, 0);
+
+    // A location is clicked only while the window stands where it stood during the walk: moved
+    // meanwhile, the window is walked again rather than clicked where the button no longer is.
+    desktop.now += kReplyBoundMs + 1;
+    ScanTick(watch);
+    desktop.Window(box).rect.left += 40;
+    desktop.Window(box).rect.right += 40;
+    desktop.DeliverReplies(watch);
+    EXPECT_EQ(desktop.CountOf(SimAction::Mouse), 2);
+    Tick();
+    EXPECT_EQ(desktop.CountOf(SimAction::Mouse), 4);
+    EXPECT_EQ(rule.clicks, 3);
 }
 
 TEST_F(ButtonSearchTest, AGreyedOrInvisibleWindowlessButtonIsNeverPressed)

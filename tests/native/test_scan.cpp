@@ -146,24 +146,28 @@ TEST_F(ScanTest, UntitledAndInvisibleWindowsAreNeverActedOn)
     EXPECT_EQ(everything.clicks, 1);
 }
 
-TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
+TEST_F(ScanTest, AMatchThatCannotActLetsTheLookGoOnToTheWindowsBehind)
 {
     // A maximise rule on a window that is already maximised, a button rule whose button is
-    // missing, a minimise rule on a minimised window: each matches, does nothing, counts
-    // nothing, and the windows behind it wait.
+    // missing (its tree walked long ago, so no walk is due), a minimise rule on a minimised
+    // window, a window that refuses: each matches, does nothing, counts nothing, and the window
+    // behind it is answered in the same look. Only the first matching rule is tried on a window.
     struct Case {
         const char* name;
         ClickMethod method;
         bool zoomed;
         bool iconic;
-        bool gone;  // reported once: the button is gone
+        bool refuses;
+        std::vector<ActionOutcome> reported;
     } cases[] = {
-        {"maximised", kMaximizeWindow, true, false, false}, {"minimised", kMinimizeWindow, false, true, false},
-        {"no button, message", kButtonMessage, false, false, true},
-        {"no button, left click", kLeftClick, false, false, true},
-        {"no button, right click", kRightClick, false, false, true},
-        {"no button, click then back", kClickThenBack, false, false, true},
-        {"unknown method", static_cast<ClickMethod>(7), false, false, false},
+        {"maximised", kMaximizeWindow, true, false, false, {}},
+        {"minimised", kMinimizeWindow, false, true, false, {}},
+        {"no button, message", kButtonMessage, false, false, false, {ActionOutcome::Gone}},
+        {"no button, left click", kLeftClick, false, false, false, {ActionOutcome::Gone}},
+        {"no button, right click", kRightClick, false, false, false, {ActionOutcome::Gone}},
+        {"no button, click then back", kClickThenBack, false, false, false, {ActionOutcome::Gone}},
+        {"unknown method", static_cast<ClickMethod>(7), false, false, false, {}},
+        {"higher rights, close", kCloseWindow, false, false, true, {ActionOutcome::Refused}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -174,27 +178,30 @@ TEST_F(ScanTest, AMatchThatCannotActStillEndsTheTick)
         WindowHandle stuck = fresh.AddWindow("Stuck");
         fresh.Window(stuck).zoomed = c.zoomed;
         fresh.Window(stuck).iconic = c.iconic;
+        fresh.Window(stuck).refusesMessages = c.refuses;
         fresh.AddChild(stuck, "Abbrechen");
-        fresh.AddWindow("Behind");
-        ListEntry& stuckRule = rules.AppendAtTail()->entry;
-        CopyText(stuckRule.title, kTitleCapacity, "Stuck");
-        CopyText(stuckRule.button, kButtonCapacity, "OK");
-        stuckRule.condition = kAlwaysClick;
-        stuckRule.method = c.method;
-        ListEntry& behindRule = rules.AppendAtTail()->entry;
-        CopyText(behindRule.title, kTitleCapacity, "Behind");
-        behindRule.condition = kAlwaysClick;
-        behindRule.method = kCloseWindow;
+        WindowHandle behind = fresh.AddWindow("Behind");
+        fresh.now = 40000;
+        NoteAccessibleWalk(watch.fruitless, stuck, "OK", false, 0);
+        NoteAccessibleWalk(watch.fruitless, stuck, "OK", false, fresh.now - 1000);
+        ListEntry& stuckRule = AddRuleTo(rules, "Stuck", kAlwaysClick, c.method, "OK");
+        ListEntry& sameTitle = AddRuleTo(rules, "Stuck", kAlwaysClick, kCloseWindow);
+        ListEntry& behindRule = AddRuleTo(rules, "Behind", kAlwaysClick, kCloseWindow);
 
+        ScanTick(watch);
+        EXPECT_EQ(behindRule.clicks, 1);
+        ASSERT_EQ(fresh.CountOf(SimAction::PostClose), 1);
+        EXPECT_EQ(fresh.ActionsOf(SimAction::PostClose)[0].window, behind);
+        fresh.now += kReplyBoundMs + 1;
         Tick(fresh);
-        Tick(fresh);
-        EXPECT_EQ(stuckRule.clicks, 0);
-        EXPECT_EQ(behindRule.clicks, 0);
-        EXPECT_EQ(fresh.CountOf(SimAction::PostClose), 0);
+        EXPECT_EQ(stuckRule.clicks + sameTitle.clicks, 0);
+        EXPECT_EQ(behindRule.clicks, 2);
         EXPECT_EQ(fresh.CountOf(SimAction::Maximize) + fresh.CountOf(SimAction::Minimize), 0);
         EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 0);
-        EXPECT_EQ(fresh.ReportedOutcomes(), c.gone ? std::vector<ActionOutcome>{ActionOutcome::Gone}
-                                                   : std::vector<ActionOutcome>{});
+        std::vector<ActionOutcome> expected = c.reported;
+        expected.insert(expected.begin() + (expected.empty() ? 0 : 1), ActionOutcome::Done);
+        expected.push_back(ActionOutcome::Done);
+        EXPECT_EQ(fresh.ReportedOutcomes(), expected);
     }
 }
 
@@ -233,17 +240,41 @@ TEST_F(ScanTest, MaximiseAndMinimiseHappenOnce)
 
     Tick();
     EXPECT_TRUE(desktop.Window(small).zoomed);
-    Tick();  // already maximised: matches, does nothing, ends the tick
-    EXPECT_EQ(grow.clicks, 1);
-    EXPECT_EQ(shrink.clicks, 0);
-
-    desktop.Window(small).visible = false;
-    Tick();
-    Tick();
+    Tick();  // already maximised: nothing to do there, so the look goes on
     EXPECT_TRUE(desktop.Window(large).iconic);
+    Tick();
+    EXPECT_EQ(grow.clicks, 1);
     EXPECT_EQ(shrink.clicks, 1);
     EXPECT_EQ(desktop.CountOf(SimAction::Maximize), 1);
     EXPECT_EQ(desktop.CountOf(SimAction::Minimize), 1);
+}
+
+// Windows documents the reply to a message sent after a posted show as coming first; the show
+// counts when the window is seen in the state asked for, within the bound after the reply. A
+// window that never gets there is reported once, as refused, and is not counted.
+TEST_F(ScanTest, AShowCountsOnceWhenItTakesEffectAndIsReportedOnceWhenItNeverDoes)
+{
+    WindowHandle late = desktop.AddWindow("Spaet");
+    desktop.Window(late).showsAfterReply = true;
+    WindowHandle vetoes = desktop.AddWindow("Nie");
+    desktop.Window(vetoes).refusesShow = true;
+    ListEntry& lateRule = AddRule("Spaet", kAlwaysClick, kMaximizeWindow);
+    ListEntry& vetoRule = AddRule("Nie", kAlwaysClick, kMinimizeWindow);
+
+    Tick();  // the reply comes before the show took effect
+    EXPECT_EQ(lateRule.clicks, 0);
+    Tick();  // seen maximised: counted; the look goes on to the other window
+    Tick();
+    EXPECT_EQ(lateRule.clicks, 1);
+    EXPECT_EQ(desktop.CountOf(SimAction::Maximize), 1);
+    for (int i = 0; i < 4; ++i) {
+        desktop.now += kReplyBoundMs + 1;
+        Tick();
+    }
+    EXPECT_EQ(vetoRule.clicks, 0);
+    EXPECT_GE(desktop.CountOf(SimAction::Minimize), 2) << "asked again after the bound";
+    using O = ActionOutcome;
+    EXPECT_EQ(desktop.ReportedOutcomes(), (std::vector<O>{O::Done, O::NotTaken}));
 }
 
 TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
@@ -265,8 +296,7 @@ TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
     for (const Case& c : cases) {
         SimulatedDesktop fresh;
         EntryList rules;
-        watch.ops = &fresh;
-        watch.list = &rules;
+        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
         WindowHandle box = fresh.AddWindow("Frage");
         fresh.AddChild(box, "&Nein", WinRect{0, 0, 10, 10});
         fresh.AddChild(box, "&Ja", c.rect);
@@ -368,7 +398,7 @@ TEST_F(ScanTest, RefusedActionsAreNotCounted)
         CopyText(rules[0]->button, kButtonCapacity, "OK");
         Tick();
         EXPECT_EQ(rules[0]->clicks, 0) << "method " << method;
-        EXPECT_EQ(watch.pending.count, 0) << "nothing to wait for after a refusal";
+        EXPECT_EQ(watch.pending.items.size(), 0u) << "nothing to wait for after a refusal";
     }
     // One that takes the request but will not change its show state is not counted either.
     desktop.Window(elevated).refusesMessages = false;
@@ -379,10 +409,10 @@ TEST_F(ScanTest, RefusedActionsAreNotCounted)
         << "one refusal per window and rule, not one per tick";
 }
 
-// A target whose handler runs a modal loop (or hangs) answers later: its window is pending
-// meanwhile, pressed once and counted once when the reply comes, and the windows behind it are
-// answered in the meantime.
-TEST_F(ScanTest, AWindowAwaitingItsReplyIsPressedOnceAndCountedWhenTheReplyComes)
+// Targets whose handlers run a modal loop (or hang) answer later: each window is pending
+// meanwhile, pressed once and counted once when its reply comes, however late, and however many
+// of them wait, a window that comes after them is answered in the meantime.
+TEST_F(ScanTest, WindowsAwaitingTheirRepliesArePressedOnceAndHoldUpNoOther)
 {
     struct Case {
         const char* name;
@@ -396,46 +426,52 @@ TEST_F(ScanTest, AWindowAwaitingItsReplyIsPressedOnceAndCountedWhenTheReplyComes
         {"minimise", kMinimizeWindow, false, SimAction::Minimize},
         {"windowless button", kButtonMessage, true, SimAction::DefaultAction},
     };
+    constexpr int kHung = 20;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         EntryList rules;
         watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
         watch.observer = &fresh;
-        WindowHandle box = fresh.AddWindow("Speichern?");
-        if (c.windowless) {
-            fresh.Window(box).exposesAccessible = true;
-            fresh.Window(box).accessible.Add(kRolePushButton, "OK");
-        } else {
-            fresh.AddChild(box, "OK");
+        std::vector<WindowHandle> boxes;
+        for (int i = 0; i < kHung; ++i) {
+            WindowHandle box = fresh.AddWindow("Speichern?");
+            if (c.windowless) {
+                fresh.Window(box).exposesAccessible = true;
+                fresh.Window(box).accessible.Add(kRolePushButton, "OK");
+            } else {
+                fresh.AddChild(box, "OK");
+            }
+            // The click starts the modal loop; the others find the target busy already.
+            if (c.sent == SimAction::ButtonClick)
+                fresh.Window(box).onClick = SimWindow::Hangs;
+            else
+                fresh.Window(box).hung = true;
+            boxes.push_back(box);
         }
-        // The click starts the modal loop; the others find the target busy already.
-        if (c.sent == SimAction::ButtonClick)
-            fresh.Window(box).onClick = SimWindow::Hangs;
-        else
-            fresh.Window(box).hung = true;
-        fresh.AddWindow("Werbung");
         ListEntry& click = AddRuleTo(rules, "Speichern", kAlwaysClick, c.method, "OK");
         ListEntry& behind = AddRuleTo(rules, "Werbung", kAlwaysClick, kCloseWindow);
 
-        for (int tick = 0; tick < 3; ++tick) {
+        for (int tick = 0; tick < kHung + 2; ++tick)
             Tick(fresh);
-            fresh.now += 2000;
-        }
-        EXPECT_EQ(fresh.CountOf(c.sent), c.windowless ? 0 : 1) << "the walk waits on the target";
+        fresh.now += kReplyBoundMs + 1;
+        Tick(fresh);
+        fresh.AddWindow("Werbung");
+        Tick(fresh);
+        Tick(fresh);
+        EXPECT_EQ(fresh.CountOf(c.sent), c.windowless ? 0 : kHung) << "the walks wait on the targets";
         EXPECT_EQ(click.clicks, 0);
-        EXPECT_EQ(behind.clicks, 2) << "the windows behind it are answered meanwhile";
-        ASSERT_EQ(watch.pending.count, 1);
-        EXPECT_TRUE(watch.pending.items[0].overdue) << "past the bound: not answering";
+        EXPECT_EQ(behind.clicks, 1) << "the window that came after them is answered meanwhile";
         using O = ActionOutcome;
-        EXPECT_EQ(fresh.ReportedOutcomes(), (std::vector<O>{O::Done, O::NotAnswering, O::Done}));
+        std::vector<O> expected(kHung, O::NotAnswering);
+        expected.push_back(O::Done);
+        EXPECT_EQ(fresh.ReportedOutcomes(), expected) << "not answering, once per window";
 
-        fresh.Window(box).hung = false;
+        for (WindowHandle box : boxes)
+            fresh.Window(box).hung = false;
         fresh.DeliverReplies(watch);
-        EXPECT_EQ(fresh.CountOf(c.sent), 1);
-        // The walk of a window that did not answer in time runs late: it is never counted.
-        EXPECT_EQ(click.clicks, c.windowless ? 0 : 1);
-        EXPECT_EQ(watch.pending.count, 0);
+        EXPECT_EQ(fresh.CountOf(c.sent), kHung);
+        EXPECT_EQ(click.clicks, kHung) << "a late reply, and a late press, count when they come";
     }
 }
 
@@ -451,7 +487,7 @@ TEST_F(ScanTest, ARuleRemovedWhileItsActionIsPendingIsNeverTouched)
     list.RemoveAfter(list.Head());
     EXPECT_EQ(desktop.DeliverReplies(watch), 1);
     EXPECT_EQ(other.clicks, 0);
-    EXPECT_EQ(watch.pending.count, 0);
+    EXPECT_EQ(watch.pending.items.size(), 0u);
 }
 
 // A click that reached the target counts when its reply comes, also when the target's process
@@ -471,11 +507,13 @@ TEST_F(ScanTest, AClickCountsWhenItReachedTheTargetAndNotWhenTheWindowWasGone)
     Tick();
     EXPECT_EQ(desktop.CountOf(SimAction::ButtonClick), 1);
     EXPECT_EQ(rule.clicks, 1);
-    EXPECT_EQ(watch.pending.count, 0);
+    EXPECT_EQ(watch.pending.items.size(), 0u);
 }
 
 // Raising and activating wait on the target's thread: a target that does not answer a probe is
-// passed over, neither acted on nor counted, until it answers.
+// passed over, neither acted on nor counted, until it answers. It is asked again at most once per
+// reply bound, a look spends at most kProbeBudgetMs on probes, and the windows left over are
+// asked first at the next look.
 TEST_F(ScanTest, ActionsThatWaitOnTheTargetPassOverOneThatDoesNotAnswer)
 {
     for (ClickMethod method : {kLeftClick, kRightClick}) {
@@ -483,24 +521,34 @@ TEST_F(ScanTest, ActionsThatWaitOnTheTargetPassOverOneThatDoesNotAnswer)
         SimulatedDesktop fresh;
         EntryList rules;
         watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
-        WindowHandle stuck = fresh.AddWindow("Haengt");
-        fresh.AddChild(stuck, "OK", WinRect{10, 10, 50, 30});
-        fresh.Window(stuck).hung = true;
+        std::vector<WindowHandle> stuck;
+        for (int i = 0; i < 5; ++i) {
+            stuck.push_back(fresh.AddWindow("Haengt"));
+            fresh.AddChild(stuck.back(), "OK", WinRect{10, 10, 50, 30});
+            fresh.Window(stuck.back()).hung = true;
+        }
         fresh.AddWindow("Werbung");
         ListEntry& stuckRule = AddRuleTo(rules, "Haengt", kAlwaysClick, method, "OK");
         ListEntry& behind = AddRuleTo(rules, "Werbung", kAlwaysClick, kCloseWindow);
 
+        const int probesPerLook = static_cast<int>(kProbeBudgetMs / kPingTimeoutMs);
         ScanTick(watch);
-        ScanTick(watch);
+        EXPECT_EQ(fresh.unansweredProbes, probesPerLook);
+        EXPECT_EQ(behind.clicks, 1) << "passed over as if no rule wanted it";
+        for (int look = 0; look < 4; ++look)
+            ScanTick(watch);
+        EXPECT_EQ(fresh.unansweredProbes, 5) << "each asked once within the bound";
         EXPECT_EQ(fresh.waitsOnHung, 0);
         EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 0);
         EXPECT_EQ(stuckRule.clicks, 0);
-        EXPECT_EQ(behind.clicks, 2) << "passed over as if no rule wanted it";
 
-        fresh.Window(stuck).hung = false;
-        ScanTick(watch);
-        EXPECT_EQ(stuckRule.clicks, 1);
-        EXPECT_EQ(behind.clicks, 2);
+        for (WindowHandle window : stuck)
+            fresh.Window(window).hung = false;
+        fresh.now += kReplyBoundMs + 1;
+        for (int look = 0; look < 5; ++look)
+            ScanTick(watch);
+        EXPECT_EQ(stuckRule.clicks, 5);
+        EXPECT_EQ(fresh.CountOf(SimAction::Mouse), 10) << "each window clicked once";
     }
 }
 
@@ -520,13 +568,27 @@ TEST_F(ScanTest, ClickThenBackDoesNotActivateAPreviousWindowThatDoesNotAnswer)
     EXPECT_EQ(desktop.waitsOnHung, 0);
 }
 
-TEST_F(ScanTest, ClickCountStopsAtItsLargestValue)
+// A window has the reply bound to go after its close before it is answered again: a program that
+// asks "save changes?" on a close meets one close, not one per tick. One still there after the
+// bound is answered again, and each close carried out counts, up to the count's largest value.
+TEST_F(ScanTest, AWindowTakingItsTimeToCloseGetsOneCloseAndOneCount)
 {
-    desktop.AddWindow("Werbung");
+    WindowHandle slow = desktop.AddWindow("Werbung");
     ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+    for (desktop.now = 0; desktop.now < 700; desktop.now += 200)
+        Tick();
+    desktop.Window(slow).gone = true;
+    Tick();
+    EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 1);
+    EXPECT_EQ(rule.clicks, 1);
+
+    desktop.AddWindow("Werbung");
     rule.clicks = INT32_MAX - 1;
-    ScanTick(watch);
-    ScanTick(watch);
+    for (int i = 0; i < 3; ++i) {
+        Tick();
+        desktop.now += kReplyBoundMs + 1;
+    }
+    EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 4);
     EXPECT_EQ(rule.clicks, INT32_MAX);
 }
 

@@ -236,18 +236,28 @@ TEST(ActionLogTest, TheFileTurnsOverBeforeItPassesItsLimit)
         return bytes.str();
     };
     const std::string line(40, 'x');
-    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
-    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
     EXPECT_EQ(contents(path).size(), 80u);
     EXPECT_FALSE(fs::exists(old));
-    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), "y", 100)) << "81 bytes do not pass 100";
-    EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), "y", 100), LogAppend::Written) << "81 bytes do not pass 100";
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
     EXPECT_EQ(contents(old), line + line + "y");
     EXPECT_EQ(contents(path), line);
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(AppendLogLine(path.c_str(), old.c_str(), line, 100));
+        EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
     EXPECT_EQ(contents(old), line + line) << "the older one is replaced";
     EXPECT_EQ(contents(path), line + line);
+
+    // While the full file cannot be turned over, nothing more is appended; the next line that
+    // finds the way clear turns it over.
+    fs::remove(old);
+    fs::create_directories(fs::path(old) / "held");
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Full);
+    EXPECT_EQ(contents(path), line + line);
+    fs::remove_all(old);
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
+    EXPECT_EQ(contents(old), line + line);
     fs::remove_all(folder);
 }
 

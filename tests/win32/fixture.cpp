@@ -7,7 +7,7 @@
 //               [--nested-button TEXT]... [--nested-disabled TEXT]... [--nested-hidden TEXT]...
 //               [--windowless TEXT]... [--modal-on-default MS] [--late-windowless MS TEXT]...
 //               [--winforms-button TEXT]... [--delphi-button TEXT]... [--panel-static TEXT]...
-//               [--embedded-windowless TEXT]... [--enum-variant]
+//               [--embedded-windowless TEXT]... [--enum-variant] [--close-delay MS]
 //
 // --nested puts a static inside a group box, so that it is a grandchild of the window.
 // --nested-button, --nested-disabled and --nested-hidden put buttons two container windows down,
@@ -30,7 +30,11 @@
 // click handler or a windowless button's default action, as a confirmation box would: the thread
 // takes messages meanwhile, but the click's sender hears back only at its end, which reports
 // "modal end TEXT" or "default end TEXT".
-// --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks).
+// --copies N opens N plain windows titled "T 1" to "T N" instead (for the benchmarks), each with a
+// button "OK" whose click reports "command T i"; with --hang-on-click each window has a thread of
+// its own, so that one that hangs holds up none of the others.
+// --close-delay makes the window take MS milliseconds to go after a close request, as a program
+// that tidies up first.
 // --also-hidden opens one more window with that title that is never shown; --also-untitled one
 // more visible window without a title (windows a window list must leave out).
 // Report lines: "command TEXT", "lbuttondown TEXT", "lbuttonup TEXT", "rbuttondown TEXT",
@@ -52,13 +56,17 @@ namespace {
 constexpr int kFirstButtonId = 1000;
 constexpr int kFirstNestedId = 2000;
 constexpr int kFirstToolkitId = 3000;
+constexpr int kCopyButtonId = 4000;
 constexpr UINT_PTR kLateTimer = 77;
+constexpr UINT_PTR kCloseTimer = 78;
 constexpr int kRow = 34;
 
 std::string g_reportPath;
 DWORD g_hangOnClickMs = 0;
 DWORD g_modalOnClickMs = 0;
 DWORD g_modalOnDefaultMs = 0;
+DWORD g_closeDelayMs = 0;
+CRITICAL_SECTION g_reportLock;
 std::vector<std::string> g_buttons;
 WNDPROC g_originalButtonProc = nullptr;
 
@@ -78,11 +86,14 @@ void Report(const std::string& line)
 {
     if (g_reportPath.empty())
         return;
+    // Windows of their own threads report too: one line at a time.
+    EnterCriticalSection(&g_reportLock);
     FILE* file = std::fopen(g_reportPath.c_str(), "ab");
-    if (file == nullptr)
-        return;
-    std::fprintf(file, "%s\n", line.c_str());
-    std::fclose(file);
+    if (file != nullptr) {
+        std::fprintf(file, "%s\n", line.c_str());
+        std::fclose(file);
+    }
+    LeaveCriticalSection(&g_reportLock);
 }
 
 std::string TextOf(HWND window)
@@ -206,6 +217,12 @@ LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     switch (message) {
     case WM_COMMAND:
+        if (LOWORD(wParam) == kCopyButtonId) {
+            Report("command " + TextOf(window));
+            if (g_hangOnClickMs != 0)
+                Sleep(g_hangOnClickMs);
+            return 0;
+        }
         ReportCommand(LOWORD(wParam));
         return 0;
     case WM_GETOBJECT:
@@ -213,6 +230,8 @@ LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         if (wParam == kLateTimer)
             ShowLateButtons(window);
+        if (wParam == kCloseTimer)
+            DestroyWindow(window);
         return 0;
     case WM_LBUTTONDOWN:
         ReportWindowlessMouse("lbuttondown", lParam);
@@ -232,7 +251,10 @@ LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_CLOSE:
         Report("close " + std::to_string(static_cast<unsigned long>(wParam)));
-        DestroyWindow(window);
+        if (g_closeDelayMs != 0)
+            SetTimer(window, kCloseTimer, g_closeDelayMs, nullptr);
+        else
+            DestroyWindow(window);
         return 0;
     case WM_SIZE:
         if (wParam == SIZE_MAXIMIZED)
@@ -248,23 +270,64 @@ LRESULT CALLBACK FixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-// Many plain titled windows, each with a button, as a desktop for the benchmarks.
-int RunCopies(HINSTANCE instance, const std::string& title, int copies)
+HWND CreateCopy(HINSTANCE instance, const std::string& title, int i)
 {
-    for (int i = 1; i <= copies; ++i) {
-        std::string name = title + " " + std::to_string(i);
-        HWND window = CreateWindowExA(0, "BoxSweepFixture", name.c_str(), WS_OVERLAPPEDWINDOW,
-                                      10 + i, 10 + i, 300, 120, nullptr, nullptr, instance, nullptr);
-        CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 28,
-                        window, nullptr, instance, nullptr);
-        ShowWindow(window, SW_SHOWNOACTIVATE);
-    }
-    Report("ready");
+    std::string name = title + " " + std::to_string(i);
+    HWND window = CreateWindowExA(0, "BoxSweepFixture", name.c_str(), WS_OVERLAPPEDWINDOW, 10 + i, 10 + i,
+                                  300, 120, nullptr, nullptr, instance, nullptr);
+    CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 28, window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCopyButtonId)), instance, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
+}
+
+void PumpMessages()
+{
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+struct CopyThread {
+    HINSTANCE instance;
+    std::string title;
+    int index;
+    HANDLE created;
+};
+
+DWORD WINAPI RunCopyThread(void* parameter)
+{
+    CopyThread* copy = static_cast<CopyThread*>(parameter);
+    CreateCopy(copy->instance, copy->title, copy->index);
+    SetEvent(copy->created);
+    PumpMessages();
+    return 0;
+}
+
+// Many plain titled windows, each with a button, as a desktop for the benchmarks; on threads of
+// their own when a click hangs.
+int RunCopies(HINSTANCE instance, const std::string& title, int copies)
+{
+    if (g_hangOnClickMs == 0) {
+        for (int i = 1; i <= copies; ++i)
+            CreateCopy(instance, title, i);
+        Report("ready");
+        PumpMessages();
+        return 0;
+    }
+    std::vector<CopyThread> threads(static_cast<size_t>(copies));
+    std::vector<HANDLE> handles;
+    for (int i = 1; i <= copies; ++i) {
+        CopyThread& copy = threads[static_cast<size_t>(i - 1)];
+        copy = CopyThread{instance, title, i, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        handles.push_back(CreateThread(nullptr, 0, RunCopyThread, &copy, 0, nullptr));
+        WaitForSingleObject(copy.created, 10000);
+    }
+    Report("ready");
+    for (HANDLE thread : handles)
+        WaitForSingleObject(thread, INFINITE);
     return 0;
 }
 
@@ -302,6 +365,7 @@ int AddNestedButtons(HWND window, HINSTANCE instance, int top)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    InitializeCriticalSection(&g_reportLock);
     std::string title = "Fixture";
     std::vector<std::string> statics;
     std::vector<std::string> nested;
@@ -350,6 +414,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             untitled = true;
         else if (option == "--copies" && hasValue)
             copies = std::atoi(__argv[++i]);
+        else if (option == "--close-delay" && hasValue)
+            g_closeDelayMs = static_cast<DWORD>(std::atoi(__argv[++i]));
         else if (option == "--at" && i + 2 < __argc) {
             x = std::atoi(__argv[++i]);
             y = std::atoi(__argv[++i]);
@@ -425,11 +491,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!g_late.empty())
         SetTimer(window, kLateTimer, g_lateMs, nullptr);
     Report("ready");
-
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    PumpMessages();
     return 0;
 }

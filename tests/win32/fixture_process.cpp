@@ -1,5 +1,7 @@
 #include "fixture_process.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <fstream>
 
@@ -78,7 +80,11 @@ FixtureProcess::FixtureProcess(const std::string& title, const std::vector<std::
     if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process_))
         return;
+    // Copies have numbered titles: there is no window of the title itself to wait for.
+    const bool copies = std::find(arguments.begin(), arguments.end(), "--copies") != arguments.end();
     WaitUntil([&] {
+        if (copies)
+            return WaitForEvent("ready", 0);
         HWND found = FindWindowA("BoxSweepFixture", title.c_str());
         if (found == nullptr || !IsWindowVisible(found))
             return false;

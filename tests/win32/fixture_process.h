@@ -27,7 +27,8 @@ private:
 
 class FixtureProcess {
 public:
-    // Starts fixture.exe with the title and extra arguments, and waits until its window shows.
+    // Starts fixture.exe with the title and extra arguments, and waits until its window shows
+    // (with "--copies", until all of them do; Window() is then none).
     FixtureProcess(const std::string& title, const std::vector<std::string>& arguments,
                    const std::string& reportPath);
     ~FixtureProcess();

@@ -14,6 +14,12 @@
 
 namespace {
 
+size_t Occurrences(const FixtureProcess& box, const std::string& line)
+{
+    const std::vector<std::string> events = box.Events();
+    return static_cast<size_t>(std::count(events.begin(), events.end(), line));
+}
+
 class RealWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -186,19 +192,13 @@ TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
     EXPECT_FALSE(Has(nested.Events(), "command &Ja"));
 }
 
-size_t Occurrences(const FixtureProcess& box, const std::string& line)
-{
-    const std::vector<std::string> events = box.Events();
-    return static_cast<size_t>(std::count(events.begin(), events.end(), line));
-}
-
 // A button whose handler runs a modal loop past the bound and a windowless button whose default
-// action does the same hold up nothing: a dialog shown meanwhile is answered before either
-// returns. Each is pressed once; the click counts when its reply comes, the late walk never.
+// action takes 5 s hold up nothing: a dialog shown meanwhile is answered before either returns.
+// Each is pressed once and counted once, when its reply or its walk's result comes.
 TEST_F(RealWindowsTest, SlowTargetsHoldUpNoOtherDialogAndArePressedOnce)
 {
     FixtureProcess modal("Langsam modal", {"--button", "OK", "--modal-on-click", "5000"}, temp.File("m.txt"));
-    FixtureProcess windowless("Langsam fensterlos", {"--windowless", "OK", "--modal-on-default", "10000"},
+    FixtureProcess windowless("Langsam fensterlos", {"--windowless", "OK", "--modal-on-default", "5000"},
                               temp.File("w.txt"));
     ASSERT_NE(modal.Window(), nullptr);
     ASSERT_NE(windowless.Window(), nullptr);
@@ -215,14 +215,74 @@ TEST_F(RealWindowsTest, SlowTargetsHoldUpNoOtherDialogAndArePressedOnce)
     EXPECT_FALSE(Has(modal.Events(), "modal end OK"));
     EXPECT_FALSE(Has(windowless.Events(), "default end OK"));
 
-    ASSERT_TRUE(TickUntil(watch, [&] { return modalRule.clicks == 1; }));
-    // The dialog stays open after its click: pressing it again is the next appearance's business.
+    // Both dialogs stay open after their clicks: pressing them again is the next appearance's
+    // business.
+    ASSERT_TRUE(TickUntil(watch, [&] { return modalRule.clicks == 1 && windowlessRule.clicks == 1; }));
     modalRule.condition = kNeverClick;
-    ASSERT_TRUE(TickUntil(watch, [&] { return Has(windowless.Events(), "default end OK"); }));
+    windowlessRule.condition = kNeverClick;
+    ASSERT_TRUE(windowless.WaitForEvent("default end OK"));
     EXPECT_EQ(Occurrences(modal, "command OK"), 1u);
     EXPECT_EQ(Occurrences(windowless, "default OK"), 1u);
     EXPECT_EQ(modalRule.clicks, 1);
-    EXPECT_EQ(windowlessRule.clicks, 0) << "a walk answered after the bound is not counted";
+    EXPECT_EQ(windowlessRule.clicks, 1);
+}
+
+// Twenty targets hang after their click: each is pressed once, and a dialog that comes after
+// them is answered all the same.
+TEST_F(RealWindowsTest, TwentyTargetsThatHangHoldUpNoDialogAfterThem)
+{
+    constexpr int kHung = 20;
+    FixtureProcess hung("Haengt nach Klick", {"--copies", std::to_string(kHung), "--hang-on-click", "60000"},
+                        temp.File("h.txt"));
+    AddRule("Haengt nach Klick", kAlwaysClick, kButtonMessage, "OK");
+    AddRule("Danach", kAlwaysClick, kButtonMessage, "OK");
+    auto allPressed = [&] {
+        for (int i = 1; i <= kHung; ++i) {
+            if (!Has(hung.Events(), "command Haengt nach Klick " + std::to_string(i)))
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(TickUntil(watch, allPressed, 60000));
+
+    FixtureProcess after("Danach", {"--button", "OK"}, temp.File("d.txt"));
+    ASSERT_NE(after.Window(), nullptr);
+    ASSERT_TRUE(TickUntil(watch, [&] { return Has(after.Events(), "command OK"); }));
+    for (int i = 1; i <= kHung; ++i)
+        EXPECT_EQ(Occurrences(hung, "command Haengt nach Klick " + std::to_string(i)), 1u) << i;
+}
+
+// A window already in the state its rule asks for and a window lacking its rule's button stand
+// in front of a dialog: the look goes on past them, and the dialog is answered.
+TEST_F(RealWindowsTest, WindowsThatCannotBeAnsweredHoldUpNoDialogBehindThem)
+{
+    // Shown first, so that the other two stand in front of it in the window order.
+    FixtureProcess behind("Dahinter", {"--button", "OK"}, temp.File("d.txt"));
+    FixtureProcess large("Schon gross", {}, temp.File("g.txt"));
+    FixtureProcess lacking("Ohne Knopf davor", {"--button", "Abbrechen"}, temp.File("o.txt"));
+    ASSERT_NE(behind.Window(), nullptr);
+    ASSERT_NE(large.Window(), nullptr);
+    ASSERT_NE(lacking.Window(), nullptr);
+    ShowWindow(large.Window(), SW_MAXIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(large.Window()) != FALSE; }));
+    AddRule("Schon gross", kAlwaysClick, kMaximizeWindow);
+    AddRule("Ohne Knopf davor", kAlwaysClick, kButtonMessage, "OK");
+    ListEntry& behindRule = AddRule("Dahinter", kAlwaysClick, kButtonMessage, "OK");
+    ASSERT_TRUE(TickUntil(watch, [&] { return Has(behind.Events(), "command OK"); }, 10000));
+    EXPECT_TRUE(CountReaches(behindRule, 1));
+    EXPECT_FALSE(Has(lacking.Events(), "command Abbrechen"));
+}
+
+// A window that takes a moment to go after its close request gets one close, and one count.
+TEST_F(RealWindowsTest, AWindowThatTakesAMomentToCloseGetsOneClose)
+{
+    FixtureProcess slow("Langsam zu", {"--close-delay", "700"}, temp.File("z.txt"));
+    ASSERT_NE(slow.Window(), nullptr);
+    ListEntry& rule = AddRule("Langsam zu", kAlwaysClick, kCloseWindow);
+    ASSERT_TRUE(TickUntil(watch, [&] { return IsWindow(slow.Window()) == FALSE; }));
+    ScanTick(watch);
+    EXPECT_EQ(Occurrences(slow, "close 1"), 1u);
+    EXPECT_EQ(rule.clicks, 1);
 }
 
 // Waits until the window's thread takes messages again.

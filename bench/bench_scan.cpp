@@ -49,9 +49,7 @@ void BM_ScanTickNoMatch(benchmark::State& state)
         entry.condition = kAlwaysClick;
         entry.method = kCloseWindow;
     }
-    Settings settings{};
-    settings.active = 1;
-    WatchContext watch{&desktop, &list, &settings, 0, {}, {}};
+    WatchContext watch = WatchOver(desktop, list);
 
     for (auto _ : state)
         ScanTick(watch);
@@ -110,9 +108,7 @@ void BM_ScanTickMatchWithoutButton(benchmark::State& state)
     CopyText(save.button, kButtonCapacity, "&Weiter");
     save.condition = kAlwaysClick;
     save.method = kButtonMessage;
-    Settings settings{};
-    settings.active = 1;
-    WatchContext watch{&desktop, &list, &settings, 0, {}, {}};
+    WatchContext watch = WatchOver(desktop, list);
 
     // A tick a second, as at the default interval. The walk a tick starts runs elsewhere in the
     // program; here it runs right after the tick.

@@ -24,6 +24,7 @@ endif()
 add_library(boxsweep_win32 STATIC
   watcher/win32_window_ops.cpp
   watcher/win32_accessibility.cpp
+  watcher/win32_watch_service.cpp
 )
 target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32 oleacc ole32 oleaut32)
 
@@ -93,4 +94,5 @@ endif()
 # rectangles. A console program of each Windows build.
 add_executable(screenshot_helper EXCLUDE_FROM_ALL tools/screenshot_helper.cpp)
 target_link_libraries(screenshot_helper PRIVATE win32_window_support)
+target_include_directories(screenshot_helper PRIVATE ${PROJECT_SOURCE_DIR})
 set_target_properties(screenshot_helper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -99,7 +99,7 @@ void OnInitDialog(HWND window)
 {
     Program& program = *g_program;
     program.logWindow = window;
-    program.watch.exempt = reinterpret_cast<WindowHandle>(window);
+    ExemptFromWatching(window);
     HWND list = GetDlgItem(window, IDC_LOG_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumns(window, list);
@@ -126,7 +126,7 @@ void OnClose(HWND window)
 void OnDestroy()
 {
     g_program->logWindow = nullptr;
-    g_program->watch.exempt = 0;
+    ExemptFromWatching(nullptr);
     if (g_keyHook != nullptr)
         UnhookWindowsHookEx(g_keyHook);
     g_keyHook = nullptr;

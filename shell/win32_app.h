@@ -6,17 +6,16 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "resources/shared_names.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "shell/action_log.h"
 #include "shell/timer_ids.h"
-#include "watcher/scan.h"
+#include "watcher/win32_watch_service.h"
 #include "version.h"
 
-// The start timer's delay, message numbers and the tray icon's id.
+// The start timer's delay.
 constexpr UINT kStartDelayMs = 800;
-constexpr UINT kTrayCallback = WM_USER + 1;
-constexpr UINT kTrayIconId = 1234;
 constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 
 // The tray icon and its popup menu.
@@ -38,8 +37,6 @@ struct Program {
     HMODULE language;    // the language module: everything else the user reads
     HWND mainWindow;
     HWND page;
-    WatchContext watch;
-    WindowHandle focusBack;  // method 6: the window that gets the focus back when the timer fires
     bool watching;         // hidden to the tray and scanning, not configuring
     bool trayEnabled;      // false with "/notray"
     bool hideAtStart;      // false when a second start asked for the configuration
@@ -85,10 +82,6 @@ void ToggleActive();
 void AddEntryWithWizard();
 // A rule that closes windows of this title, added at the end of the list and saved.
 void AddCloseRule(const char* title);
-// A reply to an action that went out without waiting (set up as the watcher's reply handler).
-void OnActionReply(const ActionReply& reply, void* context);
-// Method 6's delay is over: the focus goes back.
-void OnFocusBackTimer();
 
 // Main window (win32_main_window.cpp).
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -125,10 +118,8 @@ bool HandlePopupCommand(UINT command);
 void OpenHelp();
 void CloseHelpWindows();
 
-// Early scans on window events (win32_early_scans.cpp).
-void SetWatching(bool watching);
-void UpdateEarlyScans();
-void OnEarlyScanTimer();
+// The watch service learns whether it may act: while watching and active.
+void UpdateWatchState();
 
 // Language modules (win32_language.cpp).
 void LoadLanguageModule(const char* name);

@@ -4,7 +4,6 @@
 #include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
-#include "watcher/scan.h"
 
 namespace {
 
@@ -208,13 +207,9 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_TIMER:
         if (wParam == kScanTimer)
-            ScanTick(g_program->watch);
-        else if (wParam == kEarlyScanTimer)
-            OnEarlyScanTimer();
-        else if (wParam == kFocusBackTimer)
-            OnFocusBackTimer();
+            WatchTick();
         return TRUE;
-    case kTrayCallback:
+    case BOXSWEEP_TRAY_CALLBACK:
         OnTrayCallback(page, lParam);
         return TRUE;
     }

@@ -75,17 +75,24 @@ void SaveListFileAtEnd()
     SaveList(kListFileName, g_program->list, g_program->settings, g_program->listFileState);
 }
 
+void UpdateWatchState()
+{
+    SetWatchState(g_program->watching, g_program->settings.active != 0);
+}
+
 void HideToTray()
 {
     ShowWindow(g_program->mainWindow, SW_HIDE);
     SetTimer(g_program->page, kScanTimer, static_cast<UINT>(g_program->settings.scanInterval), nullptr);
-    SetWatching(true);
+    g_program->watching = true;
+    UpdateWatchState();
 }
 
 void ShowConfiguration()
 {
     KillTimer(g_program->page, kScanTimer);
-    SetWatching(false);
+    g_program->watching = false;
+    UpdateWatchState();
     if (!IsWindowVisible(g_program->mainWindow))
         ShowWindow(g_program->mainWindow, SW_SHOW);
     SetForegroundWindow(g_program->page);
@@ -101,7 +108,7 @@ void SetActive(bool active)
 {
     g_program->settings.active = active ? 1 : 0;
     CheckDlgButton(g_program->page, IDC_ACTIVE, active ? BST_CHECKED : BST_UNCHECKED);
-    UpdateEarlyScans();
+    UpdateWatchState();
     if (active) {
         SetTrayState(g_program->page, IDI_ACTIVE, kVersionTip);
         return;
@@ -140,25 +147,6 @@ void AddEntryWithWizard()
 {
     if (RunAddWizard(g_program->page, g_program->list))
         RefillList(g_program->page);
-}
-
-// A button located by a walk is clicked only while the watcher acts; a click that reached its
-// target counts whenever its reply comes, also while the user configures.
-void OnActionReply(const ActionReply& reply, void*)
-{
-    const bool mayAct = g_program->watching && g_program->settings.active != 0;
-    const ReplyEffect effect = CompleteAction(g_program->watch, reply, mayAct);
-    if (effect.focusBack == 0)
-        return;
-    g_program->focusBack = effect.focusBack;
-    SetTimer(g_program->page, kFocusBackTimer, kFocusBackDelayMs, nullptr);
-}
-
-void OnFocusBackTimer()
-{
-    KillTimer(g_program->page, kFocusBackTimer);
-    ReturnFocus(g_program->watch, g_program->focusBack);
-    g_program->focusBack = 0;
 }
 
 void AddCloseRule(const char* title)

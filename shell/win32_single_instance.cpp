@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr char kServiceName[] = "BOXSWEEP";
-constexpr char kShowTopic[] = "SHOWCFGDLG";
-constexpr char kExitTopic[] = "EXITAPP";
+constexpr char kServiceName[] = BOXSWEEP_DDE_SERVICE;
+constexpr char kShowTopic[] = BOXSWEEP_DDE_SHOW_TOPIC;
+constexpr char kExitTopic[] = BOXSWEEP_DDE_EXIT_TOPIC;
 constexpr DWORD kRestartWaitMs = 500;
 // How long a start that asked the running instance to end waits for it to be gone. The
 // installer asks with "/exit" just before it replaces the program file, and "/restart" reads
@@ -22,31 +22,29 @@ constexpr DWORD kExitWaitMs = 10000;
 DWORD g_ddeInstance = 0;
 
 // The running instance's side. Every transaction that names a topic and a service is looked
-// at (a connect arrives as XTYP_CONNECT and again as XTYP_CONNECT_CONFIRM; acting twice is
-// harmless). A start that arrives while the setup dialog still runs finds no window to show or
-// end and only connects.
+// at (a connect arrives as XTYP_CONNECT and again as XTYP_CONNECT_CONFIRM; asking twice is
+// harmless). The request becomes the page's own command, "Konfigurieren" or "Beenden" of the tray menu, posted:
+// the callback may run while the thread waits inside other work (a look of the watcher), which
+// must not see the state change under it. A start that arrives while the setup dialog still runs
+// finds no page and only connects.
 HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ first, HSZ second, HDDEDATA, ULONG_PTR, ULONG_PTR)
 {
     if (second == nullptr)
         return nullptr;
     char topic[16] = "";
     DdeQueryStringA(g_ddeInstance, first, topic, sizeof topic, CP_WINANSI);
-    if (std::strcmp(topic, kShowTopic) == 0) {
-        if (g_program->page != nullptr)
-            ShowConfiguration();
-    } else if (std::strcmp(topic, kExitTopic) == 0) {
-        if (g_program->mainWindow != nullptr) {
-            CollectSettings();
-            EndProgram(0);
-        }
-    }
+    HWND page = g_program->page;
+    if (page != nullptr && std::strcmp(topic, kShowTopic) == 0)
+        PostMessageA(page, WM_COMMAND, IDM_CONFIGURE, 0);
+    else if (page != nullptr && std::strcmp(topic, kExitTopic) == 0)
+        PostMessageA(page, WM_COMMAND, IDM_EXIT, 0);
     return reinterpret_cast<HDDEDATA>(1);
 }
 
 // The process of the running instance's main window, to wait on; nullptr without one.
 HANDLE OpenRunningInstance()
 {
-    HWND main = FindWindowA("boxsweep", nullptr);
+    HWND main = FindWindowA(BOXSWEEP_WINDOW_CLASS, nullptr);
     DWORD processId = 0;
     if (main == nullptr || GetWindowThreadProcessId(main, &processId) == 0)
         return nullptr;

@@ -19,9 +19,9 @@ bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
     data.hWnd = page;
-    data.uID = kTrayIconId;
+    data.uID = BOXSWEEP_TRAY_ICON_ID;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kTrayCallback;
+    data.uCallbackMessage = BOXSWEEP_TRAY_CALLBACK;
     data.hIcon = static_cast<HICON>(LoadImageA(g_program->instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     lstrcpynA(data.szTip, tip, 64);
@@ -122,7 +122,7 @@ void RemoveTrayIcon(HWND page)
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
     data.hWnd = page;
-    data.uID = kTrayIconId;
+    data.uID = BOXSWEEP_TRAY_ICON_ID;
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
@@ -133,7 +133,7 @@ void ShowTrayBalloon(const char* title, const char* text)
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
     data.hWnd = g_program->page;
-    data.uID = kTrayIconId;
+    data.uID = BOXSWEEP_TRAY_ICON_ID;
     data.uFlags = NIF_INFO;
     data.dwInfoFlags = NIIF_WARNING;
     lstrcpynA(data.szInfoTitle, title, sizeof data.szInfoTitle);

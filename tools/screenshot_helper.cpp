@@ -44,22 +44,23 @@
 #include <string>
 #include <vector>
 
+#include "resources/shared_names.h"
 #include "window_support.h"
 
 namespace {
 
 constexpr DWORD kWaitMs = 10000;
 constexpr DWORD kPollMs = 50;
-constexpr UINT kTrayCallback = WM_USER + 1;
+constexpr UINT kTrayCallback = BOXSWEEP_TRAY_CALLBACK;
 
 HWND FindMainWindow() {
-  HWND main = FindWindowA("boxsweep", nullptr);
+  HWND main = FindWindowA(BOXSWEEP_WINDOW_CLASS, nullptr);
   return main != nullptr && IsWindowVisible(main) ? main : nullptr;
 }
 
 // The configuration page: the dialog child of the main window, visible or not.
 HWND FindPage() {
-  HWND main = FindWindowA("boxsweep", nullptr);
+  HWND main = FindWindowA(BOXSWEEP_WINDOW_CLASS, nullptr);
   return main != nullptr ? FindWindowExA(main, nullptr, "#32770", nullptr) : nullptr;
 }
 
@@ -245,7 +246,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
 // any message box over them. The configuration page is a child window and never among them.
 std::vector<HWND> ProgramDialogs() {
   DialogScan scan;
-  HWND main = FindWindowA("boxsweep", nullptr);
+  HWND main = FindWindowA(BOXSWEEP_WINDOW_CLASS, nullptr);
   if (main == nullptr) return scan.found;
   GetWindowThreadProcessId(main, &scan.process);
   EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&scan));
@@ -337,7 +338,7 @@ int CloseDialog() {
 
 // HTML Help's window ("HH Parent") of the program.
 HWND FindHelpWindow() {
-  HWND main = FindWindowA("boxsweep", nullptr);
+  HWND main = FindWindowA(BOXSWEEP_WINDOW_CLASS, nullptr);
   DWORD program = 0;
   if (main != nullptr) GetWindowThreadProcessId(main, &program);
   for (HWND window = FindWindowExA(nullptr, nullptr, "HH Parent", nullptr); window != nullptr;

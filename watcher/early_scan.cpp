@@ -33,18 +33,25 @@ void DropCandidate(EarlyScanQueue& queue, int index)
     --queue.count;
 }
 
-// Whether a tick would act on this window now: visible, titled, wanted by a rule and not waiting
-// for an action to take effect. Whether it answers is the scan's to ask, within its probe time.
-bool RuleWants(WatchContext& watch, WindowHandle window)
+// The candidates are looked at within one look, with the same step a tick takes; when a rule
+// wants one of them, the look goes on over every window, exactly as a tick's would.
+void LookAtCandidates(WatchContext& watch, EarlyScanQueue& queue)
 {
-    WindowOps& ops = *watch.ops;
-    if (!ops.IsWindowVisible(window))
-        return false;
-    char title[256];
-    title[0] = '\0';
-    ops.GetWindowTextA(window, title, sizeof title);
-    return title[0] != '\0' && FindMatchingEntry(watch, title, window) != nullptr &&
-           !WaitsForEffect(watch, window);
+    if (!BeginLook(watch))
+        return;
+    bool wanted = false;
+    for (int i = 0; i < queue.count;) {
+        if (RuleFor(watch, queue.candidates[i]) != nullptr) {
+            wanted = true;
+            // Answered now; a later look must not answer it a second time.
+            DropCandidate(queue, i);
+        } else {
+            ++i;
+        }
+    }
+    if (wanted)
+        LookAtEveryWindow(watch);
+    EndLook(watch);
 }
 
 }  // namespace
@@ -70,20 +77,8 @@ uint32_t NoteWindowEvent(EarlyScanQueue& queue, WindowHandle root, uint32_t now)
 uint32_t RunEarlyScan(WatchContext& watch, EarlyScanQueue& queue, uint32_t now)
 {
     queue.pending = false;
-    if (watch.settings->active != 0) {
-        bool wanted = false;
-        for (int i = 0; i < queue.count;) {
-            if (RuleWants(watch, queue.candidates[i])) {
-                wanted = true;
-                // Answered now; a later look must not answer it a second time.
-                DropCandidate(queue, i);
-            } else {
-                ++i;
-            }
-        }
-        if (wanted)
-            ScanOnce(watch);
-    }
+    if (watch.acting)
+        LookAtCandidates(watch, queue);
     ++queue.look;
     if (queue.look >= kEarlyScanLooks || queue.count == 0) {
         ClearEarlyScans(queue);

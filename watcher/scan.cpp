@@ -11,8 +11,6 @@ namespace {
 char g_titleBuffer[512];
 char g_childBuffer[512];
 PreparedText g_preparedTitle;
-// Set while a scan runs.
-bool g_scanRunning;
 
 constexpr int kTitleReadCapacity = 256;
 constexpr int kChildReadCapacity = 512;
@@ -350,16 +348,44 @@ bool SendAndAwait(WatchContext& watch, const ActionReport& subject, Send send)
     return false;
 }
 
+int LiveWalks(const PendingActions& pending)
+{
+    int walks = 0;
+    for (const PendingAction& item : pending.items)
+        walks += item.awaiting == Awaiting::Search ? 1 : 0;
+    return walks;
+}
+
+// A walk that has not come back within the bound is stuck in its program, which would most
+// likely hold the next walk as well.
+bool HasStuckWalk(const PendingActions& pending, uint32_t process)
+{
+    for (const PendingAction& item : pending.items) {
+        if (item.awaiting == Awaiting::Search && item.overdue && item.process == process)
+            return true;
+    }
+    return false;
+}
+
 // A button the window draws itself: the walk of its accessibility tree runs elsewhere and
 // presses the button (press) or finds where to click it. A window whose walk is not due lacks
-// the button as far as is known.
+// the button as far as is known. Walks are bounded in number, and none goes to a program that
+// holds a stuck one.
 bool SearchAccessible(WatchContext& watch, const ActionReport& subject, const char* text, bool press)
 {
     if (!AccessibleWalkDue(watch.fruitless, subject.window, text, watch.ops->Now())) {
         Report(watch, subject, ActionOutcome::Gone);
         return false;
     }
+    const uint32_t process = watch.ops->GetProcessId(subject.window);
+    if (HasStuckWalk(watch.pending, process)) {
+        Report(watch, subject, ActionOutcome::NotAnswering);
+        return false;
+    }
+    if (LiveWalks(watch.pending) >= kMaxLiveWalks)
+        return false;
     PendingAction& item = AddPending(watch, Awaiting::Search, subject);
+    item.process = process;
     watch.ops->GetWindowRect(subject.window, &item.walkRect);
     AccessibleRequest request{item.token, subject.window, {}, press};
     CopyText(request.text, kButtonTextCapacity, text);
@@ -418,12 +444,13 @@ bool PostCloseRequest(WatchContext& watch, const ActionReport& subject)
 
 // A show counts once the window is in the state asked for: its reply may come before the window
 // has got there, which then has kReplyBoundMs from the reply.
-ReplyEffect FinishReply(WatchContext& watch, const PendingAction& action)
+void FinishReply(WatchContext& watch, const PendingAction& action)
 {
     const ActionReport& subject = action.subject;
     if (!IsShow(subject.method)) {
         CountAction(watch, subject);
-        return ReplyEffect{action.focusBack};
+        watch.focusBack = action.focusBack != 0 ? action.focusBack : watch.focusBack;
+        return;
     }
     if (InStateAskedFor(watch, action)) {
         CountAction(watch, subject);
@@ -437,7 +464,6 @@ ReplyEffect FinishReply(WatchContext& watch, const PendingAction& action)
         waiting.overdue = false;
         watch.pending.items.push_back(waiting);
     }
-    return {};
 }
 
 // Where the walk found the button is where it was: a window moved since, or a result that came
@@ -452,26 +478,27 @@ bool LocationStillHolds(WatchContext& watch, const PendingAction& action)
 }
 
 // A press counts whenever its result comes, as a late reply to a button message does. A button
-// found but not pressed, or not there, is gone as far as the rule is concerned.
-ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const ActionReply& reply,
-                         bool mayAct)
+// found but not pressed, or not there, is gone as far as the rule is concerned. A location is
+// clicked only while the watcher may act.
+void FinishSearch(WatchContext& watch, const PendingAction& action, const ActionReply& reply)
 {
     const EntryNode* rule = watch.list->FindById(action.subject.rule);
     if (rule == nullptr)
-        return {};
+        return;
     NoteAccessibleWalk(watch.fruitless, action.window, rule->entry.button,
                        reply.outcome != ReplyOutcome::NotFound, action.since);
     switch (reply.outcome) {
     case ReplyOutcome::Pressed:
         CountAction(watch, action.subject);
-        return ReplyEffect{action.focusBack};
+        watch.focusBack = action.focusBack != 0 ? action.focusBack : watch.focusBack;
+        return;
     case ReplyOutcome::Located:
-        if (mayAct && LocationStillHolds(watch, action) && watch.ops->IsWindowVisible(action.window))
+        if (watch.acting && LocationStillHolds(watch, action) && watch.ops->IsWindowVisible(action.window))
             ClickAt(watch, action.subject, reply.location);
-        return {};
+        return;
     default:
         Report(watch, action.subject, ActionOutcome::Gone);
-        return {};
+        return;
     }
 }
 
@@ -479,45 +506,65 @@ ReplyEffect FinishSearch(WatchContext& watch, const PendingAction& action, const
 
 void ScanTick(WatchContext& watch)
 {
-    if (g_scanRunning)
-        return;
-    if (watch.settings->active != 0)
+    if (watch.acting)
         ScanOnce(watch);
     watch.previousForeground = watch.ops->GetForegroundWindow();
 }
 
 void ScanOnce(WatchContext& watch)
 {
-    if (g_scanRunning)
+    if (!BeginLook(watch))
         return;
-    g_scanRunning = true;
+    LookAtEveryWindow(watch);
+    EndLook(watch);
+}
+
+bool BeginLook(WatchContext& watch)
+{
+    if (watch.scanning)
+        return false;
+    watch.scanning = true;
     watch.probeSpentMs = 0;
     SweepPending(watch);
     AskOwedWindows(watch);
-    auto scanWindow = [&watch](WindowHandle window) { return ScanWindow(watch, window); };
-    ForEachWindow(*watch.ops, scanWindow);
-    watch.probeSpentMs = 0;
-    g_scanRunning = false;
+    return true;
 }
 
-bool ScanRunning()
+void EndLook(WatchContext& watch)
 {
-    return g_scanRunning;
+    watch.probeSpentMs = 0;
+    watch.scanning = false;
+    std::vector<ActionReply> arrived;
+    arrived.swap(watch.arrivedDuringLook);
+    for (const ActionReply& reply : arrived)
+        CompleteAction(watch, reply);
+}
+
+void LookAtEveryWindow(WatchContext& watch)
+{
+    auto scanWindow = [&watch](WindowHandle window) { return ScanWindow(watch, window); };
+    ForEachWindow(*watch.ops, scanWindow);
+}
+
+EntryNode* RuleFor(WatchContext& watch, WindowHandle window)
+{
+    WindowOps& ops = *watch.ops;
+    if (window == watch.exempt || !ops.IsWindowVisible(window))
+        return nullptr;
+    g_titleBuffer[0] = '\0';
+    ops.GetWindowTextA(window, g_titleBuffer, kTitleReadCapacity);
+    if (g_titleBuffer[0] == '\0')
+        return nullptr;
+    EntryNode* rule = FindMatchingEntry(watch, g_titleBuffer, window);
+    if (rule == nullptr || PassedOver(watch, window))
+        return nullptr;
+    return rule;
 }
 
 bool ScanWindow(WatchContext& watch, WindowHandle window)
 {
-    WindowOps& ops = *watch.ops;
-    if (window == watch.exempt || !ops.IsWindowVisible(window))
-        return true;
-    g_titleBuffer[0] = '\0';
-    ops.GetWindowTextA(window, g_titleBuffer, kTitleReadCapacity);
-    if (g_titleBuffer[0] == '\0')
-        return true;
-    EntryNode* rule = FindMatchingEntry(watch, g_titleBuffer, window);
-    if (rule == nullptr || PassedOver(watch, window))
-        return true;
-    return !PerformAction(watch, window, *rule);
+    EntryNode* rule = RuleFor(watch, window);
+    return rule == nullptr || !PerformAction(watch, window, *rule);
 }
 
 EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window)
@@ -553,12 +600,6 @@ bool PassedOver(WatchContext& watch, WindowHandle window)
     return probe != Probe::Answered;
 }
 
-bool WaitsForEffect(const WatchContext& watch, WindowHandle window)
-{
-    const int index = PendingIndex(watch.pending, window);
-    return index >= 0 && watch.pending.items[static_cast<size_t>(index)].awaiting != Awaiting::Answer;
-}
-
 bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
 {
     const ActionReport subject = Subject(watch, window, rule, g_titleBuffer);
@@ -579,20 +620,27 @@ bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
     }
 }
 
-ReplyEffect CompleteAction(WatchContext& watch, const ActionReply& reply, bool mayAct)
+void CompleteAction(WatchContext& watch, const ActionReply& reply)
 {
+    if (watch.scanning) {
+        watch.arrivedDuringLook.push_back(reply);
+        return;
+    }
     const int index = reply.token != 0 ? TokenIndex(watch.pending, reply.token) : -1;
     if (index < 0)
-        return {};
-    const PendingAction action = watch.pending.items[index];
+        return;
+    const PendingAction action = watch.pending.items[static_cast<size_t>(index)];
     DropPending(watch.pending, index);
     if (action.awaiting == Awaiting::Search)
-        return FinishSearch(watch, action, reply, mayAct);
-    return FinishReply(watch, action);
+        FinishSearch(watch, action, reply);
+    else
+        FinishReply(watch, action);
 }
 
-void ReturnFocus(WatchContext& watch, WindowHandle window)
+void ReturnFocus(WatchContext& watch)
 {
+    const WindowHandle window = watch.focusBack;
+    watch.focusBack = 0;
     if (window == 0 || Answers(watch, window) != Probe::Answered)
         return;
     watch.ops->SetForegroundWindow(window);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "rules/entry_list.h"
-#include "rules/list_file.h"
 #include "watcher/button_search.h"
 #include "watcher/window_ops.h"
 
@@ -88,6 +87,7 @@ struct PendingAction {
     bool overdue;             // past kReplyBoundMs: not answering
     bool probeOwed;           // Answer: not asked yet, the look's probe time having run out
     WinRect walkRect;         // Search: the window's rectangle when the walk began
+    uint32_t process;         // Search: the program the window belongs to
     // The rule (by identity), the method, the window's title and program as they were when
     // the action went out: the window may have changed or gone when the reply comes.
     ActionReport subject;
@@ -100,53 +100,72 @@ struct PendingActions {
     ActionToken lastToken;
 };
 
-// Everything the watcher works on. The program keeps one for its whole run; tests make their
-// own over a simulated desktop.
+// Everything the watcher works on. The program's watch service keeps one for the whole run; tests
+// make their own over a simulated desktop (WatchOver in the native tests).
 struct WatchContext {
-    WindowOps* ops;
-    EntryList* list;
-    Settings* settings;
-    WindowHandle previousForeground;
-    PendingActions pending;
-    FruitlessWalks fruitless;
+    WindowOps* ops = nullptr;
+    EntryList* list = nullptr;
     ActionObserver* observer = nullptr;  // hears of every action attempted; may be none
-    std::vector<ReportedOutcome> reported{};
+    // May the watcher act now: set by whoever runs the watch (the program's watch service), read
+    // by every look and every reply. Nothing is pressed, closed or shown while it is false.
+    bool acting = false;
     // A window of the program's own that no rule is applied to (the log window), or 0.
     WindowHandle exempt = 0;
+
+    WindowHandle previousForeground = 0;
+    PendingActions pending{};
+    FruitlessWalks fruitless{};
+    std::vector<ReportedOutcome> reported{};
+    // Method 6: the window that gets the focus back kFocusBackDelayMs after the reply, through
+    // ReturnFocus; 0 when none is due.
+    WindowHandle focusBack = 0;
+    // A look is under way. Replies that arrive meanwhile wait in arrivedDuringLook for its end,
+    // so that nothing changes the state a look reads.
+    bool scanning = false;
+    std::vector<ActionReply> arrivedDuringLook{};
     // The time the look under way has spent on probes.
     uint32_t probeSpentMs = 0;
 };
 
-// What the caller does after a reply: method 6 hands the focus back to focusBack (when not 0)
-// kFocusBackDelayMs later, through ReturnFocus.
-struct ReplyEffect {
-    WindowHandle focusBack;
-};
+// At most this many accessibility walks run at a time (each on a thread of its own). A window
+// whose walk would pass the bound waits for a later look.
+constexpr int kMaxLiveWalks = 8;
 
-// Runs a scan if the watcher is active, then remembers the foreground window for method 6.
+// Runs a look if the watcher may act, then remembers the foreground window for method 6.
 void ScanTick(WatchContext& watch);
-// The scan alone, without touching the previous foreground window.
+// A look over every window, without touching the previous foreground window. Does nothing while
+// another look is under way.
 void ScanOnce(WatchContext& watch);
-// True while a scan is under way (a scan never dispatches messages, so nothing should find it
-// set; a scan started then does nothing).
-bool ScanRunning();
-// The per-window step: false after acting on window (ends the enumeration), true to go on.
+
+// A look's frame: whatever happens between BeginLook and EndLook sees one state of the context.
+// BeginLook returns false while a look is under way already; EndLook finishes the replies that
+// arrived meanwhile.
+bool BeginLook(WatchContext& watch);
+void EndLook(WatchContext& watch);
+// Within a look: every window in turn, until one is acted on.
+void LookAtEveryWindow(WatchContext& watch);
+
+// The one step that decides whether a rule wants a window now: visible, titled, not the
+// program's own exempt window, a rule matches, and the window is not left alone (waiting for an
+// earlier action to take effect, or not answering). The rule, or nullptr.
+EntryNode* RuleFor(WatchContext& watch, WindowHandle window);
+// The per-window step of a look: false after acting on window (ends the enumeration), true to go
+// on.
 bool ScanWindow(WatchContext& watch, WindowHandle window);
-// The first rule that wants window, or nullptr.
+// The first rule that matches window by its title and condition, or nullptr.
 EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window);
 // True while window waits for its action to take effect, or did not answer a probe and still does
 // not (asked again at most once per kReplyBoundMs): looks pass it over as if no rule wanted it.
 bool PassedOver(WatchContext& watch, WindowHandle window);
-// True while window waits for an action of the watcher's to take effect; asks nothing of it.
-bool WaitsForEffect(const WatchContext& watch, WindowHandle window);
 // Carries out the rule's method on window, or sends it on its way, and returns true: the look
 // ends there. Returns false when nothing could be done to window (the button is missing, the
 // window is in the state asked for already, refused the message, is gone, or did not answer the
 // probe before a call that would wait on it); the look then goes on with the next window.
 bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule);
 // Finishes the action the reply belongs to: counts it for its rule when that still exists and
-// the action was carried out. mayAct is false while the user configures: a windowless button
-// located for a click is then not clicked. A reply for no pending action is ignored.
-ReplyEffect CompleteAction(WatchContext& watch, const ActionReply& reply, bool mayAct = true);
-// Method 6 after its delay: the focus goes back to window, unless it hangs or is gone.
-void ReturnFocus(WatchContext& watch, WindowHandle window);
+// the action was carried out; method 6 sets focusBack. A windowless button located for a click
+// is clicked only while the watcher may act. A reply for no pending action is ignored; one that
+// arrives during a look is finished at its end.
+void CompleteAction(WatchContext& watch, const ActionReply& reply);
+// Method 6 after its delay: the focus goes back to focusBack, unless it hangs or is gone.
+void ReturnFocus(WatchContext& watch);

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
-#include <vector>
 
 #include "watcher/scan.h"
 #include "watcher/win32_accessibility.h"
@@ -55,72 +57,24 @@ Delivery DeliveryAfterFailure()
 
 // --- Replies ------------------------------------------------------------------------------------
 
-// A walk's result, posted by its thread: lParam holds an ActionReply the receiver deletes.
-constexpr UINT kSearchResultMessage = WM_APP + 1;
-// Replies that arrived during a scan are handed on once it is over.
-constexpr UINT kDeferredRepliesMessage = WM_APP + 2;
+// Where replies and walk results go. Walk threads read it, so it changes under the lock only.
+std::mutex g_sinkLock;
+ReplySink g_sink = nullptr;
+void* g_sinkContext = nullptr;
+std::atomic<int> g_liveWalks{0};
 
-ActionReplyHandler g_replyHandler = nullptr;
-void* g_replyContext = nullptr;
-std::vector<ActionReply> g_deferredReplies;
-HWND g_replyWindow = nullptr;
-
-HWND ReplyWindow();
-
-void HandOn(const ActionReply& reply)
+void HandOver(const ActionReply& reply)
 {
-    if (ScanRunning()) {
-        g_deferredReplies.push_back(reply);
-        PostMessageA(ReplyWindow(), kDeferredRepliesMessage, 0, 0);
-        return;
-    }
-    if (g_replyHandler != nullptr)
-        g_replyHandler(reply, g_replyContext);
+    std::lock_guard<std::mutex> hold(g_sinkLock);
+    if (g_sink != nullptr)
+        g_sink(reply, g_sinkContext);
 }
 
-void HandOnDeferred()
-{
-    std::vector<ActionReply> replies;
-    replies.swap(g_deferredReplies);
-    for (const ActionReply& reply : replies)
-        HandOn(reply);
-}
-
-LRESULT CALLBACK ReplyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == kSearchResultMessage) {
-        const ActionReply* reply = reinterpret_cast<const ActionReply*>(lParam);
-        const ActionReply copy = *reply;
-        delete reply;
-        HandOn(copy);
-        return 0;
-    }
-    if (message == kDeferredRepliesMessage) {
-        HandOnDeferred();
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// A message-only window of the thread that acts: walks post their results to it.
-HWND ReplyWindow()
-{
-    if (g_replyWindow != nullptr)
-        return g_replyWindow;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = ReplyWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "BoxSweepReplies";
-    RegisterClassA(&windowClass);
-    g_replyWindow = CreateWindowExA(0, "BoxSweepReplies", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    windowClass.hInstance, nullptr);
-    return g_replyWindow;
-}
-
-// SendMessageCallback's completion: the target has handled the message, or its process ended.
+// SendMessageCallback's completion, on the sending thread: the target has handled the message,
+// or its process ended.
 void CALLBACK OnMessageHandled(HWND, UINT, ULONG_PTR token, LRESULT)
 {
-    HandOn(ActionReply{static_cast<ActionToken>(token), ReplyOutcome::Processed, {}});
+    HandOver(ActionReply{static_cast<ActionToken>(token), ReplyOutcome::Processed, {}});
 }
 
 Delivery SendWithReply(HWND window, UINT message, ActionToken token)
@@ -131,21 +85,22 @@ Delivery SendWithReply(HWND window, UINT message, ActionToken token)
     return DeliveryAfterFailure();
 }
 
-struct SearchJob {
-    AccessibleRequest request;
-    HWND replyTo;
-};
-
 // A walk may wait on its target for as long as the target hangs: each runs on a thread of its own,
-// which is left to finish on its own when the target never answers.
+// counted while it lives, which is left to finish on its own when the target never answers.
 DWORD WINAPI SearchThread(void* parameter)
 {
-    const SearchJob* job = static_cast<const SearchJob*>(parameter);
-    auto* reply = new ActionReply(SearchAccessibleTree(job->request));
-    if (!PostMessageA(job->replyTo, kSearchResultMessage, 0, reinterpret_cast<LPARAM>(reply)))
-        delete reply;
-    delete job;
+    std::unique_ptr<AccessibleRequest> request(static_cast<AccessibleRequest*>(parameter));
+    HandOver(SearchAccessibleTree(*request));
+    --g_liveWalks;
     return 0;
+}
+
+// Asks window whether its thread takes messages, without taking any of this thread's meanwhile:
+// a look must not run other work while it waits.
+bool SendWithinProbeBound(HWND window, UINT message, DWORD_PTR* result)
+{
+    return ::SendMessageTimeoutA(window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kPingTimeoutMs,
+                                 result) != 0;
 }
 
 class Win32WindowOps : public WindowOps {
@@ -214,8 +169,7 @@ public:
     bool Ping(WindowHandle window) override
     {
         DWORD_PTR result = 0;
-        return ::SendMessageTimeoutA(ToHwnd(window), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                                     kPingTimeoutMs, &result) != 0;
+        return SendWithinProbeBound(ToHwnd(window), WM_NULL, &result);
     }
 
     bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
@@ -234,6 +188,12 @@ public:
     WindowHandle GetForegroundWindow() override { return FromHwnd(::GetForegroundWindow()); }
     void SetForegroundWindow(WindowHandle window) override { ::SetForegroundWindow(ToHwnd(window)); }
     uint32_t Now() override { return GetTickCount(); }
+
+    uint32_t GetProcessId(WindowHandle window) override
+    {
+        DWORD processId = 0;
+        return GetWindowThreadProcessId(ToHwnd(window), &processId) != 0 ? processId : 0;
+    }
 
     // A program with higher rights lets a program without them open it for this query too.
     int GetProgramFileName(WindowHandle window, char* buffer, int capacity) override
@@ -277,15 +237,16 @@ public:
 
     bool StartAccessibleSearch(const AccessibleRequest& request) override
     {
-        HWND replyTo = ReplyWindow();
-        if (replyTo == nullptr)
+        if (g_liveWalks >= kMaxLiveWalks)
             return false;
-        auto* job = new SearchJob{request, replyTo};
-        HANDLE thread = CreateThread(nullptr, 0, SearchThread, job, 0, nullptr);
+        auto job = std::make_unique<AccessibleRequest>(request);
+        ++g_liveWalks;
+        HANDLE thread = CreateThread(nullptr, 0, SearchThread, job.get(), 0, nullptr);
         if (thread == nullptr) {
-            delete job;
+            --g_liveWalks;
             return false;
         }
+        job.release();  // the thread owns it now
         CloseHandle(thread);
         return true;
     }
@@ -338,8 +299,7 @@ public:
     bool AnswersAsButton(WindowHandle window) override
     {
         DWORD_PTR code = 0;
-        if (::SendMessageTimeoutA(ToHwnd(window), WM_GETDLGCODE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                                  kPingTimeoutMs, &code) == 0)
+        if (!SendWithinProbeBound(ToHwnd(window), WM_GETDLGCODE, &code))
             return false;
         return (code & DLGC_BUTTON) != 0;
     }
@@ -361,10 +321,16 @@ WindowOps& RealWindowOps()
     return ops;
 }
 
-void SetActionReplyHandler(ActionReplyHandler handler, void* context)
+void SetReplySink(ReplySink sink, void* context)
 {
-    g_replyHandler = handler;
-    g_replyContext = context;
+    std::lock_guard<std::mutex> hold(g_sinkLock);
+    g_sink = sink;
+    g_sinkContext = context;
+}
+
+int LiveWalkThreads()
+{
+    return g_liveWalks;
 }
 
 bool SameWindowText(const char* a, const char* b)

@@ -155,6 +155,8 @@ public:
     // The file name (without its folder) of the program the window belongs to; empty when it
     // cannot be read, as for a program running with higher rights.
     virtual int GetProgramFileName(WindowHandle window, char* buffer, int capacity) = 0;
+    // The id of the process the window belongs to; 0 when it is gone.
+    virtual uint32_t GetProcessId(WindowHandle window) = 0;
 
     // Actions that never wait on the target. Each Delivered one is answered later, exactly
     // once, by an ActionReply with its token.

@@ -26,7 +26,7 @@
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "watcher/scan.h"
-#include "watcher/win32_window_ops.h"
+#include "watcher/win32_watch_service.h"
 
 namespace {
 
@@ -85,20 +85,11 @@ void FillRules(EntryList& list, int count)
 // A reply that takes longer than this is reported, and the rest of the configuration waits for none.
 constexpr DWORD kReplyWaitMs = 20000;
 
-// Replies to the scan's actions go to the context being measured, as the program hands them to
-// its own.
-void RouteRepliesTo(WatchContext& watch)
-{
-    SetActionReplyHandler([](const ActionReply& reply, void* context) {
-        CompleteAction(*static_cast<WatchContext*>(context), reply);
-    }, &watch);
-}
-
 // False when a reply did not come in time.
 bool AwaitReplies(WatchContext& watch)
 {
     const DWORD start = GetTickCount();
-    while (watch.pending.items.size() > 0) {
+    while (!watch.pending.items.empty()) {
         const DWORD waited = GetTickCount() - start;
         if (waited >= kReplyWaitMs)
             return false;
@@ -124,8 +115,13 @@ struct Paired {
 
 // Samples of alternating passes, floor then ScanTick (ABAB...), after one untimed pass of each.
 // A sample's ratio is its ScanTick time over its floor time.
-Paired MeasurePaired(WatchContext& watch, int samples)
+// The list is watched by the program's watch service, which takes the replies to the scan's
+// actions; early scans stay off, so that only the measured passes look.
+Paired MeasurePaired(EntryList& list, int samples)
 {
+    StartWatchService(list, nullptr, false);
+    SetWatchState(true, true);
+    WatchContext& watch = ServiceWatch();
     bool missing = false;
     int waited = 0;
     // Every pass looks at the window lacking the button as one that has just appeared, which is
@@ -133,11 +129,10 @@ Paired MeasurePaired(WatchContext& watch, int samples)
     auto tickPass = [&] {
         watch.fruitless = FruitlessWalks{};
         ScanTick(watch);
-        waited += watch.pending.items.size() > 0;
+        waited += watch.pending.items.empty() ? 0 : 1;
         if (!missing && !AwaitReplies(watch))
             missing = true;
     };
-    RouteRepliesTo(watch);
     FloorPass();
     tickPass();
     waited = 0;
@@ -156,7 +151,7 @@ Paired MeasurePaired(WatchContext& watch, int samples)
         scans.push_back(scan / kPassesPerSample);
         ratios.push_back(scan / floor);
     }
-    SetActionReplyHandler(nullptr, nullptr);
+    StopWatchService(0);
     for (auto* values : {&floors, &scans, &ratios})
         std::sort(values->begin(), values->end());
     const size_t n = ratios.size();
@@ -218,7 +213,7 @@ HANDLE StartWindowWithoutTheButton(const char* option)
     return process;
 }
 
-void MeasureWindowWithoutTheButton(const char* label, const char* option, Settings& settings, int samples)
+void MeasureWindowWithoutTheButton(const char* label, const char* option, int samples)
 {
     HANDLE process = StartWindowWithoutTheButton(option);
     if (process == nullptr)
@@ -230,8 +225,7 @@ void MeasureWindowWithoutTheButton(const char* label, const char* option, Settin
     CopyText(rule.button, kButtonCapacity, "&Weiter");
     rule.condition = kAlwaysClick;
     rule.method = kButtonMessage;
-    WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}, {}};
-    const Paired paired = MeasurePaired(watch, samples);
+    const Paired paired = MeasurePaired(list, samples);
     const std::string line = std::string("rules   101, matching window without the button, ") + label;
     PrintPaired(line.c_str(), paired, rule.clicks != 0 ? " (PRESSED?)" : "");
     TerminateProcess(process, 0);
@@ -251,8 +245,6 @@ int main(int argc, char** argv)
     }
     Sleep(500);
 
-    Settings settings{};
-    settings.active = 1;
     FloorPass();
     std::printf("visible titled windows on the desktop: %d\n", g_floorVisible);
     std::printf("%d samples of %d alternating floor and ScanTick passes; ratio = ScanTick time / floor "
@@ -262,14 +254,13 @@ int main(int argc, char** argv)
     for (int rules : {100, 1000}) {
         EntryList list;
         FillRules(list, rules);
-        WatchContext watch{&RealWindowOps(), &list, &settings, 0, {}, {}};
         char label[32];
         std::snprintf(label, sizeof label, "rules %5d", rules);
-        PrintPaired(label, MeasurePaired(watch, samples), "");
+        PrintPaired(label, MeasurePaired(list, samples), "");
     }
 
-    MeasureWindowWithoutTheButton("200 descendants", "--nested-button", settings, samples);
-    MeasureWindowWithoutTheButton("200 accessible objects", "--windowless", settings, samples);
+    MeasureWindowWithoutTheButton("200 descendants", "--nested-button", samples);
+    MeasureWindowWithoutTheButton("200 accessible objects", "--windowless", samples);
 
     TerminateProcess(windows, 0);
     CloseHandle(windows);

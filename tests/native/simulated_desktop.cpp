@@ -205,6 +205,11 @@ void SimulatedDesktop::MouseEvent(uint32_t flags, int32_t x, int32_t y)
 // A probe of a hung window waits its whole bound.
 bool SimulatedDesktop::Ping(WindowHandle window)
 {
+    if (duringProbe) {
+        std::function<void()> arriving;
+        arriving.swap(duringProbe);
+        arriving();
+    }
     SimWindow* w = Find(window);
     const bool answers = w != nullptr && !w->gone && !TopLevelOf(window).hung;
     if (w != nullptr && !answers) {
@@ -264,6 +269,15 @@ int SimulatedDesktop::GetProgramFileName(WindowHandle window, char* buffer, int 
 {
     SimWindow* w = Find(window);
     return CopyOut(w != nullptr && !w->gone ? TopLevelOf(window).program : std::string(), buffer, capacity);
+}
+
+uint32_t SimulatedDesktop::GetProcessId(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    if (w == nullptr || w->gone)
+        return 0;
+    const SimWindow& top = TopLevelOf(window);
+    return top.process != 0 ? top.process : static_cast<uint32_t>(top.handle);
 }
 
 void SimulatedDesktop::OnAction(const ActionReport& report)
@@ -327,7 +341,7 @@ bool SimulatedDesktop::StartAccessibleSearch(const AccessibleRequest& request)
 }
 
 // A target whose thread is hung holds its replies back; one whose process ended answers at once.
-int SimulatedDesktop::DeliverReplies(WatchContext& watch, bool mayAct)
+int SimulatedDesktop::DeliverReplies(WatchContext& watch)
 {
     int delivered = 0;
     for (size_t i = 0; i < outstanding.size();) {
@@ -345,10 +359,10 @@ int SimulatedDesktop::DeliverReplies(WatchContext& watch, bool mayAct)
             answer = RunAccessibleSearch(*this, reply.request);
         Record(SimAction::Reply, reply.target);
         ++delivered;
-        const ReplyEffect effect = CompleteAction(watch, answer, mayAct);
+        CompleteAction(watch, answer);
         if (reply.onReply && reply.effectAfterReply)
             reply.onReply();
-        ReturnFocus(watch, effect.focusBack);
+        ReturnFocus(watch);
     }
     return delivered;
 }

@@ -50,6 +50,7 @@ struct SimWindow {
     bool answersAsButton = false;    // a superclass of the system button: says so when asked
     bool exposesAccessible = false;  // answers with its client object, accessible below
     std::string program;             // for a top-level window: its program's file name
+    uint32_t process = 0;            // for a top-level window: its process (0: one of its own)
     uint32_t getObjectMs = 0;        // how long it takes to answer for its client object
     SimAccessible accessible;
 };
@@ -144,6 +145,7 @@ public:
     void SetForegroundWindow(WindowHandle window) override;
     uint32_t Now() override;
     int GetProgramFileName(WindowHandle window, char* buffer, int capacity) override;
+    uint32_t GetProcessId(WindowHandle window) override;
     void OnAction(const ActionReport& report) override;
     Delivery SendButtonClick(WindowHandle button, ActionToken token) override;
     Delivery ShowWindowAsync(WindowHandle window, ShowCommand command, ActionToken token) override;
@@ -171,7 +173,9 @@ public:
     // Lets every target that answers now give its replies, and runs the walks of those that
     // answer, handing each result to the watcher in order. Method 6's focus goes back at once.
     // Returns how many replies were delivered.
-    int DeliverReplies(WatchContext& watch, bool mayAct = true);
+    int DeliverReplies(WatchContext& watch);
+    // Runs while a probe waits, as messages that arrive meanwhile would; then cleared.
+    std::function<void()> duringProbe;
 
 private:
     bool EnumDescendants(WindowHandle parent, EnumStep step, void* context);
@@ -190,3 +194,14 @@ private:
     void Record(SimAction::Kind kind, WindowHandle window, int32_t x = 0, int32_t y = 0,
                 uint32_t value = 0);
 };
+
+// A watch context over ops and list that may act, as the program's is while it watches.
+inline WatchContext WatchOver(WindowOps& ops, EntryList& list, ActionObserver* observer = nullptr)
+{
+    WatchContext watch;
+    watch.ops = &ops;
+    watch.list = &list;
+    watch.observer = observer;
+    watch.acting = true;
+    return watch;
+}

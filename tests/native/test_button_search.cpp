@@ -43,8 +43,7 @@ class ButtonSearchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings.active = 1;
-        watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
+        watch = WatchOver(desktop, list);
         box = desktop.AddWindow("Speichern?");
         desktop.AddChild(box, "Die Datei wurde nicht gespeichert.");
     }
@@ -67,7 +66,6 @@ protected:
 
     SimulatedDesktop desktop;
     EntryList list;
-    Settings settings{};
     WatchContext watch{};
     WindowHandle box = 0;
 };
@@ -378,7 +376,7 @@ TEST_F(ButtonSearchTest, ASuperclassedButtonIsPressedAndOnlyCandidatesAreAsked)
         SCOPED_TRACE(row.className);
         SimulatedDesktop fresh;
         EntryList rules;
-        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        watch = WatchOver(fresh, rules);
         WindowHandle dialog = fresh.AddWindow("Speichern?");
         WindowHandle panel = fresh.AddChild(dialog, "");
         for (int i = 0; i < 20; ++i)
@@ -392,7 +390,7 @@ TEST_F(ButtonSearchTest, ASuperclassedButtonIsPressedAndOnlyCandidatesAreAsked)
         EXPECT_EQ(rule.clicks, row.pressed ? 1 : 0);
         EXPECT_EQ(fresh.dialogCodeQueries, row.questions);
     }
-    watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
+    watch = WatchOver(desktop, list);
 }
 
 // A classic dialog that hosts a browser or another toolkit in a child window has no tree of its
@@ -413,7 +411,7 @@ TEST_F(ButtonSearchTest, AChildWindowsTreeIsSearchedWhenTheWindowHasNone)
         SCOPED_TRACE(row.name);
         SimulatedDesktop fresh;
         EntryList rules;
-        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        watch = WatchOver(fresh, rules);
         WindowHandle dialog = fresh.AddWindow("Speichern?");
         for (int i = 0; i < 3; ++i) {
             WindowHandle before = fresh.AddChild(dialog, "Bereich");
@@ -427,7 +425,7 @@ TEST_F(ButtonSearchTest, AChildWindowsTreeIsSearchedWhenTheWindowHasNone)
         EXPECT_EQ(ok.actions, row.pressed ? 1 : 0);
         EXPECT_EQ(rule.clicks, row.pressed ? 1 : 0);
     }
-    watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
+    watch = WatchOver(desktop, list);
 }
 
 TEST(NestedCaptureTest, PointingAtANestedButtonReadsTheTopLevelTitleAndMessage)

@@ -10,8 +10,7 @@ class EarlyScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings.active = 1;
-        watch = WatchContext{&desktop, &rules, &settings, 0, {}, {}};
+        watch = WatchOver(desktop, rules);
     }
 
     ListEntry& AddRule(const char* title, const char* button)
@@ -26,7 +25,6 @@ protected:
 
     SimulatedDesktop desktop;
     EntryList rules;
-    Settings settings{};
     WatchContext watch{};
     EarlyScanQueue queue{};
 };
@@ -104,11 +102,11 @@ TEST_F(EarlyScanTest, InactiveOrClearedItDoesNothing)
     ListEntry& rule = AddRule("Fehler", "OK");
     WindowHandle box = desktop.AddWindow("Fehler");
     desktop.AddChild(box, "OK");
-    settings.active = 0;
+    watch.acting = false;
     NoteWindowEvent(queue, box, 0);
     RunEarlyScan(watch, queue, 20);
     EXPECT_EQ(rule.clicks, 0);
-    settings.active = 1;
+    watch.acting = true;
     ClearEarlyScans(queue);
     EXPECT_EQ(RunEarlyScan(watch, queue, 40), 0u);
     EXPECT_EQ(rule.clicks, 0);

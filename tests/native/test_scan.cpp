@@ -26,10 +26,7 @@ class ScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings = Settings{};
-        settings.active = 1;
-        watch = WatchContext{&desktop, &list, &settings, 0, {}, {}};
-        watch.observer = &desktop;
+        watch = WatchOver(desktop, list, &desktop);
     }
 
     ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
@@ -48,7 +45,6 @@ protected:
 
     SimulatedDesktop desktop;
     EntryList list;
-    Settings settings;
     WatchContext watch{};
 };
 
@@ -173,8 +169,7 @@ TEST_F(ScanTest, AMatchThatCannotActLetsTheLookGoOnToTheWindowsBehind)
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         EntryList rules;
-        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
-        watch.observer = &fresh;
+        watch = WatchOver(fresh, rules, &fresh);
         WindowHandle stuck = fresh.AddWindow("Stuck");
         fresh.Window(stuck).zoomed = c.zoomed;
         fresh.Window(stuck).iconic = c.iconic;
@@ -296,7 +291,7 @@ TEST_F(ScanTest, MouseClicksHitTheButtonCentreAndPutThePointerBack)
     for (const Case& c : cases) {
         SimulatedDesktop fresh;
         EntryList rules;
-        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        watch = WatchOver(fresh, rules);
         WindowHandle box = fresh.AddWindow("Frage");
         fresh.AddChild(box, "&Nein", WinRect{0, 0, 10, 10});
         fresh.AddChild(box, "&Ja", c.rect);
@@ -368,7 +363,7 @@ TEST_F(ScanTest, InactiveWatcherTouchesNothingButTracksTheForegroundWindow)
 {
     WindowHandle box = desktop.AddWindow("Werbung");
     ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
-    settings.active = 0;
+    watch.acting = false;
     desktop.foreground = box;
 
     ScanTick(watch);
@@ -411,7 +406,8 @@ TEST_F(ScanTest, RefusedActionsAreNotCounted)
 
 // Targets whose handlers run a modal loop (or hang) answer later: each window is pending
 // meanwhile, pressed once and counted once when its reply comes, however late, and however many
-// of them wait, a window that comes after them is answered in the meantime.
+// of them wait, a window that comes after them is answered in the meantime. Walks of
+// accessibility trees are bounded in number, and none goes to a program with a stuck one.
 TEST_F(ScanTest, WindowsAwaitingTheirRepliesArePressedOnceAndHoldUpNoOther)
 {
     struct Case {
@@ -431,12 +427,14 @@ TEST_F(ScanTest, WindowsAwaitingTheirRepliesArePressedOnceAndHoldUpNoOther)
         SCOPED_TRACE(c.name);
         SimulatedDesktop fresh;
         EntryList rules;
-        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
-        watch.observer = &fresh;
+        watch = WatchOver(fresh, rules, &fresh);
         std::vector<WindowHandle> boxes;
         for (int i = 0; i < kHung; ++i) {
             WindowHandle box = fresh.AddWindow("Speichern?");
             if (c.windowless) {
+                // Tabs of one program: at most kMaxLiveWalks walks go out, and none more to a
+                // program whose walks are stuck.
+                fresh.Window(box).process = 77;
                 fresh.Window(box).exposesAccessible = true;
                 fresh.Window(box).accessible.Add(kRolePushButton, "OK");
             } else {
@@ -470,9 +468,32 @@ TEST_F(ScanTest, WindowsAwaitingTheirRepliesArePressedOnceAndHoldUpNoOther)
         for (WindowHandle box : boxes)
             fresh.Window(box).hung = false;
         fresh.DeliverReplies(watch);
-        EXPECT_EQ(fresh.CountOf(c.sent), kHung);
-        EXPECT_EQ(click.clicks, kHung) << "a late reply, and a late press, count when they come";
+        const int pressed = c.windowless ? kMaxLiveWalks : kHung;
+        EXPECT_EQ(fresh.CountOf(c.sent), pressed);
+        EXPECT_EQ(click.clicks, pressed) << "a late reply, and a late press, count when they come";
     }
+}
+
+// A reply that arrives while a look waits on a probe is finished after the look: nothing that
+// arrives meanwhile changes the state the look reads.
+TEST_F(ScanTest, AReplyArrivingDuringALookIsFinishedAfterIt)
+{
+    WindowHandle box = desktop.AddWindow("Speichern?");
+    desktop.AddChild(box, "OK");
+    ListEntry& click = AddRule("Speichern", kAlwaysClick, kButtonMessage, "OK");
+    ScanTick(watch);
+    WindowHandle slow = desktop.AddWindow("Haengt");
+    desktop.AddChild(slow, "OK", WinRect{10, 10, 50, 30});
+    desktop.Window(slow).hung = true;
+    AddRule("Haengt", kAlwaysClick, kLeftClick, "OK");
+    int countDuringLook = -1;
+    desktop.duringProbe = [&] {
+        desktop.DeliverReplies(watch);
+        countDuringLook = click.clicks;
+    };
+    ScanTick(watch);
+    EXPECT_EQ(countDuringLook, 0);
+    EXPECT_EQ(click.clicks, 1);
 }
 
 // A reply refers to its rule by identity: one removed while its action was pending is never
@@ -520,7 +541,7 @@ TEST_F(ScanTest, ActionsThatWaitOnTheTargetPassOverOneThatDoesNotAnswer)
         SCOPED_TRACE(method);
         SimulatedDesktop fresh;
         EntryList rules;
-        watch = WatchContext{&fresh, &rules, &settings, 0, {}, {}};
+        watch = WatchOver(fresh, rules);
         std::vector<WindowHandle> stuck;
         for (int i = 0; i < 5; ++i) {
             stuck.push_back(fresh.AddWindow("Haengt"));

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr UINT kTrayCallback = WM_USER + 1;
-constexpr UINT kTrayIconId = 1234;
+constexpr UINT kTrayCallback = BOXSWEEP_TRAY_CALLBACK;
+constexpr UINT kTrayIconId = BOXSWEEP_TRAY_ICON_ID;
 constexpr DWORD kAnswerTimeoutMs = 15000;
 
 HANDLE g_currentJob = nullptr;
@@ -76,7 +76,7 @@ void DropTrayIcon(HWND page)
 std::vector<HWND> PagesOf(DWORD processId)
 {
     std::vector<HWND> pages;
-    for (HWND main : TopLevelWindows("boxsweep", processId)) {
+    for (HWND main : TopLevelWindows(BOXSWEEP_WINDOW_CLASS, processId)) {
         if (HWND page = FindWindowExA(main, nullptr, "#32770", nullptr))
             pages.push_back(page);
     }
@@ -240,7 +240,7 @@ std::vector<std::string> OfferedWindowTitles()
 std::vector<DWORD> RunningInstances()
 {
     std::vector<DWORD> owners;
-    for (HWND main : TopLevelWindows("boxsweep", 0)) {
+    for (HWND main : TopLevelWindows(BOXSWEEP_WINDOW_CLASS, 0)) {
         DWORD owner = OwnerOf(main);
         if (std::find(owners.begin(), owners.end(), owner) == owners.end())
             owners.push_back(owner);
@@ -382,7 +382,7 @@ HWND ProgramProcess::MainWindow(DWORD timeoutMs)
     if (main_ == nullptr && Started()) {
         WaitUntil(
             [&] {
-                std::vector<HWND> mains = TopLevelWindows("boxsweep", Id());
+                std::vector<HWND> mains = TopLevelWindows(BOXSWEEP_WINDOW_CLASS, Id());
                 if (mains.empty() || !IsWindowVisible(mains.front()))
                     return false;
                 HWND page = FindWindowExA(mains.front(), nullptr, "#32770", nullptr);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fixture_process.h"
+#include "resources/shared_names.h"
 
 // The program and the language modules where the build leaves them (two folders above the tests).
 std::string ProgramPath();

@@ -8,7 +8,7 @@
 
 #include "dialogs/capture.h"
 #include "fixture_process.h"
-#include "reply_routing.h"
+#include "watching.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "watcher/scan.h"
@@ -18,13 +18,6 @@ namespace {
 
 class NestedButtonsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        settings = Settings{};
-        settings.active = 1;
-        watch = WatchContext{&RealWindowOps(), &list, &settings, 0, {}, {}};
-    }
-
     ListEntry& AddRule(const char* title, ClickMethod method, const char* button)
     {
         ListEntry& entry = list.AppendAtTail()->entry;
@@ -43,9 +36,8 @@ protected:
 
     TempFolder temp;
     EntryList list;
-    Settings settings;
-    WatchContext watch{};
-    ReplyRouting routing{watch};
+    Watching watching{list};
+    WatchContext& watch = watching.Context();
 };
 
 TEST_F(NestedButtonsTest, ANestedButtonIsPressedByMethods0And3And6AndCounted)
@@ -64,7 +56,7 @@ TEST_F(NestedButtonsTest, ANestedButtonIsPressedByMethods0And3And6AndCounted)
         rule.condition = kAlwaysClick;
         rule.method = method;
 
-        ScanTick(watch);
+        WatchTick();
         EXPECT_TRUE(box.WaitForEvent("command nested &Ja"));
         EXPECT_TRUE(CountReaches(rule, 1));
         EXPECT_FALSE(Has(box, "command nested &Nein"));
@@ -76,7 +68,7 @@ TEST_F(NestedButtonsTest, ADirectButtonWinsAndADisabledOrHiddenNestedOneIsNeverP
     FixtureProcess both("Beide", {"--nested-button", "OK", "--button", "OK"}, temp.File("b.txt"));
     ASSERT_NE(both.Window(), nullptr);
     ListEntry& direct = AddRule("Beide", kButtonMessage, "OK");
-    ScanTick(watch);
+    WatchTick();
     EXPECT_TRUE(both.WaitForEvent("command OK"));
     EXPECT_TRUE(CountReaches(direct, 1));
     direct.condition = kNeverClick;
@@ -85,8 +77,8 @@ TEST_F(NestedButtonsTest, ADirectButtonWinsAndADisabledOrHiddenNestedOneIsNeverP
                             temp.File("u.txt"));
     ASSERT_NE(unusable.Window(), nullptr);
     ListEntry& never = AddRule("Unbrauchbar", kButtonMessage, "OK");
-    ScanTick(watch);
-    ScanTick(watch);
+    WatchTick();
+    WatchTick();
     EXPECT_EQ(never.clicks, 0);
     EXPECT_FALSE(unusable.WaitForEvent("command nested OK", 300));
     EXPECT_FALSE(Has(both, "command nested OK"));
@@ -122,12 +114,12 @@ TEST_F(NestedButtonsTest, AWindowlessButtonIsPressedThroughAccessibilityAndCount
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Ohne Fenster", kButtonMessage, "&speichern");
 
-    ScanTick(watch);
+    WatchTick();
     EXPECT_TRUE(box.WaitForEvent("default Speichern"));
     EXPECT_TRUE(CountReaches(rule, 1));
 
     rule.method = kLeftClick;
-    ScanTick(watch);
+    WatchTick();
     EXPECT_TRUE(box.WaitForEvent("lbuttondown windowless Speichern"));
     EXPECT_TRUE(CountReaches(rule, 2));
     EXPECT_FALSE(Has(box, "default Abbrechen"));
@@ -166,7 +158,7 @@ TEST_F(NestedButtonsTest, ButtonsOfOtherToolkitsArePressed)
         rule.condition = kAlwaysClick;
         rule.method = kButtonMessage;
 
-        ASSERT_TRUE(TickUntil(watch, [&] { return Has(box, c.pressed); }));
+        ASSERT_TRUE(TickUntil([&] { return Has(box, c.pressed); }));
         const std::vector<std::string> events = box.Events();
         if (c.before != nullptr) {
             const auto first = std::find(events.begin(), events.end(), c.before);
@@ -183,7 +175,7 @@ TEST_F(NestedButtonsTest, AWindowBackedButtonWinsOverAWindowlessOneOfTheSameText
     FixtureProcess box("Gemischt", {"--windowless", "OK", "--nested-button", "OK"}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Gemischt", kButtonMessage, "OK");
-    ScanTick(watch);
+    WatchTick();
     EXPECT_TRUE(box.WaitForEvent("command nested OK"));
     EXPECT_TRUE(CountReaches(rule, 1));
     EXPECT_FALSE(Has(box, "default OK"));

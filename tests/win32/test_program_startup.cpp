@@ -385,6 +385,62 @@ TEST_F(StartupTest, NoDdeNeitherAsksNorAnswers)
     EXPECT_FALSE(plain.MainVisible()) << "a /nodde start asked the running instance";
 }
 
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM windows)
+{
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+// The program's own windows: its main window with the page and every control on it, and the
+// watch service's message-only window. (The system's windows in the process, such as the one
+// COM keeps, answer messages of their own and are not the program's.)
+std::vector<HWND> ProgramWindows(ProgramProcess& app)
+{
+    std::vector<HWND> windows{app.MainWindow()};
+    EnumChildWindows(app.MainWindow(), CollectChild, reinterpret_cast<LPARAM>(&windows));
+    for (HWND service = FindWindowExA(HWND_MESSAGE, nullptr, BOXSWEEP_WATCH_CLASS, nullptr); service != nullptr;
+         service = FindWindowExA(HWND_MESSAGE, service, BOXSWEEP_WATCH_CLASS, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(service, &owner);
+        if (owner == app.Id())
+            windows.push_back(service);
+    }
+    return windows;
+}
+
+// Any program can post to the program's windows. Made-up application messages, the tray's
+// callback among them, with parameters that would be wild pointers, neither crash the program
+// nor stop it answering.
+TEST_F(StartupTest, MadeUpMessagesFromOtherProgramsAreNeverTakenOnTrust)
+{
+    WriteList("1.63\r\nNach Unfug\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n200\r\nboxsweep.exe\r\n3\r\n");
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    const std::vector<HWND> windows = ProgramWindows(app);
+    ASSERT_GE(windows.size(), 3u) << "the main window, the page and the watch service's window";
+    ASSERT_STREQ(ClassOf(windows.back()).c_str(), BOXSWEEP_WATCH_CLASS);
+    for (HWND window : windows) {
+        for (UINT message = WM_APP; message < WM_APP + 16; ++message) {
+            PostMessageA(window, message, 0x10, 0x10);
+            PostMessageA(window, message, static_cast<WPARAM>(-1), static_cast<LPARAM>(0xDEADBEEF));
+        }
+        PostMessageA(window, BOXSWEEP_TRAY_CALLBACK, 0x10, 0xDEADBEEF);
+    }
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutA(app.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result), 0);
+    FixtureProcess box("Nach Unfug", {"--button", "OK"}, temp.File("r.txt"));
+    ASSERT_NE(box.Window(), nullptr);
+    EXPECT_TRUE(box.WaitForEvent("command OK")) << "the watcher still answers";
+    EXPECT_FALSE(app.ExitStatus(0).has_value());
+}
+
 TEST_F(StartupTest, OptionIsTheWholeArgumentWithCaseIgnored)
 {
     struct Case {

@@ -307,7 +307,7 @@ TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain)
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
     data.hWnd = app.Page();
-    data.uID = 1234;
+    data.uID = BOXSWEEP_TRAY_ICON_ID;
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
     ASSERT_FALSE(app.HasTrayIcon());
 

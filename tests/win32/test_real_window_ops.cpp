@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "fixture_process.h"
-#include "reply_routing.h"
+#include "watching.h"
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "watcher/scan.h"
@@ -22,13 +22,6 @@ size_t Occurrences(const FixtureProcess& box, const std::string& line)
 
 class RealWindowsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        settings = Settings{};
-        settings.active = 1;
-        watch = WatchContext{&RealWindowOps(), &list, &settings, 0, {}, {}};
-    }
-
     ListEntry& AddRule(const char* title, ClickCondition condition, ClickMethod method,
                        const char* button = "", const char* message = "")
     {
@@ -48,9 +41,8 @@ protected:
 
     TempFolder temp;
     EntryList list;
-    Settings settings;
-    WatchContext watch{};
-    ReplyRouting routing{watch};
+    Watching watching{list};
+    WatchContext& watch = watching.Context();
 };
 
 TEST_F(RealWindowsTest, ButtonMessagePressesTheNamedButtonOnly)
@@ -59,7 +51,7 @@ TEST_F(RealWindowsTest, ButtonMessagePressesTheNamedButtonOnly)
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Speichern BM", kAlwaysClick, kButtonMessage, "&ja");
 
-    ScanTick(watch);
+    WatchTick();
     ASSERT_TRUE(box.WaitForEvent("command &Ja"));
     EXPECT_FALSE(Has(box.Events(), "command &Nein"));
     EXPECT_TRUE(CountReaches(rule, 1));
@@ -78,8 +70,8 @@ TEST_F(RealWindowsTest, MissingButtonDoesNothingAndIsReportedOnce)
     FixtureProcess box("Ohne Knopf", {"--button", "&Nein"}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Ohne Knopf", kAlwaysClick, kButtonMessage, "Ja");
-    ASSERT_TRUE(TickUntil(watch, [&] { return !observer.reports.empty(); }));
-    ScanTick(watch);
+    ASSERT_TRUE(TickUntil([&] { return !observer.reports.empty(); }));
+    WatchTick();
     EXPECT_EQ(rule.clicks, 0);
     EXPECT_FALSE(box.WaitForEvent("command &Nein", 300));
     ASSERT_EQ(observer.reports.size(), 1u);
@@ -114,7 +106,7 @@ TEST_F(RealWindowsTest, SimulatedClicksLandOnTheButtonAndThePointerComesBack)
         rule.method = c.method;
         SetCursorPos(20, 30);
 
-        ScanTick(watch);
+        WatchTick();
         EXPECT_EQ(rule.clicks, 1);
         ASSERT_TRUE(box.WaitForEvent(c.down));
         ASSERT_TRUE(box.WaitForEvent(c.up));
@@ -138,7 +130,7 @@ TEST_F(RealWindowsTest, CloseArrivesWithWParamOne)
     FixtureProcess box("Werbung Schliessen", {}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     ListEntry& rule = AddRule("Werbung", kAlwaysClick, kCloseWindow);
-    ScanTick(watch);
+    WatchTick();
     ASSERT_TRUE(box.WaitForEvent("close 1"));
     EXPECT_TRUE(box.Exited(5000));
     EXPECT_EQ(rule.clicks, 1);
@@ -149,11 +141,11 @@ TEST_F(RealWindowsTest, MaximiseAndMinimiseHappenOnceAndAreNotRepeated)
     FixtureProcess large("Gross machen", {}, temp.File("a.txt"));
     ASSERT_NE(large.Window(), nullptr);
     ListEntry& grow = AddRule("Gross machen", kAlwaysClick, kMaximizeWindow);
-    ScanTick(watch);
+    WatchTick();
     ASSERT_TRUE(WaitUntil([&] { return IsZoomed(large.Window()) != FALSE; }));
     EXPECT_TRUE(CountReaches(grow, 1));
-    ScanTick(watch);
-    ScanTick(watch);
+    WatchTick();
+    WatchTick();
     EXPECT_EQ(grow.clicks, 1);
     std::vector<std::string> events = large.Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "maximized"), 1);
@@ -162,10 +154,10 @@ TEST_F(RealWindowsTest, MaximiseAndMinimiseHappenOnceAndAreNotRepeated)
     ASSERT_NE(small.Window(), nullptr);
     grow.condition = kNeverClick;
     ListEntry& shrink = AddRule("Klein machen", kAlwaysClick, kMinimizeWindow);
-    ScanTick(watch);
+    WatchTick();
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(small.Window()) != FALSE; }));
     EXPECT_TRUE(CountReaches(shrink, 1));
-    ScanTick(watch);
+    WatchTick();
     EXPECT_EQ(shrink.clicks, 1);
     events = small.Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "minimized"), 1);
@@ -178,7 +170,7 @@ TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
                           temp.File("n.txt"));
     ASSERT_NE(nested.Window(), nullptr);
     ListEntry& rule = AddRule("Editor", kClickIfMessage, kButtonMessage, "&Ja", "*nicht gespeichert*");
-    ScanTick(watch);
+    WatchTick();
     EXPECT_EQ(rule.clicks, 0);
     EXPECT_FALSE(nested.WaitForEvent("command &Ja", 300));
 
@@ -186,7 +178,7 @@ TEST_F(RealWindowsTest, MessageConditionReadsARealStaticAndIgnoresAGrandchild)
                           {"--static", "Die Datei wurde nicht gespeichert.", "--button", "&Ja"},
                           temp.File("d.txt"));
     ASSERT_NE(direct.Window(), nullptr);
-    ScanTick(watch);
+    WatchTick();
     EXPECT_TRUE(direct.WaitForEvent("command &Ja"));
     EXPECT_TRUE(CountReaches(rule, 1));
     EXPECT_FALSE(Has(nested.Events(), "command &Ja"));
@@ -205,19 +197,19 @@ TEST_F(RealWindowsTest, SlowTargetsHoldUpNoOtherDialogAndArePressedOnce)
     ListEntry& modalRule = AddRule("Langsam modal", kAlwaysClick, kButtonMessage, "OK");
     ListEntry& windowlessRule = AddRule("Langsam fensterlos", kAlwaysClick, kButtonMessage, "OK");
     AddRule("Schnell", kAlwaysClick, kButtonMessage, "OK");
-    ASSERT_TRUE(TickUntil(watch, [&] {
+    ASSERT_TRUE(TickUntil([&] {
         return Has(modal.Events(), "command OK") && Has(windowless.Events(), "default OK");
     }));
 
     FixtureProcess quick("Schnell", {"--button", "OK"}, temp.File("q.txt"));
     ASSERT_NE(quick.Window(), nullptr);
-    ASSERT_TRUE(TickUntil(watch, [&] { return Has(quick.Events(), "command OK"); }));
+    ASSERT_TRUE(TickUntil([&] { return Has(quick.Events(), "command OK"); }));
     EXPECT_FALSE(Has(modal.Events(), "modal end OK"));
     EXPECT_FALSE(Has(windowless.Events(), "default end OK"));
 
     // Both dialogs stay open after their clicks: pressing them again is the next appearance's
     // business.
-    ASSERT_TRUE(TickUntil(watch, [&] { return modalRule.clicks == 1 && windowlessRule.clicks == 1; }));
+    ASSERT_TRUE(TickUntil([&] { return modalRule.clicks == 1 && windowlessRule.clicks == 1; }));
     modalRule.condition = kNeverClick;
     windowlessRule.condition = kNeverClick;
     ASSERT_TRUE(windowless.WaitForEvent("default end OK"));
@@ -243,11 +235,11 @@ TEST_F(RealWindowsTest, TwentyTargetsThatHangHoldUpNoDialogAfterThem)
         }
         return true;
     };
-    ASSERT_TRUE(TickUntil(watch, allPressed, 60000));
+    ASSERT_TRUE(TickUntil(allPressed, 60000));
 
     FixtureProcess after("Danach", {"--button", "OK"}, temp.File("d.txt"));
     ASSERT_NE(after.Window(), nullptr);
-    ASSERT_TRUE(TickUntil(watch, [&] { return Has(after.Events(), "command OK"); }));
+    ASSERT_TRUE(TickUntil([&] { return Has(after.Events(), "command OK"); }));
     for (int i = 1; i <= kHung; ++i)
         EXPECT_EQ(Occurrences(hung, "command Haengt nach Klick " + std::to_string(i)), 1u) << i;
 }
@@ -268,7 +260,7 @@ TEST_F(RealWindowsTest, WindowsThatCannotBeAnsweredHoldUpNoDialogBehindThem)
     AddRule("Schon gross", kAlwaysClick, kMaximizeWindow);
     AddRule("Ohne Knopf davor", kAlwaysClick, kButtonMessage, "OK");
     ListEntry& behindRule = AddRule("Dahinter", kAlwaysClick, kButtonMessage, "OK");
-    ASSERT_TRUE(TickUntil(watch, [&] { return Has(behind.Events(), "command OK"); }, 10000));
+    ASSERT_TRUE(TickUntil([&] { return Has(behind.Events(), "command OK"); }, 10000));
     EXPECT_TRUE(CountReaches(behindRule, 1));
     EXPECT_FALSE(Has(lacking.Events(), "command Abbrechen"));
 }
@@ -279,8 +271,8 @@ TEST_F(RealWindowsTest, AWindowThatTakesAMomentToCloseGetsOneClose)
     FixtureProcess slow("Langsam zu", {"--close-delay", "700"}, temp.File("z.txt"));
     ASSERT_NE(slow.Window(), nullptr);
     ListEntry& rule = AddRule("Langsam zu", kAlwaysClick, kCloseWindow);
-    ASSERT_TRUE(TickUntil(watch, [&] { return IsWindow(slow.Window()) == FALSE; }));
-    ScanTick(watch);
+    ASSERT_TRUE(TickUntil([&] { return IsWindow(slow.Window()) == FALSE; }));
+    WatchTick();
     EXPECT_EQ(Occurrences(slow, "close 1"), 1u);
     EXPECT_EQ(rule.clicks, 1);
 }
@@ -300,7 +292,7 @@ TEST_F(RealWindowsTest, AMaximiseRuleOnAHungWindowCountsWhenItAnswers)
     ASSERT_TRUE(box.WaitForEvent("command OK"));
     ListEntry& rule = AddRule("Haengt schon", kAlwaysClick, kMaximizeWindow);
 
-    ScanTick(watch);
+    WatchTick();
     EXPECT_EQ(rule.clicks, 0) << "counted once the window has done it";
     ASSERT_TRUE(AnswersAgain(box.Window()));
     EXPECT_TRUE(WaitUntil([&] { return IsZoomed(box.Window()) != FALSE; }, 3000));

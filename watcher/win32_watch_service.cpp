@@ -1,0 +1,279 @@
+#include "watcher/win32_watch_service.h"
+
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "resources/shared_names.h"
+#include "shell/timer_ids.h"
+#include "watcher/early_scan.h"
+#include "watcher/win32_window_ops.h"
+
+namespace {
+
+// Wakes the service to look at its queue. It carries nothing: a wake from anywhere else finds
+// the queue as it is.
+constexpr UINT kWakeMessage = WM_APP + 1;
+
+// Created, shown and renamed: a new dialog, one shown again, one that got its title late.
+constexpr DWORD kHookedEvents[] = {EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE};
+
+// Everything here belongs to the thread that started the service, except the queue of arrived
+// replies, which walk threads fill under its lock.
+struct WatchService {
+    HWND window = nullptr;
+    WatchContext watch;
+    bool earlyScans = true;
+    bool watching = false;
+    bool active = false;
+    EarlyScanQueue early{};
+    HWINEVENTHOOK hooks[std::size(kHookedEvents)] = {};
+    bool focusBackTimer = false;
+    // Window events that arrived during a look, noted once it is over.
+    std::vector<WindowHandle> eventsDuringLook;
+
+    std::mutex arrivedLock;
+    std::vector<ActionReply> arrived;  // under arrivedLock
+    bool wakePosted = false;           // under arrivedLock
+};
+
+std::unique_ptr<WatchService> g_service;
+
+// --- Replies ---------------------------------------------------------------------------------------
+
+// The sink of the real window operations: on any thread.
+void QueueReply(const ActionReply& reply, void* context)
+{
+    auto* service = static_cast<WatchService*>(context);
+    std::lock_guard<std::mutex> hold(service->arrivedLock);
+    service->arrived.push_back(reply);
+    if (service->wakePosted)
+        return;
+    service->wakePosted = PostMessageA(service->window, kWakeMessage, 0, 0) != FALSE;
+}
+
+std::vector<ActionReply> TakeArrived(WatchService& service)
+{
+    std::vector<ActionReply> replies;
+    std::lock_guard<std::mutex> hold(service.arrivedLock);
+    replies.swap(service.arrived);
+    service.wakePosted = false;
+    return replies;
+}
+
+// --- Early scans -----------------------------------------------------------------------------------
+
+void SetEarlyScanTimer(WatchService& service, uint32_t delay)
+{
+    if (delay != 0)
+        SetTimer(service.window, kEarlyScanTimer, delay, nullptr);
+}
+
+void NoteEvent(WatchService& service, WindowHandle root)
+{
+    SetEarlyScanTimer(service, NoteWindowEvent(service.early, root, GetTickCount()));
+}
+
+// Out of context: the system posts the events to this thread, so they arrive between messages.
+// Should one arrive while a look waits, it is noted after the look. An event queued before the
+// hooks went away still arrives.
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    WatchService* service = g_service.get();
+    if (service == nullptr || !service->watch.acting)
+        return;
+    if (window == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF)
+        return;
+    const auto root = reinterpret_cast<WindowHandle>(GetAncestor(window, GA_ROOT));
+    if (service->watch.scanning)
+        service->eventsDuringLook.push_back(root);
+    else
+        NoteEvent(*service, root);
+}
+
+bool HooksInstalled(const WatchService& service)
+{
+    return service.hooks[0] != nullptr;
+}
+
+void InstallHooks(WatchService& service)
+{
+    if (HooksInstalled(service))
+        return;
+    for (size_t i = 0; i < std::size(kHookedEvents); ++i) {
+        service.hooks[i] = SetWinEventHook(kHookedEvents[i], kHookedEvents[i], nullptr, OnWinEvent, 0, 0,
+                                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    }
+}
+
+void RemoveHooks(WatchService& service)
+{
+    for (HWINEVENTHOOK& hook : service.hooks) {
+        if (hook != nullptr)
+            UnhookWinEvent(hook);
+        hook = nullptr;
+    }
+    KillTimer(service.window, kEarlyScanTimer);
+    ClearEarlyScans(service.early);
+}
+
+// Listening only while the watcher may act: rules are never applied while they are being edited,
+// and an inactive watcher has nothing to bring forward.
+void UpdateHooks(WatchService& service)
+{
+    if (service.watch.acting && service.earlyScans)
+        InstallHooks(service);
+    else
+        RemoveHooks(service);
+}
+
+// --- After the core -------------------------------------------------------------------------------
+
+// What a look or a reply left for the service: method 6's focus return, and the window events
+// that came during the look.
+void AfterCore(WatchService& service)
+{
+    if (service.watch.focusBack != 0 && !service.focusBackTimer)
+        service.focusBackTimer = SetTimer(service.window, kFocusBackTimer, kFocusBackDelayMs, nullptr) != 0;
+    std::vector<WindowHandle> events;
+    events.swap(service.eventsDuringLook);
+    for (WindowHandle root : events)
+        NoteEvent(service, root);
+}
+
+void FinishArrivedReplies(WatchService& service)
+{
+    for (const ActionReply& reply : TakeArrived(service))
+        CompleteAction(service.watch, reply);
+    AfterCore(service);
+}
+
+void OnEarlyScanTimer(WatchService& service)
+{
+    KillTimer(service.window, kEarlyScanTimer);
+    if (!service.watch.acting) {
+        ClearEarlyScans(service.early);
+        return;
+    }
+    SetEarlyScanTimer(service, RunEarlyScan(service.watch, service.early, GetTickCount()));
+    AfterCore(service);
+}
+
+void OnFocusBackTimer(WatchService& service)
+{
+    KillTimer(service.window, kFocusBackTimer);
+    service.focusBackTimer = false;
+    ReturnFocus(service.watch);
+}
+
+LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WatchService* service = g_service.get();
+    if (service == nullptr || window != service->window)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case kWakeMessage:
+        FinishArrivedReplies(*service);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kEarlyScanTimer)
+            OnEarlyScanTimer(*service);
+        else if (wParam == kFocusBackTimer)
+            OnFocusBackTimer(*service);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateServiceWindow()
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ServiceWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = BOXSWEEP_WATCH_CLASS;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, BOXSWEEP_WATCH_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           windowClass.hInstance, nullptr);
+}
+
+bool AwaitsReplies(const WatchContext& watch)
+{
+    for (const PendingAction& item : watch.pending.items) {
+        if (item.awaiting == Awaiting::Reply || item.awaiting == Awaiting::Search)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool StartWatchService(EntryList& list, ActionObserver* observer, bool earlyScans)
+{
+    auto service = std::make_unique<WatchService>();
+    service->window = CreateServiceWindow();
+    if (service->window == nullptr)
+        return false;
+    service->watch.ops = &RealWindowOps();
+    service->watch.list = &list;
+    service->watch.observer = observer;
+    service->earlyScans = earlyScans;
+    g_service = std::move(service);
+    SetReplySink(QueueReply, g_service.get());
+    return true;
+}
+
+void StopWatchService(DWORD settleMs)
+{
+    WatchService* service = g_service.get();
+    if (service == nullptr)
+        return;
+    const DWORD start = GetTickCount();
+    while (AwaitsReplies(service->watch) && GetTickCount() - start < settleMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, settleMs - (GetTickCount() - start), QS_ALLINPUT);
+        // The program is ending: only the service's own messages still matter. Taking the
+        // messages in also runs the completions of sends.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.hwnd == service->window)
+                DispatchMessageA(&message);
+        }
+        FinishArrivedReplies(*service);
+    }
+    SetReplySink(nullptr, nullptr);
+    service->watch.acting = false;
+    RemoveHooks(*service);
+    KillTimer(service->window, kFocusBackTimer);
+    DestroyWindow(service->window);
+    g_service.reset();
+}
+
+void SetWatchState(bool watching, bool active)
+{
+    WatchService& service = *g_service;
+    service.watching = watching;
+    service.active = active;
+    service.watch.acting = watching && active;
+    UpdateHooks(service);
+}
+
+bool WatcherMayAct()
+{
+    return g_service != nullptr && g_service->watch.acting;
+}
+
+void WatchTick()
+{
+    ScanTick(g_service->watch);
+    AfterCore(*g_service);
+}
+
+void ExemptFromWatching(HWND window)
+{
+    g_service->watch.exempt = reinterpret_cast<WindowHandle>(window);
+}
+
+WatchContext& ServiceWatch()
+{
+    return g_service->watch;
+}

@@ -35,6 +35,14 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Text of a code page or of UTF-8 holds no control character but tab, CR and LF; bytes from
+// 0x80 up are characters, never controls.
+bool IsControlByte(char c)
+{
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
+}
+
 bool IsBlank(std::string_view line)
 {
     for (char c : line) {
@@ -370,6 +378,15 @@ LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& set
     return LoadOutcome::Complete;
 }
 
+// A window's title can hold control characters, and a rule made from it takes them; in the file
+// they would make it no list. Each is written as "?", as a character the code page lacks is;
+// unlike a "*", it does not let the rule match any text in its place.
+void AppendText(std::string& out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        out += IsControlByte(text[i]) ? '?' : text[i];
+}
+
 // A text goes on one line of its own, so it ends at its first line break (LF or CR LF); a lone
 // CR is text like any other, since only LF ends a line on reading. A pattern cut there is marked
 // with "*" so that it still matches what it matched up to there; a button text, compared whole,
@@ -378,14 +395,14 @@ void AppendTextLine(std::string& out, const char* text, bool markCut)
 {
     const char* lineFeed = std::strchr(text, '\n');
     if (lineFeed == nullptr) {
-        out += text;
+        AppendText(out, text, std::strlen(text));
         out += kLineEnd;
         return;
     }
     size_t length = lineFeed - text;
     if (length > 0 && text[length - 1] == '\r')
         --length;
-    out.append(text, length);
+    AppendText(out, text, length);
     if (markCut)
         out += '*';
     out += kLineEnd;
@@ -402,7 +419,7 @@ void AppendWordLine(std::string& out, const char* word)
         ++length;
     if (length == 0)
         out += kBuiltInLanguage;
-    out.append(word, length);
+    AppendText(out, word, length);
     out += kLineEnd;
 }
 
@@ -624,17 +641,34 @@ bool IsUtf8BeyondAscii(const std::string& bytes)
     return beyondAscii;
 }
 
+// Ctrl-Z ended text files under DOS, and some editors still put one at the end.
+constexpr char kEndOfFileMark = '\x1A';
+
+// Whether the bytes can be a list at all: other data read as one would give rules made of junk,
+// which the next save would write back. UTF-16 text (Notepad's "Unicode") is not read either.
+bool IsListText(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return false;
+    if (bytes.ends_with(kEndOfFileMark))
+        bytes.remove_suffix(1);
+    return std::none_of(bytes.begin(), bytes.end(), IsControlByte);
+}
+
 }  // namespace
 
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
 {
+    if (!IsListText(bytes))
+        return LoadOutcome::NotAList;
+    const std::string text = bytes.ends_with(kEndOfFileMark) ? bytes.substr(0, bytes.size() - 1) : bytes;
     // A text editor's UTF-8 save starts with a byte order mark, or, as Notepad's has since 2019,
     // without one; the program's texts are in the ANSI code page, as are the files it writes.
     const char kByteOrderMark[] = "\xEF\xBB\xBF";
-    const bool marked = bytes.compare(0, 3, kByteOrderMark) == 0;
-    if (!marked && !IsUtf8BeyondAscii(bytes))
-        return ParseAnsi(bytes, list, settings);
-    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(marked ? bytes.substr(3) : bytes), list, settings);
+    const bool marked = text.compare(0, 3, kByteOrderMark) == 0;
+    if (!marked && !IsUtf8BeyondAscii(text))
+        return ParseAnsi(text, list, settings);
+    LoadOutcome outcome = ParseAnsi(Utf8ToAnsi(marked ? text.substr(3) : text), list, settings);
     return outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
 }
 
@@ -760,6 +794,18 @@ bool LoadNewestFallback(const char* path, const std::vector<FallbackFile>& fallb
     return false;
 }
 
+// There is a file that holds no list this session can read. Never write over it in this
+// session: the saves go to a file of their own beside it.
+LoadOutcome GoOnBesideTheListFile(const char* path, const std::vector<FallbackFile>& fallbacks,
+                                  EntryList& list, Settings& settings, ListFileState& state)
+{
+    state.unreadable = true;
+    if (LoadNewestFallback(path, fallbacks, list, settings, state))
+        return LoadOutcome::FromFallback;
+    SetDefaultSettings(settings);
+    return LoadOutcome::Unreadable;
+}
+
 bool WriteListFile(const char* path, const std::string& bytes, ListFileState& state)
 {
     if (state.backupPending) {
@@ -793,15 +839,8 @@ LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, List
     std::string bytes;
     bool missing = false;
     bool read = ReadWholeFileRetrying(path, bytes, &missing, retryMs);
-    if (!read && !missing) {
-        // There is a file, but it cannot be read. Never write over it in this session: the
-        // saves go to a file of their own beside it.
-        state.unreadable = true;
-        if (LoadNewestFallback(path, fallbacks, list, settings, state))
-            return LoadOutcome::FromFallback;
-        SetDefaultSettings(settings);
-        return LoadOutcome::Unreadable;
-    }
+    if (!read && !missing)
+        return GoOnBesideTheListFile(path, fallbacks, list, settings, state);
     // An empty file holds nothing to keep, like a missing one.
     if (missing || bytes.empty()) {
         SetDefaultSettings(settings);
@@ -809,6 +848,10 @@ LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, List
         return LoadOutcome::Created;
     }
     LoadOutcome outcome = ParseList(bytes, list, settings);
+    if (outcome == LoadOutcome::NotAList) {
+        state.notAList = true;
+        return GoOnBesideTheListFile(path, fallbacks, list, settings, state);
+    }
     state.backupPending = outcome != LoadOutcome::Complete;
     return outcome;
 }

@@ -32,6 +32,7 @@ enum class LoadOutcome {
     Incomplete,    // unknown version, or the file ended before its settings did
     Unreadable,    // the file is there but could not be read: the defaults were set
     FromFallback,  // the file is there but could not be read: the newest fallback file was read
+    NotAList,      // ParseList only: the bytes are no list (see there); nothing was read
 };
 
 // Keeps what the last load learned about the file on disk. A file that was not read whole, or
@@ -43,6 +44,9 @@ enum class LoadOutcome {
 struct ListFileState {
     bool backupPending;
     bool unreadable;
+    // The file was read but holds no list: control characters, or UTF-16 text. It is handled as
+    // one that cannot be read.
+    bool notAList;
     // The session's own fallback file, once it has one: the one it started from, or the one its
     // first fallback save made. A name in the list file's folder.
     std::string fallbackName;
@@ -55,7 +59,8 @@ struct ListFileState {
 constexpr int kListReadRetryMs = 1000;
 
 // Appends the stored entries to list (the tail follows) and fills the persisted settings. When
-// the file is there but cannot be read, starts from the newest fallback file that reads whole.
+// the file is there but cannot be read, or holds no list, starts from the newest fallback file
+// that reads whole.
 LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
                      int retryMs = kListReadRetryMs);
 
@@ -72,13 +77,16 @@ enum class SaveOutcome {
 SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,
                      int retryMs = kListReadRetryMs);
 
-// The bytes SaveList writes for the list and settings.
+// The bytes SaveList writes for the list and settings. A control character in a text, which would
+// make the file no list, is written as "?".
 std::string FormatList(const EntryList& list, const Settings& settings);
 
 // Reads a list from bytes already in memory; LoadList reads the file and calls this. Bytes that
 // begin with a UTF-8 byte order mark, and bytes without one that are well-formed UTF-8 with some
 // character beyond ASCII, are taken as UTF-8 and their texts converted to the ANSI code page.
-// A cut file keeps its whole records, and the settings it lacks take their defaults.
+// A cut file keeps its whole records, and the settings it lacks take their defaults. Bytes that
+// hold a control character other than tab, CR, LF and a Ctrl-Z at the very end, or that begin
+// with a UTF-16 byte order mark, are no list: nothing is read from them.
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
 
 // The default settings and the six lines written when no list file exists.

@@ -220,6 +220,19 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Incomplete,
      "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nFrage\r\nJa\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    // Other data read as a list would give junk rules that the next save writes back.
+    {"a control character makes the file no list",
+     "1.63\r\nT\x1B[0m\r\nB\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n", LoadOutcome::NotAList, "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0"},
+    {"so does DEL", "Fehler;OK\x7F\r\nend of list\r\n1\r\n500\r\nx\r\n", LoadOutcome::NotAList,
+     "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0"},
+    {"so does a Ctrl-Z before the end", "1.63\r\nend of list\r\n1\r\n500\r\nx\r\n3\r\n\x1A\r\n",
+     LoadOutcome::NotAList, "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0"},
+    {"UTF-16 is not read yet", "\xFF\xFE" "1.63\r\nend of list\r\n1\r\n500\r\nx\r\n3\r\n",
+     LoadOutcome::NotAList, "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0"},
+    {"tab, bytes from 0x80 up and a final Ctrl-Z are text",
+     "Fehler\t1;\x80\x9F\xA0\xFF\r\nend of list\r\n1\r\n500\r\nx\r\n\x1A", LoadOutcome::Converted,
+     "1.63\r\nFehler\t1\r\n\x80\x9F\xA0\xFF\r\n\r\n1\r\n3\r\n0\r\n"
+     "end of list\r\n1\r\n500\r\nx\r\n3\r\n0,0,0,0,0"},
 };
 
 TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
@@ -304,16 +317,19 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
     // A lone CR does not end a line on reading, so it is kept as text.
     AddEntry(list, "\r", "&Nein\r", "a\rb\r\r\nc", 1, 2, 4);
     AddEntry(list, "Letzte", "OK", "", 1, 2, 3);
+    // A window's title can hold control characters, which would make the file no list.
+    AddEntry(list, "\x1B[1mFett\x7F", "\x01OK", "\tTab", 1, 3, 0);
     Settings settings = NoSettings();
     SetDefaultSettings(settings);
     std::string bytes = FormatList(list, settings);
     EXPECT_NE(bytes.find("\r\nEnd of list\r\nOK\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n?[1mFett?\r\n?OK\r\n\tTab\r\n"), std::string::npos);
 
     EntryList loaded;
     Settings back = NoSettings();
     EXPECT_EQ(ParseList(bytes, loaded, back), LoadOutcome::Complete);
-    ASSERT_EQ(loaded.Count(), 4);
+    ASSERT_EQ(loaded.Count(), 5);
     EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "End of list");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.button, "&Ja");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.message, "Erste Zeile*");
@@ -443,6 +459,28 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
     EXPECT_EQ(Read(PathOf(kUnsavedFileName)), kTwoRules);
     EXPECT_TRUE(fs::is_directory(ListPath()));
     EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+}
+
+// A file of other data, or of UTF-16 text, is kept as it is, as one that cannot be read is.
+TEST_F(ListFileTest, AFileThatIsNoListIsNeverWrittenOver)
+{
+    const std::string junk("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01", 20);
+    for (const std::string& original : {junk, std::string("\xFF\xFE" "1\0.\0" "6\0" "3\0", 10)}) {
+        Write(ListPath(), original);
+        fs::remove(PathOf(kUnsavedFileName));
+        EntryList list;
+        Settings settings = NoSettings();
+        ListFileState state{};
+        EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state, 0), LoadOutcome::Unreadable);
+        EXPECT_TRUE(state.notAList);
+        EXPECT_EQ(list.Count(), 0);
+        EXPECT_EQ(settings.scanInterval, 1000);
+        AddEntry(list, "neu", "OK", "", 1, 3, 0);
+        ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state, 0), SaveOutcome::Fallback);
+        EXPECT_EQ(Read(PathOf(kUnsavedFileName)), FormatList(list, settings));
+        EXPECT_EQ(Read(ListPath()), original);
+        EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+    }
 }
 
 // Another program often holds the file only for a moment.

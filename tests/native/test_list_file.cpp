@@ -500,28 +500,6 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
     EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
 }
 
-// A file of other data, or of UTF-16 text, is kept as it is, as one that cannot be read is.
-TEST_F(ListFileTest, AFileThatIsNoListIsNeverWrittenOver)
-{
-    const std::string junk("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01", 20);
-    for (const std::string& original : {junk, std::string("\xFF\xFE" "1\0.\0" "6\0" "3\0", 10)}) {
-        Write(ListPath(), original);
-        fs::remove(PathOf(kUnsavedFileName));
-        EntryList list;
-        Settings settings = NoSettings();
-        ListFileState state{};
-        EXPECT_EQ(LoadList(ListPath().c_str(), list, settings, state, 0), LoadOutcome::Unreadable);
-        EXPECT_TRUE(state.notAList);
-        EXPECT_EQ(list.Count(), 0);
-        EXPECT_EQ(settings.scanInterval, 1000);
-        AddEntry(list, "neu", "OK", "", 1, 3, 0);
-        ASSERT_EQ(SaveList(ListPath().c_str(), list, settings, state, 0), SaveOutcome::Fallback);
-        EXPECT_EQ(Read(PathOf(kUnsavedFileName)), FormatList(list, settings));
-        EXPECT_EQ(Read(ListPath()), original);
-        EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
-    }
-}
-
 // Another program often holds the file only for a moment.
 TEST_F(ListFileTest, AListFileThatBecomesReadableSoonIsRead)
 {

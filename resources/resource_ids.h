@@ -200,6 +200,8 @@
 #define IDS_FALLBACK_NEWER 24     /* at start-up: a fallback file is newer than BOXSWEEP.LST: two %s */
 #define IDS_SAVED_TO_FALLBACK 25  /* a save went to a fallback file: one %s */
 #define IDS_NOT_SAVED 26          /* a save could be written nowhere */
+#define IDS_LIST_NOT_A_LIST 27    /* at start-up: BOXSWEEP.LST holds control characters or UTF-16 */
+#define IDS_LIST_NOT_A_LIST_FROM_FALLBACK 28 /* the same, going on from a fallback file: two %s */
 
 /* The log window's column headings and the outcomes as it shows them. */
 #define IDS_LOG_TIME 30

@@ -26,35 +26,15 @@ char ToWindows1252(uint32_t code)
     return '?';
 }
 
-bool IsContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// Decodes one character at utf8[*at] and moves past it. A malformed sequence (a stray
-// continuation byte, a cut sequence, an overlong form, a surrogate or a value beyond U+10FFFF)
-// gives 0xFFFFFFFF and moves past its first byte only, so that what follows is read again.
+// Decodes one character at utf8[*at] and moves past it. A malformed sequence gives 0xFFFFFFFF
+// and moves past its first byte only, so that what follows is read again.
 uint32_t NextCharacter(const std::string& utf8, size_t* at)
 {
     const unsigned char lead = static_cast<unsigned char>(utf8[*at]);
-    ++*at;
-    int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    if (lead < 0x80)
-        return lead;
-    if (more == 0 || lead > 0xF4 || *at + more > utf8.size())
-        return UINT32_MAX;
-    uint32_t code = lead & (0x3F >> more);
-    for (int i = 0; i < more; ++i) {
-        const unsigned char next = static_cast<unsigned char>(utf8[*at + i]);
-        if (!IsContinuation(next))
-            return UINT32_MAX;
-        code = (code << 6) | (next & 0x3F);
-    }
-    const uint32_t smallest[] = {0, 0x80, 0x800, 0x10000};
-    if (code < smallest[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return UINT32_MAX;
-    *at += more;
-    return code;
+    uint32_t code = lead;
+    const size_t length = lead < 0x80 ? 1 : Utf8SequenceAt(utf8, *at, &code);
+    *at += length == 0 ? 1 : length;
+    return length == 0 ? UINT32_MAX : code;
 }
 
 }  // namespace

@@ -58,10 +58,11 @@ void ReportListAtStart(LoadOutcome loaded)
     if (loaded == LoadOutcome::Unreadable) {
         // The warning names the first fallback file; a save that lands in another one says so.
         program.toldFallbackName = kUnsavedFileName;
-        ShowNotice(IDS_LIST_UNREADABLE);
+        ShowNotice(state.notAList ? IDS_LIST_NOT_A_LIST : IDS_LIST_UNREADABLE);
     } else if (loaded == LoadOutcome::FromFallback) {
         program.toldFallbackName = state.fallbackName;
-        ShowNotice(IDS_LIST_FROM_FALLBACK, state.fallbackName.c_str());
+        ShowNotice(state.notAList ? IDS_LIST_NOT_A_LIST_FROM_FALLBACK : IDS_LIST_FROM_FALLBACK,
+                   state.fallbackName.c_str());
     } else if (!state.newerFallbackName.empty()) {
         ShowNotice(IDS_FALLBACK_NEWER, state.newerFallbackName.c_str());
     }

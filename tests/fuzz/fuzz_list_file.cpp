@@ -1,7 +1,8 @@
 // Input: the bytes of a list file. Read, saved and read again, it must give back the same rules
-// and settings (the one form a save changes in what was loaded is an empty language name); and
-// before that, the stronger promise for safety: no rule may match a window title after the save
-// that it did not match before, since a widened "close" rule closes windows the user never meant.
+// and settings (the one form a save changes in what was loaded is an empty language name; bytes
+// that are no list give none, and their save is an empty list); and before that, the stronger
+// promise for safety: no rule may match a window title after the save that it did not match
+// before, since a widened "close" rule closes windows the user never meant.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -151,7 +152,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ParseList(bytes, first, firstSettings);
     EntryList second;
     Settings secondSettings{};
-    ParseList(FormatList(first, firstSettings), second, secondSettings);
+    // Bytes that are no list load nothing; what a save writes is always a list.
+    if (ParseList(FormatList(first, firstSettings), second, secondSettings) == LoadOutcome::NotAList)
+        Fail("the saved list reads as no list");
     CheckSameRules(first, second);
     CheckSameSettings(firstSettings, secondSettings);
     return 0;

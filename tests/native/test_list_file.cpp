@@ -14,6 +14,8 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "rules/list_file.h"
 
@@ -143,6 +145,9 @@ struct ParseCase {
     const char* expected;  // FormatList of what was read
 };
 
+// What the zero-filled settings and an empty list are written as.
+const char kNothingRead[] = "1.63\r\nend of list\r\n0\r\n0\r\nboxsweep.exe\r\n0\r\n0,0,0,0,0";
+
 // Settings start zero-filled, as before a load; the expected text shows every field read.
 const ParseCase kParseCases[] = {
     {"old format", "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n", LoadOutcome::Converted,
@@ -220,6 +225,18 @@ const ParseCase kParseCases[] = {
      LoadOutcome::Incomplete,
      "1.63\r\nFehler\r\nOK\r\n\r\n1\r\n3\r\n0\r\nFrage\r\nJa\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    // Other data read as a list would give junk rules that the next save writes back.
+    {"a control character makes the file no list",
+     "1.63\r\nT\x1B[0m\r\nB\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n", LoadOutcome::NotAList, kNothingRead},
+    {"so does DEL", "Fehler;OK\x7F\r\nend of list\r\n1\r\n500\r\nx\r\n", LoadOutcome::NotAList, kNothingRead},
+    {"so does a Ctrl-Z before the end", "1.63\r\nend of list\r\n1\r\n500\r\nx\r\n3\r\n\x1A\r\n",
+     LoadOutcome::NotAList, kNothingRead},
+    {"UTF-16 is not read yet", "\xFF\xFE" "1.63\r\nend of list\r\n1\r\n500\r\nx\r\n3\r\n",
+     LoadOutcome::NotAList, kNothingRead},
+    {"tab, bytes from 0x80 up and a final Ctrl-Z are text",
+     "Fehler\t1;\x80\x9F\xA0\xFF\r\nend of list\r\n1\r\n500\r\nx\r\n\x1A", LoadOutcome::Converted,
+     "1.63\r\nFehler\t1\r\n\x80\x9F\xA0\xFF\r\n\r\n1\r\n3\r\n0\r\n"
+     "end of list\r\n1\r\n500\r\nx\r\n3\r\n0,0,0,0,0"},
 };
 
 TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
@@ -229,6 +246,41 @@ TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
         Settings settings = NoSettings();
         EXPECT_EQ(ParseList(c.bytes, list, settings), c.outcome) << c.name;
         EXPECT_EQ(FormatList(list, settings), c.expected) << c.name;
+    }
+}
+
+// Each setting line of the table, given a value of its own, is read into its own field and written
+// back in its place; a file cut before it, and the old format where it lacks the line, give it
+// the default. A new row is tried here without a new test.
+TEST_F(ListFileTest, EverySettingLineIsReadAndWrittenInItsPlace)
+{
+    const std::string head = "1.63\r\nend of list\r\n";
+    const std::string own = "-7";  // a value that no row has as its default, and every kind reads
+    std::vector<std::pair<std::string, std::string>> files;  // bytes, and what a save writes
+    std::string oldFormat = "end of list\r\n";
+    std::string oldFormatWritten = head;
+    for (const SettingLine& line : kSettingLines) {
+        oldFormat += (line.inOldFormat ? own : "") + "\r\n";
+        oldFormatWritten += (line.inOldFormat ? own : line.defaultLine) + "\r\n";
+    }
+    files.emplace_back(oldFormat, oldFormatWritten + "0,0,0,0,0");
+    for (size_t changed = 0; changed <= std::size(kSettingLines); ++changed) {
+        std::string whole = head;
+        std::string cut = head;
+        std::string cutWritten = head;
+        for (size_t i = 0; i < std::size(kSettingLines); ++i) {
+            whole += (i == changed ? own : kSettingLines[i].defaultLine) + "\r\n";
+            cut += i < changed ? own + "\r\n" : "";
+            cutWritten += (i < changed ? own : kSettingLines[i].defaultLine) + "\r\n";
+        }
+        files.emplace_back(whole + "1,2,3,4,5", whole + "1,2,3,4,5");
+        files.emplace_back(cut, cutWritten + "0,0,0,0,0");
+    }
+    for (const auto& [bytes, written] : files) {
+        EntryList list;
+        Settings settings = NoSettings();
+        ParseList(bytes, list, settings);
+        EXPECT_EQ(FormatList(list, settings), written) << bytes;
     }
 }
 
@@ -304,16 +356,19 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
     // A lone CR does not end a line on reading, so it is kept as text.
     AddEntry(list, "\r", "&Nein\r", "a\rb\r\r\nc", 1, 2, 4);
     AddEntry(list, "Letzte", "OK", "", 1, 2, 3);
+    // A window's title can hold control characters, which would make the file no list.
+    AddEntry(list, "\x1B[1mFett\x7F", "\x01OK", "\tTab", 1, 3, 0);
     Settings settings = NoSettings();
     SetDefaultSettings(settings);
     std::string bytes = FormatList(list, settings);
     EXPECT_NE(bytes.find("\r\nEnd of list\r\nOK\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n?[1mFett?\r\n?OK\r\n\tTab\r\n"), std::string::npos);
 
     EntryList loaded;
     Settings back = NoSettings();
     EXPECT_EQ(ParseList(bytes, loaded, back), LoadOutcome::Complete);
-    ASSERT_EQ(loaded.Count(), 4);
+    ASSERT_EQ(loaded.Count(), 5);
     EXPECT_STREQ(loaded.NodeAt(1)->entry.title, "End of list");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.button, "&Ja");
     EXPECT_STREQ(loaded.NodeAt(2)->entry.message, "Erste Zeile*");

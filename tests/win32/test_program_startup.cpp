@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "program_process.h"
@@ -229,6 +230,30 @@ TEST_F(StartupTest, ListFileHeldByAnotherProgramIsLeftAloneAndTheSessionSavedBes
     ASSERT_EQ(unsaved.substr(0, session.size()), session) << unsaved;
     EXPECT_TRUE(IsPlacementLine(unsaved.substr(session.size()))) << unsaved;
     EXPECT_FALSE(FileExists(temp.File("BOXSWEEP.UNSAVED.1")));
+}
+
+// A file of random bytes is no list: the program loads no rule from it, says so without waiting
+// for an answer, and keeps the session beside the file, which stays as it was.
+TEST_F(StartupTest, ListFileOfRandomBytesLoadsNothingAndIsLeftAsItWas)
+{
+    std::mt19937 random(24);
+    std::string junk(512, '\0');
+    for (char& byte : junk)
+        byte = static_cast<char>(random() & 0xFF);
+    WriteList(junk);
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = MessageBoxOf(app.Id())) != nullptr; }));
+    ASSERT_TRUE(app.WaitWatching());
+    EXPECT_EQ(MessageText(box), ProgramString(IDS_LIST_NOT_A_LIST));
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
+    ASSERT_TRUE(app.SetControlText(IDC_INTERVAL, "3000"));
+    app.PostCommand(IDC_EXIT);
+    EXPECT_EQ(app.ExitStatus(10000), 0u);
+    EXPECT_EQ(List(), junk);
+    const std::string session = "1.63\r\nend of list\r\n1\r\n3000\r\nboxsweep.exe\r\n3\r\n";
+    EXPECT_EQ(ReadBytes(temp.File("BOXSWEEP.UNSAVED")).substr(0, session.size()), session);
 }
 
 // A text editor's UTF-8 save: the texts arrive in the ANSI code page, the file is written back

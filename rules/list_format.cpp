@@ -1,0 +1,538 @@
+// The list file's format, read from and written to bytes in memory.
+#include "rules/list_format.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <variant>
+
+#include "rules/text_encoding.h"
+
+namespace {
+
+const char kVersionText[] = "1.63";
+const char kEndOfList[] = "end of list";
+const char kEndOfListTitle[] = "End of list";
+const char kLineEnd[] = "\r\n";
+
+// Old-format lines were read 511 characters at a time.
+constexpr int kOldLineCapacity = 512;
+
+// Ctrl-Z ended text files under DOS, and some editors still put one at the end.
+constexpr char kEndOfFileMark = '\x1A';
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Text of a code page or of UTF-8 holds no control character but tab, CR and LF; bytes from
+// 0x80 up are characters, never controls.
+bool IsControlByte(char c)
+{
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
+}
+
+bool IsBlank(std::string_view line)
+{
+    for (char c : line) {
+        if (!IsSpace(c))
+            return false;
+    }
+    return true;
+}
+
+// Hands out the lines of the file one by one. A line ends at LF; a CR right before it belongs
+// to the line end, so files with CR LF and with bare LF read the same. Any other CR is part of
+// the text. A last line without a line end still counts.
+class LineReader {
+public:
+    LineReader(const std::string& bytes, size_t position) : bytes_(bytes), position_(position) {}
+
+    // The next line without its line end; false when no line is left.
+    bool Next(std::string_view* line)
+    {
+        if (position_ >= bytes_.size())
+            return false;
+        size_t end = bytes_.find('\n', position_);
+        size_t next = end == std::string::npos ? bytes_.size() : end + 1;
+        if (end == std::string::npos)
+            end = bytes_.size();
+        else if (end > position_ && bytes_[end - 1] == '\r')
+            --end;
+        *line = std::string_view(bytes_).substr(position_, end - position_);
+        position_ = next;
+        return true;
+    }
+
+    // The next line holding more than white space. Numbers and the language name are scanned
+    // the way "%d" and "%s" scan them, which pass over blank lines. False when none is left.
+    bool NextNonBlank(std::string_view* line)
+    {
+        while (Next(line)) {
+            if (!IsBlank(*line))
+                return true;
+        }
+        return false;
+    }
+
+    // Copies the next line into dest, keeping capacity - 1 characters and skipping the rest of
+    // the line. Returns false, leaving dest empty, when no line is left.
+    bool ReadLine(char* dest, int capacity)
+    {
+        dest[0] = '\0';
+        std::string_view line;
+        if (!Next(&line))
+            return false;
+        size_t length = line.size() < static_cast<size_t>(capacity - 1) ? line.size() : capacity - 1;
+        std::memcpy(dest, line.data(), length);
+        dest[length] = '\0';
+        return true;
+    }
+
+private:
+    const std::string& bytes_;
+    size_t position_;
+};
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads a signed decimal the way "%d" does (leading blanks, optional sign, digits) and moves
+// *cursor past it. Values beyond 32 bits saturate instead of wrapping. False when no digit.
+bool ScanInt(const char** cursor, int32_t* value)
+{
+    const char* p = *cursor;
+    while (IsSpace(*p))
+        ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    if (!IsDigit(*p))
+        return false;
+    int64_t magnitude = 0;
+    for (; IsDigit(*p); ++p) {
+        if (magnitude <= INT32_MAX)
+            magnitude = magnitude * 10 + (*p - '0');
+    }
+    int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT32_MAX)
+        signedValue = INT32_MAX;
+    if (signedValue < INT32_MIN)
+        signedValue = INT32_MIN;
+    *value = static_cast<int32_t>(signedValue);
+    *cursor = p;
+    return true;
+}
+
+// A line that holds no number leaves the field as it was. False when the file has ended.
+bool ReadIntLine(LineReader& lines, int32_t* field)
+{
+    std::string_view line;
+    if (!lines.NextNonBlank(&line))
+        return false;
+    const std::string text(line);
+    const char* cursor = text.c_str();
+    ScanInt(&cursor, field);
+    return true;
+}
+
+// A word, such as the language name, is the first word of its line, bounded to the field. False
+// when the file has ended.
+bool ReadWordLine(LineReader& lines, char* field, int capacity)
+{
+    std::string_view line;
+    if (!lines.NextNonBlank(&line))
+        return false;
+    size_t start = 0;
+    while (IsSpace(line[start]))
+        ++start;
+    size_t length = 0;
+    while (start + length < line.size() && line[start + length] != '\0' && !IsSpace(line[start + length]))
+        ++length;
+    if (length > static_cast<size_t>(capacity - 1))
+        length = capacity - 1;
+    std::memcpy(field, line.data() + start, length);
+    field[length] = '\0';
+    return true;
+}
+
+// A 16-bit field keeps the low 16 bits of the number on its line.
+bool ReadShortLine(LineReader& lines, int16_t* field)
+{
+    int32_t value = *field;
+    if (!ReadIntLine(lines, &value))
+        return false;
+    *field = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+    return true;
+}
+
+// "left,top,right,bottom,show": fields are taken in order until one is missing.
+void ReadPlacementLine(LineReader& lines, Settings& settings)
+{
+    std::string_view line;
+    if (!lines.NextNonBlank(&line))
+        return;
+    const std::string text(line);
+    int32_t* fields[] = {&settings.normalLeft, &settings.normalTop, &settings.normalRight,
+                         &settings.normalBottom, &settings.showCommand};
+    const char* cursor = text.c_str();
+    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) {
+        if (i > 0) {
+            if (*cursor != ',')
+                return;
+            ++cursor;
+        }
+        if (!ScanInt(&cursor, fields[i]))
+            return;
+    }
+}
+
+bool ReadSettingLine(LineReader& lines, const SettingLine& line, Settings& settings)
+{
+    if (const NumberSetting* number = std::get_if<NumberSetting>(&line.field))
+        return ReadIntLine(lines, &(settings.*(*number)));
+    if (const ShortSetting* shortNumber = std::get_if<ShortSetting>(&line.field))
+        return ReadShortLine(lines, &(settings.*(*shortNumber)));
+    return ReadWordLine(lines, settings.*std::get<WordSetting>(line.field), kLanguageCapacity);
+}
+
+// The default is read from the line a new file holds, as the file would be.
+void SetDefaultSetting(const SettingLine& line, Settings& settings)
+{
+    const std::string text = line.defaultLine;
+    LineReader lines(text, 0);
+    ReadSettingLine(lines, line, settings);
+}
+
+// Reads the setting lines, or in the old format those it has; the others take their defaults.
+// A file that ends before all its settings keeps those it has, and the rest take their defaults
+// rather than the zeros they start with, which would switch the watcher off. False when the
+// file ends first.
+bool ReadSettings(LineReader& lines, bool oldFormat, Settings& settings)
+{
+    bool ended = false;
+    for (const SettingLine& line : kSettingLines) {
+        const bool inFile = !oldFormat || line.inOldFormat;
+        if (inFile && !ended)
+            ended = !ReadSettingLine(lines, line, settings);
+        if (!inFile || ended)
+            SetDefaultSetting(line, settings);
+    }
+    return !ended;
+}
+
+// The version as a single-precision number, scanned like "%f" but only in its decimal form:
+// some C runtimes also read "inf" or "nan", which would take an old-format first line such as
+// "Information;OK" for a version. *afterVersionLine is where the next line starts.
+float ScanVersion(const std::string& bytes, size_t* afterVersionLine)
+{
+    size_t p = 0;
+    while (p < bytes.size() && IsSpace(bytes[p]))
+        ++p;
+    size_t start = p;
+    if (p < bytes.size() && (bytes[p] == '-' || bytes[p] == '+'))
+        ++p;
+    size_t digits = 0;
+    for (; p < bytes.size() && IsDigit(bytes[p]); ++p)
+        ++digits;
+    if (p < bytes.size() && bytes[p] == '.') {
+        ++p;
+        for (; p < bytes.size() && IsDigit(bytes[p]); ++p)
+            ++digits;
+    }
+    float version = 0;
+    if (digits > 0) {
+        size_t end = p;
+        if (p < bytes.size() && (bytes[p] == 'e' || bytes[p] == 'E')) {
+            size_t q = p + 1;
+            if (q < bytes.size() && (bytes[q] == '-' || bytes[q] == '+'))
+                ++q;
+            if (q < bytes.size() && IsDigit(bytes[q])) {
+                while (q < bytes.size() && IsDigit(bytes[q]))
+                    ++q;
+                end = q;
+            }
+        }
+        std::string number = bytes.substr(start, end - start);
+        version = std::strtof(number.c_str(), nullptr);
+        p = end;
+    }
+    size_t lineEnd = bytes.find('\n', p);
+    *afterVersionLine = lineEnd == std::string::npos ? bytes.size() : lineEnd + 1;
+    return version;
+}
+
+// Pieces are the non-empty runs between semicolons: the first is the title, the second the
+// button. A line without any piece would make a rule that matches every window, so it makes none.
+bool ReadOldFormatEntry(const char* line, ListEntry& entry)
+{
+    const char* pieces[2] = {nullptr, nullptr};
+    int lengths[2] = {0, 0};
+    int found = 0;
+    for (const char* p = line; *p != '\0' && found < 2;) {
+        while (*p == ';')
+            ++p;
+        if (*p == '\0')
+            break;
+        const char* start = p;
+        while (*p != '\0' && *p != ';')
+            ++p;
+        pieces[found] = start;
+        lengths[found] = static_cast<int>(p - start);
+        ++found;
+    }
+    if (found == 0)
+        return false;
+    std::string title(pieces[0], lengths[0]);
+    // Written as it is, this title would end the rules on the next load. The matcher folds A
+    // to Z, so with a capital E it matches exactly the same titles.
+    if (title == kEndOfList)
+        title = kEndOfListTitle;
+    CopyText(entry.title, kTitleCapacity, title.c_str());
+    if (found > 1) {
+        std::string button(pieces[1], lengths[1]);
+        CopyText(entry.button, kButtonCapacity, button.c_str());
+    }
+    entry.condition = kAlwaysClick;
+    entry.method = kButtonMessage;
+    return true;
+}
+
+// The old format is read whole, but the next save writes it in the current one.
+LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& settings)
+{
+    char line[kOldLineCapacity];
+    for (;;) {
+        if (!lines.ReadLine(line, sizeof line)) {
+            SetDefaultSettings(settings);
+            return LoadOutcome::Incomplete;
+        }
+        if (std::strcmp(line, kEndOfList) == 0)
+            break;
+        ListEntry entry{};
+        if (ReadOldFormatEntry(line, entry))
+            list.AppendAtTail()->entry = entry;
+    }
+    if (!ReadSettings(lines, true, settings))
+        return LoadOutcome::Incomplete;
+    return LoadOutcome::Converted;
+}
+
+// Reads the five lines after the title. False when the file ends first.
+bool ReadEntryBody(LineReader& lines, ListEntry& entry)
+{
+    if (!lines.ReadLine(entry.button, kButtonCapacity) || !lines.ReadLine(entry.message, kMessageCapacity))
+        return false;
+    int32_t values[3] = {0, 0, 0};
+    for (int32_t& value : values) {
+        if (!ReadIntLine(lines, &value))
+            return false;
+    }
+    entry.condition = static_cast<ClickCondition>(values[0]);
+    entry.method = static_cast<ClickMethod>(values[1]);
+    entry.clicks = values[2];
+    return true;
+}
+
+LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& settings)
+{
+    for (;;) {
+        ListEntry entry{};
+        // Only whole records join the list: a file cut inside one keeps those before it.
+        if (!lines.ReadLine(entry.title, kTitleCapacity) ||
+            (std::strcmp(entry.title, kEndOfList) != 0 && !ReadEntryBody(lines, entry))) {
+            SetDefaultSettings(settings);
+            return LoadOutcome::Incomplete;
+        }
+        if (std::strcmp(entry.title, kEndOfList) == 0)
+            break;
+        list.AppendAtTail()->entry = entry;
+    }
+    if (!ReadSettings(lines, false, settings))
+        return LoadOutcome::Incomplete;
+    ReadPlacementLine(lines, settings);
+    return LoadOutcome::Complete;
+}
+
+LoadOutcome ParseText(const std::string& text, EntryList& list, Settings& settings)
+{
+    size_t afterVersionLine = 0;
+    float version = ScanVersion(text, &afterVersionLine);
+    if (version == 0) {
+        LineReader lines(text, 0);
+        return ParseOldFormat(lines, list, settings);
+    }
+    if (static_cast<double>(version) > 1.519) {
+        LineReader lines(text, afterVersionLine);
+        return ParseCurrentFormat(lines, list, settings);
+    }
+    return LoadOutcome::Incomplete;
+}
+
+// The list's bytes as text of the ANSI code page, the one form the parsers read; *converted
+// tells that they came in another, which the next save does not keep. False for bytes that are
+// no list: other data read as one would give rules made of junk, which the next save would
+// write back. UTF-16 text (Notepad's "Unicode") is not read either.
+bool DecodeListBytes(const std::string& bytes, std::string* text, bool* converted)
+{
+    std::string_view body = bytes;
+    if (body.ends_with(kEndOfFileMark))
+        body.remove_suffix(1);
+    if (std::any_of(body.begin(), body.end(), IsControlByte))
+        return false;
+    *converted = true;
+    switch (DetectTextEncoding(body)) {
+    case TextEncoding::Ansi:
+        *text = body;
+        *converted = false;
+        return true;
+    case TextEncoding::Utf8:
+        *text = Utf8ToAnsi(std::string(body));
+        return true;
+    case TextEncoding::Utf8WithMark:
+        *text = Utf8ToAnsi(std::string(body.substr(std::strlen(kUtf8ByteOrderMark))));
+        return true;
+    case TextEncoding::Utf16:
+        break;
+    }
+    return false;
+}
+
+// A window's title can hold control characters, and a rule made from it takes them; in the file
+// they would make it no list. Each is written as "?", as a character the code page lacks is;
+// unlike a "*", it does not let the rule match any text in its place.
+void AppendText(std::string& out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        out += IsControlByte(text[i]) ? '?' : text[i];
+}
+
+// A text goes on one line of its own, so it ends at its first line break (LF or CR LF); a lone
+// CR is text like any other, since only LF ends a line on reading. A pattern cut there is marked
+// with "*" so that it still matches what it matched up to there; a button text, compared whole,
+// is cut without a mark.
+void AppendTextLine(std::string& out, const char* text, bool markCut)
+{
+    const char* lineFeed = std::strchr(text, '\n');
+    if (lineFeed == nullptr) {
+        AppendText(out, text, std::strlen(text));
+        out += kLineEnd;
+        return;
+    }
+    size_t length = lineFeed - text;
+    if (length > 0 && text[length - 1] == '\r')
+        --length;
+    AppendText(out, text, length);
+    if (markCut)
+        out += '*';
+    out += kLineEnd;
+}
+
+// A word is read back as the first word of its line, and a blank line is passed over: it is
+// written the same way, and a missing one as emptyAs.
+void AppendWordLine(std::string& out, const char* word, const char* emptyAs)
+{
+    while (IsSpace(*word))
+        ++word;
+    size_t length = 0;
+    while (word[length] != '\0' && !IsSpace(word[length]))
+        ++length;
+    if (length == 0)
+        out += emptyAs;
+    AppendText(out, word, length);
+    out += kLineEnd;
+}
+
+void AppendNumberLine(std::string& out, int32_t value)
+{
+    out += std::to_string(value);
+    out += kLineEnd;
+}
+
+void AppendSettingLine(std::string& out, const SettingLine& line, const Settings& settings)
+{
+    if (const NumberSetting* number = std::get_if<NumberSetting>(&line.field))
+        AppendNumberLine(out, settings.*(*number));
+    else if (const ShortSetting* shortNumber = std::get_if<ShortSetting>(&line.field))
+        AppendNumberLine(out, settings.*(*shortNumber));
+    else
+        AppendWordLine(out, settings.*std::get<WordSetting>(line.field), line.defaultLine);
+}
+
+std::string FormatListEnd(const Settings& settings)
+{
+    std::string out;
+    out += kEndOfList;
+    out += kLineEnd;
+    for (const SettingLine& line : kSettingLines)
+        AppendSettingLine(out, line, settings);
+    return out;
+}
+
+}  // namespace
+
+LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
+{
+    std::string text;
+    bool converted = false;
+    if (!DecodeListBytes(bytes, &text, &converted))
+        return LoadOutcome::NotAList;
+    const LoadOutcome outcome = ParseText(text, list, settings);
+    return converted && outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
+}
+
+std::string FormatList(const EntryList& list, const Settings& settings)
+{
+    std::string out;
+    out += kVersionText;
+    out += kLineEnd;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get()) {
+        const ListEntry& entry = node->entry;
+        // A title reading exactly "end of list" would end the rules on the next load. The
+        // matcher folds A to Z, so a capital E keeps it matching exactly the same titles; a
+        // trailing asterisk would not, since it accepts the title "end of list*" as well.
+        if (std::strcmp(entry.title, kEndOfList) == 0) {
+            out += kEndOfListTitle;
+            out += kLineEnd;
+        } else {
+            AppendTextLine(out, entry.title, true);
+        }
+        AppendTextLine(out, entry.button, false);
+        AppendTextLine(out, entry.message, true);
+        AppendNumberLine(out, entry.condition);
+        AppendNumberLine(out, entry.method);
+        AppendNumberLine(out, entry.clicks);
+    }
+    out += FormatListEnd(settings);
+    char placement[80];
+    std::snprintf(placement, sizeof placement, "%d,%d,%d,%d,%d", static_cast<int>(settings.normalLeft),
+                  static_cast<int>(settings.normalTop), static_cast<int>(settings.normalRight),
+                  static_cast<int>(settings.normalBottom), static_cast<int>(settings.showCommand));
+    out += placement;
+    return out;
+}
+
+void SetDefaultSettings(Settings& settings)
+{
+    for (const SettingLine& line : kSettingLines)
+        SetDefaultSetting(line, settings);
+}
+
+std::string FormatDefaultList(const Settings& settings)
+{
+    return std::string(kVersionText) + kLineEnd + FormatListEnd(settings);
+}
+
+std::string FinishPreparedList(const std::string& prepared, const Settings& settings)
+{
+    std::string out = prepared;
+    if (!out.empty() && out.back() != '\n')
+        out += kLineEnd;
+    return out + FormatListEnd(settings);
+}

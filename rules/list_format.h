@@ -1,0 +1,80 @@
+// The list file's format: its bytes read into rules and settings, and written from them. Pure:
+// no file is touched here (list_storage.h reads and writes the files).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "rules/entry_list.h"
+
+constexpr int kLanguageCapacity = 24;
+
+struct Settings {
+    int32_t active;
+    int32_t scanInterval;
+    char language[kLanguageCapacity];
+    int16_t reservedValue;
+    int32_t normalLeft;
+    int32_t normalTop;
+    int32_t normalRight;
+    int32_t normalBottom;
+    int32_t showCommand;
+};
+
+// A setting line after "end of list". The field's type is the line's kind: a signed 32-bit
+// number, a signed 16-bit number read as "%d" of which the low 16 bits are kept, or the first
+// word of the line, cut to the field.
+using NumberSetting = int32_t Settings::*;
+using ShortSetting = int16_t Settings::*;
+using WordSetting = char (Settings::*)[kLanguageCapacity];
+
+struct SettingLine {
+    std::variant<NumberSetting, ShortSetting, WordSetting> field;
+    // The line as a file without the setting would have it: read into the field, it gives the
+    // default; a word field written empty is written as it.
+    const char* defaultLine;
+    // Whether the old format, which has no version line, stores it too; if not, it takes the
+    // default there.
+    bool inOldFormat;
+};
+
+// The setting lines in their order in the file. The reader, the writers and the defaults all go
+// by this table: a new setting is a field of Settings and a row here.
+inline constexpr SettingLine kSettingLines[] = {
+    {&Settings::active, "1", true},
+    {&Settings::scanInterval, "1000", true},
+    {&Settings::language, "boxsweep.exe", true},
+    {&Settings::reservedValue, "3", false},
+};
+
+enum class LoadOutcome {
+    Created,       // no file, or an empty one: the defaults were set and written
+    Complete,      // read through its settings
+    Converted,     // read through its settings, but from the old format or from UTF-8
+    Incomplete,    // unknown version, or the file ended before its settings did
+    Unreadable,    // the file is there but could not be read: the defaults were set
+    FromFallback,  // the file is there but could not be read: the newest fallback file was read
+    NotAList,      // ParseList only: the bytes are no list (see there); nothing was read
+};
+
+// Reads a list from the bytes of a list file, appending the entries to list (the tail follows)
+// and filling the persisted settings. Bytes that begin with a UTF-8 byte order mark, and bytes
+// without one that are well-formed UTF-8 with some character beyond ASCII, are taken as UTF-8 and
+// their texts converted to the ANSI code page. A cut file keeps its whole records, and the
+// settings it lacks take their defaults. Bytes that hold a control character other than tab,
+// CR, LF and a Ctrl-Z at the very end, or that begin with a UTF-16 byte order mark, are no list:
+// nothing is read from them.
+LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
+
+// The bytes of a list file for the list and settings. A control character in a text, which
+// would make the file no list, is written as "?".
+std::string FormatList(const EntryList& list, const Settings& settings);
+
+// The default settings and the six lines written when no list file exists.
+void SetDefaultSettings(Settings& settings);
+std::string FormatDefaultList(const Settings& settings);
+
+// A prepared list (the version line and rules, cut before "end of list") finished with "end of
+// list" and the settings without a placement. A last line without a line end gets one first.
+std::string FinishPreparedList(const std::string& prepared, const Settings& settings);

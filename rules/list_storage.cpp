@@ -283,7 +283,11 @@ LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, List
 SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,
                      int retryMs)
 {
-    const std::string bytes = FormatList(list, settings);
+    return SaveListBytes(path, FormatList(list, settings), state, retryMs);
+}
+
+SaveOutcome SaveListBytes(const char* path, const std::string& bytes, ListFileState& state, int retryMs)
+{
     if (!state.unreadable && RetryFor(retryMs, [&] { return WriteListFile(path, bytes, state); }))
         return SaveOutcome::ListFile;
     return WriteFallback(path, bytes, state) ? SaveOutcome::Fallback : SaveOutcome::NotSaved;

@@ -53,6 +53,10 @@ enum class SaveOutcome {
 // file beside path.
 SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,
                      int retryMs = kListReadRetryMs);
+// The same for bytes FormatList made already: what must be written is taken at once, and the
+// writing, which may wait for a held file, can happen elsewhere.
+SaveOutcome SaveListBytes(const char* path, const std::string& bytes, ListFileState& state,
+                          int retryMs = kListReadRetryMs);
 
 // Finishes the list file the first-run setup begins: either the rules already in it (a copy of
 // a prepared list, cut before "end of list") are kept, or it starts empty; then "end of list"

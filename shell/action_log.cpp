@@ -17,16 +17,16 @@ void AppendField(std::string& line, const std::string& text)
         line += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
 }
 
-long FileSize(const char* path)
+// The file opened for appending, and its size so far; nullptr when it cannot be opened.
+std::FILE* OpenForAppending(const char* path, long* size)
 {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = std::fopen(path, "ab");
     if (file == nullptr)
-        return 0;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
-    std::fclose(file);
-    return size < 0 ? 0 : size;
+        return nullptr;
+    *size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    if (*size < 0)
+        *size = 0;
+    return file;
 }
 
 }  // namespace
@@ -79,10 +79,14 @@ std::string FormatLogLine(const LogEntry& entry)
 
 LogAppend AppendLogLine(const char* path, const char* oldPath, const std::string& line, uint64_t limit)
 {
-    const long size = FileSize(path);
-    if (size > 0 && static_cast<uint64_t>(size) + line.size() > limit && !ReplaceFileInOneStep(path, oldPath))
-        return LogAppend::Full;
-    std::FILE* file = std::fopen(path, "ab");
+    long size = 0;
+    std::FILE* file = OpenForAppending(path, &size);
+    if (file != nullptr && size > 0 && static_cast<uint64_t>(size) + line.size() > limit) {
+        std::fclose(file);
+        if (!ReplaceFileInOneStep(path, oldPath))
+            return LogAppend::Full;
+        file = OpenForAppending(path, &size);
+    }
     if (file == nullptr)
         return LogAppend::Failed;
     const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();

@@ -14,15 +14,18 @@ std::string LocalTimeNow()
     return FormatLogTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
 }
 
-// A log that cannot be written never holds up the watcher; it is said once a session, and so is
-// a log that has reached its bound and cannot be turned over.
+// The line is appended by the disk writer, so the watcher never waits for the file. A log that
+// cannot be written is said once a session, and so is a log that has reached its bound and cannot
+// be turned over.
 void WriteToFile(const LogEntry& entry)
 {
-    const LogAppend appended = AppendLogLine(kLogFileName, kOldLogFileName, FormatLogLine(entry));
-    if (appended == LogAppend::Written || g_program->toldLogUnwritable)
-        return;
-    g_program->toldLogUnwritable = true;
-    ShowNotice(appended == LogAppend::Full ? IDS_LOG_FULL : IDS_LOG_UNWRITABLE, kLogFileName);
+    g_program->writer->Post([line = FormatLogLine(entry)] {
+        const LogAppend appended = AppendLogLine(kLogFileName, kOldLogFileName, line);
+        if (appended == LogAppend::Written || g_program->toldLogUnwritable)
+            return;
+        g_program->toldLogUnwritable = true;
+        ShowNotice(appended == LogAppend::Full ? IDS_LOG_FULL : IDS_LOG_UNWRITABLE, kLogFileName);
+    });
 }
 
 bool RefusalShown(WindowHandle window)

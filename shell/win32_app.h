@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "resources/resource_ids.h"
@@ -10,6 +11,7 @@
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "shell/action_log.h"
+#include "shell/disk_writer.h"
 #include "shell/timer_ids.h"
 #include "watcher/win32_watch_service.h"
 #include "version.h"
@@ -32,7 +34,6 @@ struct TrayState {
 struct Program {
     EntryList list;
     Settings settings;  // as the list file holds them
-    ListFileState listFileState;
     HINSTANCE instance;  // the program's own module: dialog 100 and 200, the icons
     HMODULE language;    // the language module: everything else the user reads
     HWND mainWindow;
@@ -48,14 +49,19 @@ struct Program {
     ActionLog log;
     HWND logWindow;
     RECT logRect;
-    bool toldLogUnwritable;
     // The windows whose refusal the tray has shown; reused in turn.
     WindowHandle refusalsShown[16];
     int nextRefusalShown;
-    // What the user has been told about saves that missed the list file: the fallback file
-    // named last, and whether a save that went nowhere was reported.
+
+    // The log's lines and the list file's saves are written by the disk writer. Once start-up is
+    // over, the fields below belong to its thread alone: what the list file on disk is, and what
+    // the user has been told about saves that missed it (the fallback file named last, a save
+    // that went nowhere) and about the log.
+    std::unique_ptr<DiskWriter> writer;
+    ListFileState listFileState;
     std::string toldFallbackName;
     bool toldNotSaved;
+    bool toldLogUnwritable;
 };
 
 // The one program record, set by WinMain. The windows, the tray and the callbacks that the

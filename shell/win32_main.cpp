@@ -11,8 +11,10 @@
 
 namespace {
 
-// How long the end of the program waits for replies still outstanding.
+// How long the end of the program waits for replies still outstanding, and then for the disk
+// writer to write the list and the log's last lines.
 constexpr DWORD kSettleAtExitMs = 1000;
+constexpr DWORD kWriterAtExitMs = 2000;
 #ifdef BOXSWEEP_TIMER_ONLY
 // The benchmarks' build that measures the timer alone.
 constexpr bool kEarlyScans = false;
@@ -69,7 +71,8 @@ void ReportListAtStart(LoadOutcome loaded)
 }
 
 // The replies still outstanding are taken in first: their counts belong in the list saved last.
-void ShutDown()
+// Returns false when the disk writer has not finished in time.
+bool ShutDown()
 {
     KillTimer(g_program->page, kScanTimer);
     CloseLogWindow();
@@ -78,7 +81,11 @@ void ShutDown()
     SaveListFileAtEnd();
     RemoveTrayIcon(g_program->page);
     DestroyPopupMenu();
-    ReleaseLanguageModule();
+    const bool written = g_program->writer->Finish(kWriterAtExitMs);
+    // A notice the writer may still show reads the language module: it stays when time ran out.
+    if (written)
+        ReleaseLanguageModule();
+    return written;
 }
 
 }  // namespace
@@ -106,12 +113,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // A first start speaks the display language, and the new list file names it from the start.
     if (loaded == LoadOutcome::Created && ChooseDisplayLanguage(program.settings.language))
         FinishNewListFile(kListFileName, false, program.settings);
+    program.writer = std::make_unique<DiskWriter>();
     StartWatchService(program.list, &ProgramObserver(), kEarlyScans);
     LoadLanguageModule(program.settings.language);
     ReportListAtStart(loaded);
 
     const INT_PTR result =
         DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
-    ShutDown();
+    // A writer still waiting for a held file ends with the process, before anything it reads is
+    // taken down.
+    if (!ShutDown())
+        ExitProcess(static_cast<UINT>(result));
     return static_cast<int>(result);
 }

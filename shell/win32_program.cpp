@@ -26,7 +26,8 @@ DWORD WINAPI RunNotice(void* parameter)
     return 0;
 }
 
-// Once for each fallback file the list goes to, and once for a save that went nowhere.
+// Once for each fallback file the list goes to, and once for a save that went nowhere. On the disk
+// writer's thread.
 void TellWhereSaved(SaveOutcome saved)
 {
     Program& program = *g_program;
@@ -65,14 +66,18 @@ void ShowNotice(UINT id, const char* name)
     CloseHandle(thread);
 }
 
+// What is saved is taken now; the writing, which may wait for a file another program holds,
+// happens on the disk writer's thread, which also tells where it landed.
 void SaveListFile()
 {
-    TellWhereSaved(SaveList(kListFileName, g_program->list, g_program->settings, g_program->listFileState));
+    const std::string bytes = FormatList(g_program->list, g_program->settings);
+    g_program->writer->Post([bytes] { TellWhereSaved(SaveListBytes(kListFileName, bytes, g_program->listFileState)); });
 }
 
 void SaveListFileAtEnd()
 {
-    SaveList(kListFileName, g_program->list, g_program->settings, g_program->listFileState);
+    const std::string bytes = FormatList(g_program->list, g_program->settings);
+    g_program->writer->Post([bytes] { SaveListBytes(kListFileName, bytes, g_program->listFileState); });
 }
 
 void UpdateWatchState()

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "rules/list_file.h"
+#include "shell/disk_writer.h"
 
 namespace {
 
@@ -498,6 +499,33 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
     EXPECT_EQ(Read(PathOf(kUnsavedFileName)), kTwoRules);
     EXPECT_TRUE(fs::is_directory(ListPath()));
     EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
+}
+
+// A save that waits for a held file waits on the disk writer's thread: handing it over returns at
+// once, what is handed over after it follows it in order, and it lands when the file is free.
+TEST_F(ListFileTest, ASaveWaitingForAHeldFileWaitsOnTheWriterInOrder)
+{
+    EntryList list;
+    AddEntry(list, "Fehler", "OK", "", 1, 3, 0);
+    Settings settings = NoSettings();
+    SetDefaultSettings(settings);
+    ListFileState state{};
+    const std::string bytes = FormatList(list, settings);
+    // The temporary file cannot be made, as when another program holds the list file.
+    fs::create_directory(ListPath() + ".new");
+    std::vector<std::string> order;
+    DiskWriter writer;
+    writer.Post([&] {
+        if (SaveListBytes(ListPath().c_str(), bytes, state, 20000) == SaveOutcome::ListFile)
+            order.push_back("saved");
+    });
+    writer.Post([&] { order.push_back("logged"); });
+    EXPECT_FALSE(writer.Finish(0)) << "the save waits for the file";
+    EXPECT_FALSE(fs::exists(ListPath()));
+    fs::remove(ListPath() + ".new");
+    ASSERT_TRUE(writer.Finish(30000));
+    EXPECT_EQ(order, (std::vector<std::string>{"saved", "logged"}));
+    EXPECT_EQ(Read(ListPath()), bytes);
 }
 
 // Another program often holds the file only for a moment.

@@ -232,6 +232,29 @@ TEST_F(StartupTest, ListFileHeldByAnotherProgramIsLeftAloneAndTheSessionSavedBes
     EXPECT_FALSE(FileExists(temp.File("BOXSWEEP.UNSAVED.1")));
 }
 
+// A save that meets the list file held by another program waits for it on the disk writer's
+// thread: the page answers meanwhile, before the save has landed anywhere.
+TEST_F(StartupTest, ThePageAnswersWhileASaveWaitsForAHeldListFile)
+{
+    WriteList(kTwoRules);
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+    ASSERT_TRUE(app.WaitWatching());
+    app.PostTray(WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(app.WaitVisible(true));
+    ASSERT_TRUE(app.SetControlText(IDC_INTERVAL, "4321"));
+    HANDLE held = CreateFileA(ListFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    app.PostCommand(IDOK);
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutA(app.Page(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result), 0);
+    EXPECT_FALSE(FileExists(temp.File("BOXSWEEP.UNSAVED"))) << "the page answered only after the save";
+    CloseHandle(held);
+    EXPECT_TRUE(WaitUntil([&] {
+        return List().find("\r\n4321\r\n") != std::string::npos
+               || ReadBytes(temp.File("BOXSWEEP.UNSAVED")).find("\r\n4321\r\n") != std::string::npos;
+    }));
+}
+
 // A file of random bytes is no list: the program loads no rule from it, says so without waiting
 // for an answer, and keeps the session beside the file, which stays as it was.
 TEST_F(StartupTest, ListFileOfRandomBytesLoadsNothingAndIsLeftAsItWas)

@@ -319,8 +319,18 @@ ChildProcess::ChildProcess(const std::string& folder, const std::string& command
     PROCESS_INFORMATION info{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while another process of the
+    // desktop is being torn down; a moment later the same start works.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                 folder.empty() ? nullptr : folder.c_str(), &startup, &info) != FALSE;
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+        if (!started)
+            Sleep(200);
+    }
+    if (!started) {
         ADD_FAILURE() << "cannot start " << commandLine << " (error " << GetLastError() << ")";
         return;
     }
@@ -517,6 +527,29 @@ void PostKey(HWND window, WORD key, int times)
 {
     for (int i = 0; i < times; ++i)
         PostMessageA(window, WM_KEYDOWN, key, 1);
+}
+
+FILETIME ProgramTest::ListWritten() const
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(ListFile().c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+std::string ProgramTest::ListSavedSince(FILETIME before) const
+{
+    WaitUntil([&] {
+        const FILETIME now = ListWritten();
+        return CompareFileTime(&before, &now) != 0;
+    }, 5000);
+    return List();
+}
+
+std::string ProgramTest::ListSavedBy(ProgramProcess& app, int id, WORD notification) const
+{
+    const FILETIME before = ListWritten();
+    EXPECT_TRUE(app.Command(id, notification));
+    return ListSavedSince(before);
 }
 
 void ProgramTest::SetUp()

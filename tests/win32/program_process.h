@@ -148,6 +148,13 @@ protected:
     std::string ListFile() const { return temp.File("BOXSWEEP.LST"); }
     void WriteList(const std::string& bytes) { ASSERT_TRUE(WriteBytes(ListFile(), bytes)); }
     std::string List() const { return ReadBytes(ListFile()); }
+    // The program saves on a thread of its own: a command that saves returns before the file is
+    // written. The list file's write time before such a command, and the list file once a save
+    // after it has landed (as it is after 5 s when none does).
+    FILETIME ListWritten() const;
+    std::string ListSavedSince(FILETIME before) const;
+    // A page command that saves, and the list file it leaves.
+    std::string ListSavedBy(ProgramProcess& app, int id, WORD notification = BN_CLICKED) const;
     void CopyDutchModule() { ASSERT_TRUE(CopyFileA(DutchModulePath().c_str(), temp.File("dutch.dll").c_str(), FALSE)); }
 
     TempFolder temp;

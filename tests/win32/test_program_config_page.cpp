@@ -249,10 +249,9 @@ TEST_F(ConfigPageTest, CloseButtonSavesAndHides)
     OpenConfiguration(app);
     ASSERT_TRUE(app.SetControlText(IDC_INTERVAL, "4321"));
     SendMessageA(app.Control(IDC_ACTIVE), BM_SETCHECK, BST_UNCHECKED, 0);
-    ASSERT_TRUE(app.Command(IDOK));
+    std::string saved = ListSavedBy(app, IDOK);
     EXPECT_FALSE(app.MainVisible());
     const std::string expected = "1.63\r\nend of list\r\n0\r\n4321\r\nboxsweep.exe\r\n3\r\n";
-    std::string saved = List();
     ASSERT_EQ(saved.substr(0, expected.size()), expected);
     EXPECT_TRUE(IsPlacementLine(saved.substr(expected.size()))) << saved;
     EXPECT_FALSE(app.Checked(IDC_ACTIVE));
@@ -333,8 +332,7 @@ TEST_F(ConfigPageTest, RemovingMovesTheSelectionToTheEntryBefore)
     ASSERT_TRUE(app.Command(IDM_WINDOW_FIRST, 0));
     EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"B", "D", offered[0]}));
 
-    ASSERT_TRUE(app.Command(IDOK));
-    std::string saved = List();
+    std::string saved = ListSavedBy(app, IDOK);
     const std::string expected = "1.63\r\nB\r\nOK\r\n\r\n1\r\n3\r\n0\r\nD\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + offered[0]
                                  + "\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
     EXPECT_EQ(saved.substr(0, expected.size()), expected);
@@ -360,8 +358,7 @@ TEST_F(ConfigPageTest, MovingARuleDownChangesTheOrderTheNextSaveWrites)
     EXPECT_EQ(ListBoxSelection(list), 2);
     EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_MOVE_DOWN))) << "nothing below the last";
 
-    ASSERT_TRUE(app.Command(IDOK));
-    EXPECT_EQ(List().substr(0, 50), ListWith({"B", "C", "A"}, "").substr(0, 50));
+    EXPECT_EQ(ListSavedBy(app, IDOK).substr(0, 50), ListWith({"B", "C", "A"}, "").substr(0, 50));
 }
 
 TEST_F(ConfigPageTest, LanguageChoiceSavesAndRestartsOnlyOnAChange)
@@ -378,8 +375,7 @@ TEST_F(ConfigPageTest, LanguageChoiceSavesAndRestartsOnlyOnAChange)
     // join the job within a fraction of a second of the command and end the old one.
     ASSERT_TRUE(old.SetControlText(IDC_INTERVAL, "600"));
     SendMessageA(languages, CB_SETCURSEL, 0, 0);
-    ASSERT_TRUE(old.Command(IDC_LANGUAGE, CBN_SELENDOK));
-    std::vector<std::string> lines = SplitCrLf(List());
+    std::vector<std::string> lines = SplitCrLf(ListSavedBy(old, IDC_LANGUAGE, CBN_SELENDOK));
     ASSERT_GE(lines.size(), 13u) << List();
     EXPECT_EQ(lines[9], "600");
     EXPECT_EQ(lines[10], "boxsweep.exe");

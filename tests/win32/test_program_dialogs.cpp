@@ -157,8 +157,7 @@ protected:
     // Closes the configuration with "Schließen", which saves, and gives the saved rules.
     std::string SaveAndReadRules(ProgramProcess& app)
     {
-        EXPECT_TRUE(app.Command(IDOK));
-        const std::string list = List();
+        const std::string list = ListSavedBy(app, IDOK);
         return list.substr(0, list.find("end of list"));
     }
 

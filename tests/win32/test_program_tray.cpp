@@ -196,6 +196,7 @@ TEST_F(TrayTest, ChosenWindowBecomesACloseRuleThatActsWhileWatching)
     ASSERT_NE(at, offered.end());
     const int index = static_cast<int>(at - offered.begin());
     ASSERT_LT(index, 19);
+    const FILETIME before = ListWritten();
     PostKey(menu, VK_DOWN, kDownToWindows);
     PostKey(menu, VK_RIGHT);
     PostKey(menu, VK_DOWN, index);
@@ -210,7 +211,7 @@ TEST_F(TrayTest, ChosenWindowBecomesACloseRuleThatActsWhileWatching)
     EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_ADVANCED)));
     const std::string expected = "1.63\r\nWerbefenster Test\r\n\r\n\r\n1\r\n2\r\n0\r\n"
                                  "end of list\r\n1\r\n200\r\nboxsweep.exe\r\n3\r\n";
-    std::string saved = List();
+    std::string saved = ListSavedSince(before);
     EXPECT_EQ(saved.substr(0, expected.size()), expected);
     EXPECT_TRUE(IsPlacementLine(saved.substr(std::min(saved.size(), expected.size())))) << saved;
 

@@ -193,6 +193,9 @@
 #define IDS_INPUT_ERROR_MESSAGE_TEXT 19 /* message text required but empty */
 #define IDS_INPUT_ERROR_BUTTON_RULE 20  /* title or button text empty */
 #define IDS_INPUT_ERROR_WINDOW_RULE 21  /* title empty */
+/* A title of only "*" and blanks for a rule that acts always; shown by the wizard and the editor
+ * under the same caption. */
+#define IDS_INPUT_ERROR_EVERY_WINDOW 12
 
 /* Where the list is when BOXSWEEP.LST cannot take it. Each %s is the name of a fallback file. */
 #define IDS_LIST_UNREADABLE 22    /* at start-up: BOXSWEEP.LST cannot be read */

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "dialogs/wizard_steps.h"
 
@@ -104,6 +105,44 @@ TEST(WizardStepsTest, AWindowRuleNeedsATitleAndMapsTheActions)
         ASSERT_EQ(WizardNext(onAction, input, entry), kNoInputError);
         EXPECT_EQ(entry.method, a.method);
         EXPECT_EQ(WizardPageTemplate(onAction), 720);
+    }
+}
+
+// The editor and both wizard paths refuse the same titles: one that is empty, or, for a rule that
+// acts always, one that matches every window. Rows: title, condition, what the editor says.
+TEST(WizardStepsTest, TheEditorAndTheWizardRefuseTitlesThatMatchEveryWindow)
+{
+    struct {
+        const char* title;
+        ClickCondition condition;
+        int error;
+    } cases[] = {
+        {"", kAlwaysClick, kErrorWindowTitleMissing},
+        {"", kClickIfMessage, kErrorWindowTitleMissing},
+        {"", kNeverClick, kErrorWindowTitleMissing},
+        {"*", kAlwaysClick, kErrorTitleMatchesEveryWindow},
+        {" ** * ", kAlwaysClick, kErrorTitleMatchesEveryWindow},
+        {"*", kClickIfMessage, kNoInputError},
+        {"*", kNeverClick, kNoInputError},
+        {"*a*", kAlwaysClick, kNoInputError},
+        {"Werbung", kAlwaysClick, kNoInputError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.title + "\" condition " + std::to_string(c.condition));
+        EXPECT_EQ(RuleTitleError(c.title, c.condition), c.error);
+        const bool always = c.condition == kAlwaysClick;
+        ListEntry entry{};
+        WizardState buttonRule{1, kKindButtonRule};
+        const int buttonError = WizardNext(buttonRule, ButtonPage(c.title, "&Ja", "x", !always), entry);
+        if (c.condition == kNeverClick)
+            continue;  // the wizard makes no disabled rules
+        EXPECT_EQ(buttonError, c.title[0] == '\0' ? kErrorButtonRuleTexts : c.error);
+        if (!always)
+            continue;
+        WizardState windowRule{1, kKindWindowRule};
+        WizardInput input{};
+        input.title = c.title;
+        EXPECT_EQ(WizardNext(windowRule, input, entry), c.error);
     }
 }
 

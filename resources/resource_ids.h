@@ -162,10 +162,12 @@
 #define IDM_EXIT 1005
 #define IDM_LOG 1006 /* opens the log window, or brings it forward */
 #define IDM_WIZARD 16385 /* the only item of the inner submenu in the resource */
-/* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward; only
- * the first 19 of them (16386 to 16404) are acted on. */
+/* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward, one per
+ * open window, followed by a separator with the next id. Every id from IDM_WINDOW_FIRST up to,
+ * not including, IDM_WINDOW_END (where the system's own commands begin) is theirs: no other
+ * command may use one. */
 #define IDM_WINDOW_FIRST 16386
-#define IDM_WINDOW_LAST 16404
+#define IDM_WINDOW_END 0xF000
 
 /* ---- String table ------------------------------------------------------------------------- */
 

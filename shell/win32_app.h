@@ -9,6 +9,7 @@
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
 #include "shell/action_log.h"
+#include "shell/popup_items.h"
 #include "shell/timer_ids.h"
 #include "watcher/scan.h"
 #include "version.h"
@@ -23,7 +24,7 @@ constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 struct TrayState {
     HMENU menuBar = nullptr;
     HMENU popup = nullptr;
-    UINT nextItem = IDM_WINDOW_FIRST;  // the id the next window item gets
+    WindowItems windowItems;  // the window items of the popup last shown
     // The icon and tip last set, to put the icon back after Explorer restarts.
     WORD icon = IDI_ACTIVE;
     char tip[64] = BOXSWEEP_PRODUCT_TEXT;

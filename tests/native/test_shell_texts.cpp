@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "shell/command_line.h"
 #include "shell/help_topics.h"
@@ -131,10 +132,29 @@ TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)
     EXPECT_FALSE(IsOfferedWindow(true, "Program Manager"));
     EXPECT_TRUE(IsOfferedWindow(true, "program manager"));
     EXPECT_TRUE(IsOfferedWindow(true, "Program Manager 2"));
-    EXPECT_FALSE(IsActingWindowItem(IDM_WIZARD));
-    EXPECT_TRUE(IsActingWindowItem(16386));
-    EXPECT_TRUE(IsActingWindowItem(16404));
-    EXPECT_FALSE(IsActingWindowItem(16405));
+}
+
+// Every item answers its command with its own window and title, the first 19 with the ids
+// 16386 to 16404 as always; a new popup forgets the old items.
+TEST(PopupItemsTest, EveryWindowItemKeepsItsWindowUntilThePopupIsBuiltAgain)
+{
+    WindowItems items;
+    items.Begin();
+    for (WindowHandle window = 1; window <= 25; ++window)
+        EXPECT_EQ(items.Add(window * 16, ("Fenster " + std::to_string(window)).c_str()), 16385 + window);
+    EXPECT_EQ(items.NextCommand(), 16411u);
+    const WindowItem* last = items.Find(16410);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->window, 25u * 16);
+    EXPECT_STREQ(last->title, "Fenster 25");
+    EXPECT_EQ(items.Find(16404)->window, 19u * 16);
+    for (uint32_t other : {0u, 1001u, static_cast<uint32_t>(IDM_WIZARD), 16411u})
+        EXPECT_EQ(items.Find(other), nullptr) << other;
+
+    items.Begin();
+    EXPECT_EQ(items.Add(7, "Neu"), static_cast<uint32_t>(IDM_WINDOW_FIRST));
+    EXPECT_STREQ(items.Find(IDM_WINDOW_FIRST)->title, "Neu");
+    EXPECT_EQ(items.Find(16387), nullptr) << "an item of the last popup";
 }
 
 }  // namespace

@@ -146,7 +146,7 @@
 
 /* ---- Dialog 800, the log window --------------------------------------------------------------- */
 
-#define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule */
+#define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule, button */
 #define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it */
 /* IDCANCEL (2) closes it. */
 
@@ -219,6 +219,8 @@
 #define IDS_OUTCOME_GONE 38
 #define IDS_REFUSED_BALLOON 39 /* tray balloon for a window of a program with higher rights */
 #define IDS_LOG_UNWRITABLE 40  /* the log file cannot be written: one %s */
+#define IDS_LOG_BUTTON 41      /* the log window's last column: the button pressed */
+#define IDS_LOG_OPEN_FAILED 42 /* "Datei öffnen" found no program for the log, not even Notepad: one %s */
 
 /* The help: the module's help file, a plain file name beside it, and what is said when it cannot
  * be shown, with one %s for the path that was looked for. */

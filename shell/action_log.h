@@ -22,6 +22,7 @@ struct LogEntry {
     std::string program;
     std::string title;
     std::string pattern;
+    std::string button;  // the rule's button text; empty for the window methods
 };
 
 LogEntry LogEntryOf(const ActionReport& report, const std::string& time);
@@ -32,9 +33,9 @@ std::string FormatLogTime(int year, int month, int day, int hour, int minute, in
 // The outcome as the file names it: "done", "refused", "not-answering" or "gone".
 const char* OutcomeWord(ActionOutcome outcome);
 
-// One line of the file: time, outcome, method, program, window title and rule pattern, separated
-// by tabs and ended by CR LF. A tab or line break inside a text becomes a space, so that every
-// line keeps its six fields.
+// One line of the file: time, outcome, method, program, window title, rule pattern and button
+// text, separated by tabs and ended by CR LF. A tab or line break inside a text becomes a space,
+// so that every line keeps its seven fields.
 std::string FormatLogLine(const LogEntry& entry);
 
 // Appends line to the file at path. When the file would grow past limit, it first becomes

@@ -221,21 +221,28 @@ TEST(ConfigLayoutTest, At144DpiTheOffsetsScaleAndNothingOverlaps)
 
 namespace {
 
-// A text with a tab or a line break would split its line's six fields.
-TEST(ActionLogTest, EachLineKeepsItsSixFieldsWhateverTheTitleHolds)
+// A text with a tab or a line break would split its line's seven fields; the button pressed is
+// the last one, empty for a method that acts on the window itself.
+TEST(ActionLogTest, EachLineKeepsItsSevenFieldsWhateverTheTitleHolds)
 {
     const struct {
         ActionOutcome outcome;
         const char* title;
+        const char* button;
         const char* line;
     } rows[] = {
-        {ActionOutcome::Done, "Speichern?", "T\tdone\t3\teditor.exe\tSpeichern?\tSpeich*\r\n"},
-        {ActionOutcome::Refused, "Tab\there", "T\trefused\t3\teditor.exe\tTab here\tSpeich*\r\n"},
-        {ActionOutcome::NotAnswering, "Zwei\r\nZeilen\n", "T\tnot-answering\t3\teditor.exe\tZwei  Zeilen \tSpeich*\r\n"},
-        {ActionOutcome::Gone, "", "T\tgone\t3\teditor.exe\t\tSpeich*\r\n"},
+        {ActionOutcome::Done, "Speichern?", "&Ja", "T\tdone\t3\teditor.exe\tSpeichern?\tSpeich*\t&Ja\r\n"},
+        {ActionOutcome::Refused, "Tab\there", "Ta\tb",
+         "T\trefused\t3\teditor.exe\tTab here\tSpeich*\tTa b\r\n"},
+        {ActionOutcome::NotAnswering, "Zwei\r\nZeilen\n", "&Ja",
+         "T\tnot-answering\t3\teditor.exe\tZwei  Zeilen \tSpeich*\t&Ja\r\n"},
+        {ActionOutcome::Gone, "", "", "T\tgone\t3\teditor.exe\t\tSpeich*\t\r\n"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(FormatLogLine(LogEntry{"T", row.outcome, kButtonMessage, "editor.exe", row.title, "Speich*"}), row.line);
+    for (const auto& row : rows) {
+        const LogEntry entry{"T",       row.outcome, kButtonMessage, "editor.exe",
+                             row.title, "Speich*",   row.button};
+        EXPECT_EQ(FormatLogLine(entry), row.line);
+    }
     EXPECT_EQ(FormatLogTime(2026, 1, 2, 3, 4, 5), "2026-01-02 03:04:05");
 }
 
@@ -275,7 +282,7 @@ TEST(ActionLogTest, TheMemoryKeepsTheNewestThousand)
 {
     ActionLog log;
     for (int i = 0; i < kLogMemoryEntries + 5; ++i)
-        log.Add(LogEntry{std::to_string(i), ActionOutcome::Done, kCloseWindow, "", "", ""});
+        log.Add(LogEntry{std::to_string(i), ActionOutcome::Done, kCloseWindow, "", "", "", ""});
     EXPECT_EQ(log.Count(), kLogMemoryEntries);
     EXPECT_EQ(log.Newest(0).time, std::to_string(kLogMemoryEntries + 4));
     EXPECT_EQ(log.Newest(kLogMemoryEntries - 1).time, "5");

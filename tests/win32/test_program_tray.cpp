@@ -108,10 +108,10 @@ TEST_F(TrayTest, DoubleClickConfiguresAndRulesActOnlyWhileWatching)
 }
 
 // What a rule did is in BOXSWEEP.LOG, one tab-separated line per action, and in the log window
-// the tray opens.
+// the tray opens. A close rule presses no button, whatever button text it holds.
 TEST_F(TrayTest, AnAnsweredWindowIsLoggedAndTheTrayOpensTheLog)
 {
-    WriteList("1.63\r\nZiel*\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n100\r\nboxsweep.exe\r\n3\r\n");
+    WriteList("1.63\r\nZiel*\r\nOK\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n100\r\nboxsweep.exe\r\n3\r\n");
     ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
     ASSERT_TRUE(app.WaitWatching());
     {
@@ -129,18 +129,39 @@ TEST_F(TrayTest, AnAnsweredWindowIsLoggedAndTheTrayOpensTheLog)
         if (tab == std::string::npos)
             break;
     }
-    ASSERT_EQ(fields.size(), 6u) << lines[0];
+    ASSERT_EQ(fields.size(), 7u) << lines[0];
     EXPECT_EQ(fields[0].size(), 19u) << "YYYY-MM-DD HH:MM:SS";
     EXPECT_EQ(fields[1], "done");
     EXPECT_EQ(fields[2], "2");
     EXPECT_EQ(fields[3], "fixture.exe");
     EXPECT_EQ(fields[4], "Ziel Protokoll");
     EXPECT_EQ(fields[5], "Ziel*");
+    EXPECT_EQ(fields[6], "");
 
     ASSERT_TRUE(app.Command(IDM_LOG, 0));
     HWND window = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, "BoxSweep Protokoll")) != nullptr; }));
     EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_LOG_LIST), LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(ListView_GetHeader(GetDlgItem(window, IDC_LOG_LIST)), HDM_GETITEMCOUNT, 0, 0), 6)
+        << "a column for each field but the method";
+
+    // "Datei öffnen" shows the file, with Notepad where Windows has no program for .LOG.
+    PostMessageA(window, WM_COMMAND, IDC_LOG_OPEN, 0);
+    HWND viewer = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (viewer = GetTopWindow(nullptr); viewer != nullptr; viewer = GetWindow(viewer, GW_HWNDNEXT)) {
+            if (IsWindowVisible(viewer) && WindowText(viewer).find("BOXSWEEP.LOG") != std::string::npos)
+                return true;
+        }
+        return false;
+    }));
+    if (viewer != nullptr) {
+        DWORD viewerId = 0;
+        GetWindowThreadProcessId(viewer, &viewerId);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, viewerId);
+        TerminateProcess(process, 0);
+        CloseHandle(process);
+    }
     EXPECT_TRUE(app.WaitWatching()) << "the watcher goes on while the log is open";
 }
 

@@ -616,6 +616,33 @@ TEST_F(SetupTest, TheCommonListIsKeptOrDeclinedWithTheChosenLanguage)
     }
 }
 
+// With the prepared list as it ships, windows titled like its rules that hold documents stay as
+// they are, buttons named like the rules' included; the pop-up beneath them that a rule was
+// written for is answered, in the same look that passed over them.
+TEST_F(SetupTest, TheCommonListLeavesDocumentsAloneAndAnswersItsPopUp)
+{
+    CopyCommonList();
+    FixtureProcess popup("Tip of the Day",
+                         {"--static", "Did you know that BoxSweep answers pop-ups?", "--button", "&Close"},
+                         temp.File("popup.txt"));
+    const std::pair<const char*, const char*> documents[] = {
+        {"Tip of the Day.docx - Word", "&Close"},
+        {"Advertisement budget 2027.xlsx - Excel", "&No, thanks"},
+        {"Sonderangebot.txt - Editor", "&Nein, danke"}};
+    std::vector<std::unique_ptr<FixtureProcess>> opened;
+    for (const auto& [title, button] : documents)
+        opened.push_back(std::make_unique<FixtureProcess>(
+            title, std::vector<std::string>{"--static", "MsoDockTop", "--button", button},
+            temp.File(std::to_string(opened.size()) + ".txt")));
+    ProgramProcess app(temp.Path(), ProgramCommand("/setup"));
+    HWND setup = WaitForDialog(app.Id(), "BoxSweep Setup");
+    ASSERT_NE(setup, nullptr);
+    PostMessageA(setup, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(popup.WaitForEvent("command &Close"));
+    for (const auto& document : opened)
+        EXPECT_EQ(document->Events(), std::vector<std::string>{"ready"}) << WindowText(document->Window());
+}
+
 TEST_F(SetupTest, WithoutTheCommonListTheDefaultsAreCreated)
 {
     ProgramProcess app(temp.Path(), ProgramCommand("/setup"));

@@ -41,17 +41,12 @@
 
 /* ---- Dialog 300, about box ---------------------------------------------------------------- */
 
-#define IDC_ABOUT_TEXT 302        /* label: what the program does, where the updates are */
-#define IDC_ABOUT_MAIL_TEXT 303   /* label: mail welcome */
-#define IDC_ABOUT_WEB 304         /* button: open the web page */
-#define IDC_ABOUT_MAIL 305        /* button: write a mail */
-#define IDC_ABOUT_CONTACT 307     /* group box "Kontakt" */
+#define IDC_ABOUT_TEXT 302        /* label: what the program does, where the user's guide is */
+#define IDC_ABOUT_GUIDE 304       /* button: open the user's guide */
 #define IDC_ABOUT_LANGUAGE 308    /* label: language file and its author */
-#define IDC_ABOUT_NAME 309        /* label: author's name */
-#define IDC_ABOUT_ADDRESS 310     /* label: author's mail address */
-#define IDC_ABOUT_SITE 311        /* label: web address */
 #define IDC_ABOUT_TOTAL_LABEL 312 /* label "Gesamtanzahl Klicks:" */
 #define IDC_ABOUT_TOTAL 313       /* label, centred: total clicks */
+/* IDOK (1), the default button, ends it as Escape and the close box do. */
 #define IDC_ABOUT_MAIN_ICON 2001  /* icon control: the program icon */
 #define IDC_ABOUT_SPARE_ICON 2004 /* icon control: the second program icon */
 

@@ -516,8 +516,8 @@ TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)
     EXPECT_EQ(menu, nullptr) << "a tray click while the about box is open opened the popup";
     if (menu != nullptr)
         PostKey(menu, VK_ESCAPE);
-    PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    PostMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "OK closes it";
 }
 
 // HTML Help's window of the process, found by its class.

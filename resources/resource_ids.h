@@ -214,8 +214,8 @@
 #define IDS_OUTCOME_GONE 38
 #define IDS_REFUSED_BALLOON 39 /* tray balloon for a window of a program with higher rights */
 #define IDS_LOG_UNWRITABLE 40  /* the log file cannot be written: one %s */
-#define IDS_LOG_BUTTON 41      /* the log window's last column: the button pressed */
-#define IDS_LOG_OPEN_FAILED 42 /* "Datei öffnen" found no program for the log, not even Notepad: one %s */
+#define IDS_LOG_BUTTON 42      /* the log window's last column: the button pressed */
+#define IDS_LOG_OPEN_FAILED 43 /* "Datei öffnen" found no program for the log, not even Notepad: one %s */
 
 /* The help: the module's help file, a plain file name beside it, and what is said when it cannot
  * be shown, with one %s for the path that was looked for. */

@@ -325,7 +325,7 @@ const DialogShape kLanguageDialogs[] = {
 };
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22,
-                          23, 24, 25, 26, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 50, 51, 52};
+                          23, 24, 25, 26, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 42, 43, 50, 51, 52};
 
 class LanguageModules : public ::testing::Test {
 protected:

@@ -145,23 +145,15 @@ TEST_F(TrayTest, AnAnsweredWindowIsLoggedAndTheTrayOpensTheLog)
     EXPECT_EQ(SendMessageA(ListView_GetHeader(GetDlgItem(window, IDC_LOG_LIST)), HDM_GETITEMCOUNT, 0, 0), 6)
         << "a column for each field but the method";
 
-    // "Datei öffnen" shows the file, with Notepad where Windows has no program for .LOG.
+    // "Datei öffnen" shows the file, with Notepad where Windows has no program for .LOG (Wine).
     PostMessageA(window, WM_COMMAND, IDC_LOG_OPEN, 0);
     HWND viewer = nullptr;
-    EXPECT_TRUE(WaitUntil([&] {
-        for (viewer = GetTopWindow(nullptr); viewer != nullptr; viewer = GetWindow(viewer, GW_HWNDNEXT)) {
-            if (IsWindowVisible(viewer) && WindowText(viewer).find("BOXSWEEP.LOG") != std::string::npos)
-                return true;
-        }
-        return false;
-    }));
-    if (viewer != nullptr) {
-        DWORD viewerId = 0;
-        GetWindowThreadProcessId(viewer, &viewerId);
-        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, viewerId);
-        TerminateProcess(process, 0);
-        CloseHandle(process);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return (viewer = FindWindowA(nullptr, "BOXSWEEP.LOG - Notepad")) != nullptr; }));
+    DWORD viewerId = 0;
+    GetWindowThreadProcessId(viewer, &viewerId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, viewerId);
+    TerminateProcess(process, 0);
+    CloseHandle(process);
     EXPECT_TRUE(app.WaitWatching()) << "the watcher goes on while the log is open";
 }
 

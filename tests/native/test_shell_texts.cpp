@@ -134,19 +134,18 @@ TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)
     EXPECT_TRUE(IsOfferedWindow(true, "Program Manager 2"));
 }
 
-// Every item answers its command with its window and title, the first 19 with 16386 to 16404 as
-// always, until the popup is built again.
+// Every item keeps its window and title until the popup is built again; 16386 to 16404 as always.
 TEST(PopupItemsTest, EveryWindowItemKeepsItsWindowUntilThePopupIsBuiltAgain)
 {
     WindowItems items;
     for (WindowHandle window = 1; window <= 25; ++window)
-        EXPECT_EQ(items.Add(window * 16, ("Fenster " + std::to_string(window)).c_str()), 16385 + window);
-    EXPECT_EQ(items.Find(16404)->window, 19u * 16);
+        EXPECT_EQ(items.Add(window, std::to_string(window).c_str()), 16385 + window);
     ASSERT_NE(items.Find(16410), nullptr);
-    EXPECT_STREQ(items.Find(16410)->title, "Fenster 25");
+    EXPECT_EQ(items.Find(16410)->window, 25u);
+    EXPECT_STREQ(items.Find(16410)->title, "25");
     EXPECT_EQ(items.Find(16411), nullptr);
     items.Begin();
-    EXPECT_EQ(items.Add(7, "Neu"), static_cast<uint32_t>(IDM_WINDOW_FIRST));
+    EXPECT_EQ(items.Add(7, "Neu"), 16386u);
     EXPECT_EQ(items.Find(16387), nullptr) << "an item of the last popup";
 }
 

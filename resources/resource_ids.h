@@ -142,7 +142,7 @@
 /* ---- Dialog 800, the log window --------------------------------------------------------------- */
 
 #define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule, button */
-#define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it */
+#define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it, or Notepad */
 /* IDCANCEL (2) closes it. */
 
 /* ---- Menu 1000, tray popup ---------------------------------------------------------------- */

@@ -33,7 +33,7 @@ long FileSize(const char* path)
 
 LogEntry LogEntryOf(const ActionReport& report, const std::string& time)
 {
-    return LogEntry{time,         report.outcome,     report.method, report.program,
+    return LogEntry{time, report.outcome, report.method, report.program,
                     report.windowTitle, report.rulePattern, report.button};
 }
 

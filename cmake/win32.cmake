@@ -49,6 +49,9 @@ set_target_properties(boxsweep_timer_only PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${
 # success, linked against nothing at all.
 function(add_language_module name)
   add_library(${name} SHARED lang/module_entry.c lang/${name}/${name}.rc lang/${name}/version.rc)
+  # Named here, not only in the resource compiler's flags, so that CMake sees the module depend on
+  # resources/resource_ids.h: a changed id must rebuild every module, not the program alone.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   if(MSVC)
     target_link_options(${name} PRIVATE /NOENTRY /NODEFAULTLIB)

@@ -1,22 +1,15 @@
-// The about box: the product, the project's contact data and the total number of clicks.
+// The about box: the product, the language module's author and the total number of clicks. The
+// project has no web page and no mail address, so the box offers none; its button opens the
+// user's guide instead.
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include <string>
 
 #include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
-#include "version.h"
 
 namespace {
-
-// The addresses live here, not in the language modules: a module can only ever offer texts,
-// never decide what the shell opens.
-constexpr char kProjectWeb[] = "https://boxsweep.example.org";
-constexpr char kProjectMail[] = "boxsweep-project@example.org";
-constexpr char kMailSubject[] = "?subject=" BOXSWEEP_PRODUCT_TEXT;
 
 // The icon controls show the program's own icons whichever module the template came from.
 void ShowProgramIcon(HWND about, int control, WORD icon)
@@ -33,11 +26,6 @@ void OnInitDialog(HWND about, int64_t totalClicks)
     ShowProgramIcon(about, IDC_ABOUT_SPARE_ICON, IDI_SPARE);
 }
 
-void Open(HWND about, const std::string& address)
-{
-    ShellExecuteA(about, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
 INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -45,14 +33,11 @@ INT_PTR CALLBACK AboutBoxProc(HWND about, UINT message, WPARAM wParam, LPARAM lP
         OnInitDialog(about, *reinterpret_cast<const int64_t*>(lParam));
         return TRUE;
     case WM_COMMAND:
-        // Enter and every other command do nothing; only Escape and the close box end it.
         switch (LOWORD(wParam)) {
-        case IDC_ABOUT_WEB:
-            Open(about, kProjectWeb);
+        case IDC_ABOUT_GUIDE:
+            OpenHelp();
             break;
-        case IDC_ABOUT_MAIL:
-            Open(about, std::string("mailto:") + kProjectMail + kMailSubject);
-            break;
+        case IDOK:
         case IDCANCEL:
             EndDialog(about, 0);
             break;

@@ -139,15 +139,6 @@ void ShowPageForStep(HWND page)
     PropSheet_SetCurSelByID(sheet, WizardPageTemplate(state));
 }
 
-void ShowInputError(HWND page, int error)
-{
-    char text[kErrorTextCapacity];
-    char caption[kErrorCaptionCapacity];
-    LoadLanguageString(static_cast<UINT>(error), text, sizeof text);
-    LoadLanguageString(IDS_INPUT_ERROR, caption, sizeof caption);
-    MessageBoxA(page, text, caption, MB_ICONINFORMATION);
-}
-
 void OnNext(HWND page)
 {
     char title[kTitleCapacity];
@@ -298,6 +289,15 @@ INT_PTR CALLBACK WizardPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 }
 
 }  // namespace
+
+void ShowInputError(HWND owner, int error)
+{
+    char text[kErrorTextCapacity];
+    char caption[kErrorCaptionCapacity];
+    LoadLanguageString(static_cast<UINT>(error), text, sizeof text);
+    LoadLanguageString(IDS_INPUT_ERROR, caption, sizeof caption);
+    MessageBoxA(owner, text, caption, MB_ICONINFORMATION);
+}
 
 bool RunAddWizard(HWND parent, EntryList& list)
 {

@@ -14,6 +14,9 @@ bool RunAddWizard(HWND parent, EntryList& list);
 // The entry editor for entry, modal; owner is a window of the configuration. True when OK
 // saved the fields into entry.
 bool RunEntryEditor(HWND owner, ListEntry& entry);
+// An input error of the wizard or the editor: the string error under the caption "Eingabefehler"
+// (string 18), modal over owner.
+void ShowInputError(HWND owner, int error);
 // The about box, no owner, with the total of all rules' clicks.
 void RunAboutBox(int64_t totalClicks);
 // The first-run setup dialog ("/setup"), before the list file is read: the choices go into

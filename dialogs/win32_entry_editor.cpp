@@ -4,6 +4,7 @@
 #include "dialogs/capture.h"
 #include "dialogs/win32_editing_dialogs.h"
 #include "dialogs/win32_pointer_capture.h"
+#include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
 #include "shell/timer_ids.h"
 #include "shell/win32_app.h"
@@ -65,21 +66,45 @@ ListEntry* EditedEntry(HWND editor)
     return reinterpret_cast<ListEntry*>(GetWindowLongPtrA(editor, DWLP_USER));
 }
 
-void SaveEntry(HWND editor)
+// The condition the radio buttons choose; none checked keeps the entry's own.
+ClickCondition CheckedCondition(HWND editor, ClickCondition current)
+{
+    if (IsDlgButtonChecked(editor, IDC_EDITOR_NEVER) == BST_CHECKED)
+        return kNeverClick;
+    if (IsDlgButtonChecked(editor, IDC_EDITOR_ALWAYS) == BST_CHECKED)
+        return kAlwaysClick;
+    if (IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE) == BST_CHECKED)
+        return kClickIfMessage;
+    return current;
+}
+
+void SaveEntry(HWND editor, ListEntry& entry)
+{
+    ReadField(editor, IDC_EDITOR_TITLE, entry.title, kTitleCapacity);
+    ReadField(editor, IDC_EDITOR_BUTTON, entry.button, kButtonCapacity);
+    ReadField(editor, IDC_EDITOR_MESSAGE, entry.message, kMessageCapacity);
+    const LRESULT method = SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0);
+    entry.method = static_cast<ClickMethod>(method);
+    entry.condition = CheckedCondition(editor, entry.condition);
+}
+
+// A title that would match windows nobody meant is refused as the wizard refuses it, and the
+// dialog stays open with the title field ready to be corrected.
+void OnOk(HWND editor)
 {
     ListEntry* entry = EditedEntry(editor);
     if (entry == nullptr)
         return;
-    ReadField(editor, IDC_EDITOR_TITLE, entry->title, kTitleCapacity);
-    ReadField(editor, IDC_EDITOR_BUTTON, entry->button, kButtonCapacity);
-    ReadField(editor, IDC_EDITOR_MESSAGE, entry->message, kMessageCapacity);
-    entry->method = static_cast<ClickMethod>(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0));
-    if (IsDlgButtonChecked(editor, IDC_EDITOR_NEVER) == BST_CHECKED)
-        entry->condition = kNeverClick;
-    else if (IsDlgButtonChecked(editor, IDC_EDITOR_ALWAYS) == BST_CHECKED)
-        entry->condition = kAlwaysClick;
-    else if (IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE) == BST_CHECKED)
-        entry->condition = kClickIfMessage;
+    char title[kTitleCapacity];
+    ReadField(editor, IDC_EDITOR_TITLE, title, kTitleCapacity);
+    const int error = RuleTitleError(title, CheckedCondition(editor, entry->condition));
+    if (error != kNoInputError) {
+        ShowInputError(editor, error);
+        SetFocus(GetDlgItem(editor, IDC_EDITOR_TITLE));
+        return;
+    }
+    SaveEntry(editor, *entry);
+    EndDialog(editor, 1);
 }
 
 void OnCommand(HWND editor, UINT id)
@@ -97,8 +122,7 @@ void OnCommand(HWND editor, UINT id)
         StartCapture(editor, IDC_EDITOR_CAPTURE, kEditorCaptureTimer);
         break;
     case IDC_EDITOR_OK:
-        SaveEntry(editor);
-        EndDialog(editor, 1);
+        OnOk(editor);
         break;
     case IDC_EDITOR_CANCEL:
     case IDCANCEL:

@@ -6,14 +6,17 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 
 namespace {
 
-constexpr UINT kColumnTitles[] = {IDS_LOG_TIME, IDS_LOG_RESULT, IDS_LOG_PROGRAM, IDS_LOG_WINDOW, IDS_LOG_RULE};
+constexpr UINT kColumnTitles[] = {IDS_LOG_TIME,   IDS_LOG_RESULT, IDS_LOG_PROGRAM,
+                                  IDS_LOG_WINDOW, IDS_LOG_RULE,   IDS_LOG_BUTTON};
 // Column widths and the layout's distances in dialog units, so that they follow the font and DPI.
-constexpr int kColumnWidths[] = {78, 56, 50, 86, 66};
+constexpr int kColumnWidths[] = {74, 52, 50, 90, 66, 50};
 constexpr int kMargin = 6;
 constexpr int kButtonWidth = 66;
 constexpr int kButtonHeight = 14;
@@ -75,6 +78,7 @@ void InsertRow(HWND list, const LogEntry& entry, int row)
     SetCell(list, row, 2, entry.program.c_str());
     SetCell(list, row, 3, entry.title.c_str());
     SetCell(list, row, 4, entry.pattern.c_str());
+    SetCell(list, row, 5, entry.button.c_str());
 }
 
 // The list fills the window above a row with "Datei öffnen" on the left and "Schließen" on the
@@ -93,6 +97,12 @@ void LayOut(HWND window)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(GetDlgItem(window, IDCANCEL), nullptr, client.right - margin - width, buttonTop, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ShellExecute reports success with a value above 32.
+bool OpenedByShell(HINSTANCE result)
+{
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void OnInitDialog(HWND window)
@@ -133,13 +143,22 @@ void OnDestroy()
 }
 
 // With the shell's program for .LOG files, by its full path: the working folder is BoxSweep's.
+// Many systems register no program for .LOG; Notepad is there on every one. A log not yet
+// written is begun empty, so that either program shows it rather than asking to create it.
 void OpenLogFile(HWND window)
 {
     char path[MAX_PATH];
     const DWORD length = GetFullPathNameA(kLogFileName, sizeof path, path, nullptr);
     if (length == 0 || length >= sizeof path)
         return;
-    ShellExecuteA(window, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        AppendLogLine(path, kOldLogFileName, "");
+    if (OpenedByShell(ShellExecuteA(window, "open", path, nullptr, nullptr, SW_SHOWNORMAL)))
+        return;
+    const std::string quoted = std::string("\"") + path + "\"";
+    if (OpenedByShell(ShellExecuteA(window, "open", "notepad.exe", quoted.c_str(), nullptr, SW_SHOWNORMAL)))
+        return;
+    ShowNotice(IDS_LOG_OPEN_FAILED, path);
 }
 
 INT_PTR CALLBACK LogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

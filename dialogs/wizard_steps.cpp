@@ -21,8 +21,8 @@ int ReadButtonTexts(const WizardInput& input, ListEntry& entry)
         entry.condition = kAlwaysClick;
     }
     if (entry.title[0] == '\0' || entry.button[0] == '\0')
-        error = kErrorButtonRuleTexts;
-    return error;
+        return kErrorButtonRuleTexts;
+    return error != kNoInputError ? error : RuleTitleError(entry.title, entry.condition);
 }
 
 // Reads the input of the step being left. Returns the error's string id, or 0.
@@ -40,7 +40,7 @@ int ReadStepInput(const WizardState& state, const WizardInput& input, ListEntry&
     if (state.step == 1) {
         CopyText(entry.title, kTitleCapacity, input.title);
         entry.condition = kAlwaysClick;
-        return IsEmpty(entry.title) ? kErrorWindowTitleMissing : kNoInputError;
+        return RuleTitleError(entry.title, entry.condition);
     }
     if (state.step == 2)
         entry.method = input.closeWindow ? kCloseWindow : input.minimizeWindow ? kMinimizeWindow : kMaximizeWindow;
@@ -48,6 +48,19 @@ int ReadStepInput(const WizardState& state, const WizardInput& input, ListEntry&
 }
 
 }  // namespace
+
+int RuleTitleError(const char* title, int32_t condition)
+{
+    if (IsEmpty(title))
+        return kErrorWindowTitleMissing;
+    if (condition != kAlwaysClick)
+        return kNoInputError;
+    for (const char* p = title; *p != '\0'; ++p) {
+        if (*p != '*' && *p != ' ')
+            return kNoInputError;
+    }
+    return kErrorTitleMatchesEveryWindow;
+}
 
 int WizardPageTemplate(const WizardState& state)
 {

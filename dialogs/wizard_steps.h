@@ -1,5 +1,6 @@
 // The add-entry wizard's course: which page each step shows, what each step reads into the new
-// entry and which input errors it reports. Platform-neutral, so it is tested natively.
+// entry and which input errors it reports, and the check of a rule's title that the wizard and
+// the entry editor share. Platform-neutral, so it is tested natively.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,7 @@ constexpr int kNoInputError = 0;
 constexpr int kErrorMessageTextMissing = IDS_INPUT_ERROR_MESSAGE_TEXT;
 constexpr int kErrorButtonRuleTexts = IDS_INPUT_ERROR_BUTTON_RULE;
 constexpr int kErrorWindowTitleMissing = IDS_INPUT_ERROR_WINDOW_RULE;
+constexpr int kErrorTitleMatchesEveryWindow = IDS_INPUT_ERROR_EVERY_WINDOW;
 
 // What the controls of the page being left hold.
 struct WizardInput {
@@ -45,6 +47,11 @@ struct WizardInput {
     bool kindButton;      // 603
     bool kindWindow;      // 604
 };
+
+// The error a rule's title pattern gives under condition, or 0. An empty title matches every
+// window, and so does, for a rule that acts always, a title of nothing but "*" and blanks: such
+// a rule would answer windows nobody meant. Under the message condition the message narrows it.
+int RuleTitleError(const char* title, int32_t condition);
 
 // Template id of the page for the state's step.
 int WizardPageTemplate(const WizardState& state);

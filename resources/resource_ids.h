@@ -41,17 +41,12 @@
 
 /* ---- Dialog 300, about box ---------------------------------------------------------------- */
 
-#define IDC_ABOUT_TEXT 302        /* label: what the program does, where the updates are */
-#define IDC_ABOUT_MAIL_TEXT 303   /* label: mail welcome */
-#define IDC_ABOUT_WEB 304         /* button: open the web page */
-#define IDC_ABOUT_MAIL 305        /* button: write a mail */
-#define IDC_ABOUT_CONTACT 307     /* group box "Kontakt" */
+#define IDC_ABOUT_TEXT 302        /* label: what the program does, where the user's guide is */
+#define IDC_ABOUT_GUIDE 304       /* button: open the user's guide */
 #define IDC_ABOUT_LANGUAGE 308    /* label: language file and its author */
-#define IDC_ABOUT_NAME 309        /* label: author's name */
-#define IDC_ABOUT_ADDRESS 310     /* label: author's mail address */
-#define IDC_ABOUT_SITE 311        /* label: web address */
 #define IDC_ABOUT_TOTAL_LABEL 312 /* label "Gesamtanzahl Klicks:" */
 #define IDC_ABOUT_TOTAL 313       /* label, centred: total clicks */
+/* IDOK (1), the default button, ends it as Escape and the close box do. */
 #define IDC_ABOUT_MAIN_ICON 2001  /* icon control: the program icon */
 #define IDC_ABOUT_SPARE_ICON 2004 /* icon control: the second program icon */
 
@@ -146,8 +141,8 @@
 
 /* ---- Dialog 800, the log window --------------------------------------------------------------- */
 
-#define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule */
-#define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it */
+#define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule, button */
+#define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it, or Notepad */
 /* IDCANCEL (2) closes it. */
 
 /* ---- Menu 1000, tray popup ---------------------------------------------------------------- */
@@ -162,10 +157,12 @@
 #define IDM_EXIT 1005
 #define IDM_LOG 1006 /* opens the log window, or brings it forward */
 #define IDM_WIZARD 16385 /* the only item of the inner submenu in the resource */
-/* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward; only
- * the first 19 of them (16386 to 16404) are acted on. */
+/* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward, one per
+ * open window, followed by a separator with the next id. Every id from IDM_WINDOW_FIRST up to,
+ * not including, IDM_WINDOW_END (where the system's own commands begin) is theirs: no other
+ * command may use one. */
 #define IDM_WINDOW_FIRST 16386
-#define IDM_WINDOW_LAST 16404
+#define IDM_WINDOW_END 0xF000
 
 /* ---- String table ------------------------------------------------------------------------- */
 
@@ -193,6 +190,9 @@
 #define IDS_INPUT_ERROR_MESSAGE_TEXT 19 /* message text required but empty */
 #define IDS_INPUT_ERROR_BUTTON_RULE 20  /* title or button text empty */
 #define IDS_INPUT_ERROR_WINDOW_RULE 21  /* title empty */
+/* A title of only "*" and blanks for a rule that acts always; shown by the wizard and the editor
+ * under the same caption. */
+#define IDS_INPUT_ERROR_EVERY_WINDOW 12
 
 /* Where the list is when BOXSWEEP.LST cannot take it. Each %s is the name of a fallback file. */
 #define IDS_LIST_UNREADABLE 22    /* at start-up: BOXSWEEP.LST cannot be read */
@@ -217,6 +217,8 @@
 #define IDS_REFUSED_BALLOON 39 /* tray balloon for a window of a program with higher rights */
 #define IDS_LOG_UNWRITABLE 40  /* the log file cannot be written: one %s */
 #define IDS_LOG_FULL 41        /* the log file is full and cannot be turned over: %s twice */
+#define IDS_LOG_BUTTON 42      /* the log window's last column: the button pressed */
+#define IDS_LOG_OPEN_FAILED 43 /* "Datei öffnen" found no program for the log, not even Notepad: one %s */
 
 /* The help: the module's help file, a plain file name beside it, and what is said when it cannot
  * be shown, with one %s for the path that was looked for. */

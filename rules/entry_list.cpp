@@ -132,3 +132,9 @@ void CopyText(char* dest, int capacity, const char* src)
     }
     dest[length] = '\0';
 }
+
+bool PressesButton(int32_t method)
+{
+    return method == kLeftClick || method == kRightClick || method == kButtonMessage
+           || method == kClickThenBack;
+}

@@ -25,6 +25,10 @@ enum ClickMethod : int32_t {
     kClickThenBack = 6,
 };
 
+// True for the methods that press the rule's button (left click, right click, button message,
+// button message and focus back); the others act on the window itself and never look at one.
+bool PressesButton(int32_t method);
+
 struct ListEntry {
     char title[kTitleCapacity];
     char button[kButtonCapacity];

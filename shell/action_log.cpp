@@ -33,7 +33,8 @@ std::FILE* OpenForAppending(const char* path, long* size)
 
 LogEntry LogEntryOf(const ActionReport& report, const std::string& time)
 {
-    return LogEntry{time, report.outcome, report.method, report.program, report.windowTitle, report.rulePattern};
+    return LogEntry{time, report.outcome, report.method, report.program,
+                    report.windowTitle, report.rulePattern, report.button};
 }
 
 std::string FormatLogTime(int year, int month, int day, int hour, int minute, int second)
@@ -73,6 +74,7 @@ std::string FormatLogLine(const LogEntry& entry)
     AppendField(line, entry.program);
     AppendField(line, entry.title);
     AppendField(line, entry.pattern);
+    AppendField(line, entry.button);
     line += "\r\n";
     return line;
 }

@@ -22,6 +22,7 @@ struct LogEntry {
     std::string program;
     std::string title;
     std::string pattern;
+    std::string button;  // the rule's button text; empty for the window methods
 };
 
 LogEntry LogEntryOf(const ActionReport& report, const std::string& time);
@@ -35,9 +36,9 @@ const char* OutcomeWord(ActionOutcome outcome);
 // Which of the four outcome texts the log window shows for it (0 done to 3 gone).
 unsigned OutcomeTextIndex(ActionOutcome outcome);
 
-// One line of the file: time, outcome, method, program, window title and rule pattern, separated
-// by tabs and ended by CR LF. A tab or line break inside a text becomes a space, so that every
-// line keeps its six fields.
+// One line of the file: time, outcome, method, program, window title, rule pattern and button
+// text, separated by tabs and ended by CR LF. A tab or line break inside a text becomes a space,
+// so that every line keeps its seven fields.
 std::string FormatLogLine(const LogEntry& entry);
 
 enum class LogAppend {

@@ -7,7 +7,31 @@ bool IsOfferedWindow(bool visible, const char* title)
     return visible && title[0] != '\0' && std::strcmp(title, "Program Manager") != 0;
 }
 
-bool IsActingWindowItem(uint32_t command)
+void WindowItems::Begin()
 {
-    return command >= IDM_WINDOW_FIRST && command <= IDM_WINDOW_LAST;
+    items_.clear();
+}
+
+uint32_t WindowItems::Add(WindowHandle window, const char* title)
+{
+    const uint32_t command = NextCommand();
+    // The id after the last item is the separator's, so the last item takes the one before.
+    if (command >= IDM_WINDOW_END)
+        return 0;
+    WindowItem item{command, window, {}};
+    CopyText(item.title, kTitleCapacity, title);
+    items_.push_back(item);
+    return command;
+}
+
+const WindowItem* WindowItems::Find(uint32_t command) const
+{
+    if (command < IDM_WINDOW_FIRST || command >= NextCommand())
+        return nullptr;
+    return &items_[command - IDM_WINDOW_FIRST];
+}
+
+uint32_t WindowItems::NextCommand() const
+{
+    return IDM_WINDOW_FIRST + static_cast<uint32_t>(items_.size());
 }

@@ -2,12 +2,38 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "resources/resource_ids.h"
+#include "rules/entry_list.h"
+#include "watcher/window_ops.h"
 
 // A window is offered when it is visible and its title is neither empty nor the shell's
 // desktop window "Program Manager" (exact comparison).
 bool IsOfferedWindow(bool visible, const char* title);
 
-// Only the first 19 window items add a rule; later ones are shown but do nothing.
-bool IsActingWindowItem(uint32_t command);
+// One window item: its command id, the window it stands for and the title the popup showed.
+struct WindowItem {
+    uint32_t command;
+    WindowHandle window;  // kept so that a rule can learn more of the window than its title
+    char title[kTitleCapacity];
+};
+
+// The window items of the popup as it was last built, in menu order. The items, and with them
+// their commands, stay valid after the popup closes, until it is built again: a command that
+// arrives late still finds the window the user chose.
+class WindowItems {
+public:
+    // Forgets the last popup's items; the next item gets IDM_WINDOW_FIRST again.
+    void Begin();
+    // Adds an item for window and gives its command id: IDM_WINDOW_FIRST upward, in order. 0 when
+    // the range of window item ids is used up; the window is then not offered.
+    uint32_t Add(WindowHandle window, const char* title);
+    // The item of this popup that has the command, or nullptr.
+    const WindowItem* Find(uint32_t command) const;
+    // The first id after the items: where the separator below them goes.
+    uint32_t NextCommand() const;
+
+private:
+    std::vector<WindowItem> items_;
+};

@@ -12,6 +12,7 @@
 #include "rules/list_file.h"
 #include "shell/action_log.h"
 #include "shell/disk_writer.h"
+#include "shell/popup_items.h"
 #include "shell/timer_ids.h"
 #include "watcher/win32_watch_service.h"
 #include "version.h"
@@ -24,7 +25,7 @@ constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 struct TrayState {
     HMENU menuBar = nullptr;
     HMENU popup = nullptr;
-    UINT nextItem = IDM_WINDOW_FIRST;  // the id the next window item gets
+    WindowItems windowItems;  // the window items of the popup last shown
     // The icon and tip last set, to put the icon back after Explorer restarts.
     WORD icon = IDI_ACTIVE;
     char tip[64] = BOXSWEEP_PRODUCT_TEXT;

@@ -48,16 +48,19 @@ void AddWindowItem(WindowHandle handle)
         GetWindowTextA(window, title, sizeof title);
     if (!IsOfferedWindow(visible, title))
         return;
-    DeleteMenu(tray.popup, tray.nextItem, MF_BYCOMMAND);
-    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, tray.nextItem, title);
-    ++tray.nextItem;
+    const UINT command = tray.windowItems.Add(handle, title);
+    if (command == 0)
+        return;
+    DeleteMenu(tray.popup, command, MF_BYCOMMAND);
+    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, command, title);
 }
 
 void ShowPopup(HWND page)
 {
     TrayState& tray = g_program->tray;
-    const UINT previousCounter = tray.nextItem;
-    tray.nextItem = IDM_WINDOW_FIRST;
+    // Past the separator of the last popup: every id below belongs to its items.
+    const UINT previousEnd = tray.windowItems.NextCommand() + 1;
+    tray.windowItems.Begin();
     POINT pointer{};
     GetCursorPos(&pointer);
     const UINT check = g_program->settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
@@ -68,22 +71,14 @@ void ShowPopup(HWND page)
         return true;
     };
     ForEachWindow(RealWindowOps(), addItem);
-    DeleteMenu(tray.popup, tray.nextItem, MF_BYCOMMAND);
-    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, tray.nextItem, nullptr);
-    ++tray.nextItem;
+    const UINT separator = tray.windowItems.NextCommand();
+    DeleteMenu(tray.popup, separator, MF_BYCOMMAND);
+    InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_SEPARATOR, separator, nullptr);
     // Items left over from a longer list last time.
-    for (UINT id = tray.nextItem; id < previousCounter; ++id)
+    for (UINT id = separator + 1; id < previousEnd; ++id)
         DeleteMenu(tray.popup, id, MF_BYCOMMAND);
 
     TrackPopupMenu(tray.popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, page, nullptr);
-}
-
-void AddWindowRule(UINT command)
-{
-    char title[kWindowTitleCapacity];
-    if (GetMenuStringA(g_program->tray.popup, command, title, sizeof title, MF_BYCOMMAND) <= 0)
-        return;
-    AddCloseRule(title);
 }
 
 void StartWizardFromTray()
@@ -203,9 +198,10 @@ bool HandlePopupCommand(UINT command)
         StartWizardFromTray();
         return true;
     }
-    if (IsActingWindowItem(command)) {
-        AddWindowRule(command);
+    // A window item of the popup last shown: the rule takes the title the item showed.
+    if (const WindowItem* item = g_program->tray.windowItems.Find(command)) {
+        AddCloseRule(item->title);
         return true;
     }
-    return command > IDM_WINDOW_LAST;
+    return command >= IDM_WINDOW_FIRST && command < IDM_WINDOW_END;
 }

@@ -8,8 +8,14 @@
 # user's and is never touched. A first start (no list file yet) speaks the language of the user's
 # environment where BoxSweep has a module for it.
 #
+# The script stays in the foreground until the BoxSweep it started has ended, also when a language
+# change made it start itself again; a second run while BoxSweep runs hands its arguments to the
+# running instance and returns ("tools/run.sh" opens the configuration window, "tools/run.sh
+# /exit" ends BoxSweep).
+#
 # The program shows on the user's display when $DISPLAY works, otherwise on a private Xvfb
-# server (the tray program then runs headless until it is ended with "tools/run.sh /exit").
+# server (the tray program then runs headless until it is ended with "tools/run.sh /exit"). On a
+# display without a window manager Wine draws the window frames itself, as in the tests.
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -u
 cd "$(dirname "$0")/.."
@@ -20,6 +26,7 @@ ensure_packages || { echo "run: could not install the build packages" >&2; exit 
 
 # Build only the x64 program, its language modules and the help: the tests are not needed to run
 # it, and wine64 runs the x64 build on every machine.
+echo "run: building BoxSweep, about a minute the first time"
 mkdir -p build
 if ! cmake --preset win64 > build/configure-win64.log 2>&1; then
   cat build/configure-win64.log >&2
@@ -62,6 +69,13 @@ display_usable() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" > /dev/null 2>&1
 }
 
+# A window manager that follows the common desktop conventions announces itself on the root
+# window. Without one, Wine's managed windows get no frames and closing or hiding one stalls Wine
+# for about two seconds.
+window_manager_running() {
+  xprop -display "$DISPLAY" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
 
 # Everything up to the program's start happens under one lock, so that two runs at once neither
 # create the prefix twice nor start two servers. The wineserver that wineboot leaves running must
@@ -95,14 +109,42 @@ fi
 
 [ -f "$WINEPREFIX/.boxsweep-ready" ] ||
   echo "run: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
-# Without a window manager Wine stalls about two seconds whenever a managed window is hidden or
-# closed, so the private Xvfb gets unmanaged windows. On a real desktop the window manager must
-# manage them (frames, focus, the taskbar). The value is set on every start because the same
-# prefix serves both; with the server already up that takes a fraction of a second.
-managed=Y
-[ "$on_xvfb" -eq 0 ] || managed=N
+# Without a window manager (the private Xvfb, or a bare X server) Wine draws its own frames, as
+# the tests have it: closing and hiding windows then takes milliseconds. Where a window manager
+# runs, it manages them (frames, focus, the taskbar). The value is set on every start because the
+# same prefix serves both; with the server already up that takes a fraction of a second.
+managed=N
+[ "$on_xvfb" -eq 1 ] || ! window_manager_running || managed=Y
 wine_prepare_prefix "$managed"
+
+# Which BoxSweep is running. Wine hands open files on to every process it starts, so a lock taken
+# here is held by the program this run starts, by the instance a language change starts in its
+# place, and by what they start in turn (Wine's own tray and desktop too), until the last of them
+# has ended. "instance" is held shared by every run's programs: free, no BoxSweep is running. The
+# run's own file tells when the programs of this run have ended.
+running=0
+flock -n -x "$state/instance" true || running=1
+ours=$(mktemp "$state/run.XXXXXX")
+exec 7> "$ours" 6>> "$state/instance"
+flock -s 7
+flock -s 6
 exec 9>&-
+
+if [ "$running" -eq 1 ]; then
+  echo "run: BoxSweep is running already; this start hands it: ${*:-open the configuration window}"
+else
+  cat <<TEXT
+run: BoxSweep runs in the notification area: in your desktop's tray, or where there is none, in
+     Wine's own, a small window at the top left of the screen ("Wine System Tray"). Double-click
+     its icon for the configuration window, right-click it for the menu; a second tools/run.sh
+     opens the configuration window too.
+run: the help shows its contents but blank pages under Wine: they need Wine's HTML engine
+     (Gecko), which this script's Wine goes without. The same pages are in help/de, help/en and
+     help/nl, to be read in a browser.
+run: end BoxSweep with tools/run.sh /exit or its menu's "Beenden" ("Exit"); this script waits
+     until it has ended.
+TEXT
+fi
 
 # The program keeps no state outside its working folder: run it from run/. A Ctrl-C reaches
 # the program (it shares the terminal's process group); this script only notes it, so that it
@@ -113,7 +155,13 @@ trap ':' INT
 cd "$work" || exit 1
 env LC_ALL="${LC_ALL:-${LC_MESSAGES:-${LANG:-C.UTF-8}}}" "$WINELOADER" boxsweep.exe "$@"
 status=$?
+# Until the last program of this run has let go of its file: an instance started again after a
+# language change goes on where the first one ended.
+exec 7>&- 6>&-
+flock -x "$ours" true
+rm -f "$ours"
 trap - INT
+[ "$running" -eq 1 ] || echo "run: BoxSweep has ended"
 
 # The run that started the private Xvfb ends it once every program of the prefix has ended: it
 # lets go of its own hold on "users" and waits for an exclusive lock through a new open of the

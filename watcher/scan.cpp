@@ -26,6 +26,8 @@ ActionReport Subject(WatchContext& watch, WindowHandle window, const EntryNode& 
     subject.rule = rule.id;
     CopyText(subject.rulePattern, kTitleCapacity, rule.entry.title);
     subject.method = rule.entry.method;
+    if (PressesButton(rule.entry.method))
+        CopyText(subject.button, kButtonCapacity, rule.entry.button);
     subject.window = window;
     if (title != nullptr)
         CopyText(subject.windowTitle, kTitleCapacity, title);

@@ -46,6 +46,7 @@ struct ActionReport {
     WindowHandle window;
     char windowTitle[kTitleCapacity];
     char program[kProgramNameCapacity];  // the target's file name, empty when it cannot be read
+    char button[kButtonCapacity];        // the rule's button text; empty for the window methods
     ActionOutcome outcome;
 };
 

@@ -224,6 +224,7 @@ TEST_F(ScanTest, TheObserverHearsEachDoneActionAndOtherOutcomesWhenTheyChange)
     EXPECT_EQ(done.method, kButtonMessage);
     EXPECT_STREQ(done.windowTitle, "Speichern?");
     EXPECT_STREQ(done.program, "editor.exe");
+    EXPECT_STREQ(done.button, "OK");
 }
 
 TEST_F(ScanTest, MaximiseAndMinimiseHappenOnce)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "shell/command_line.h"
 #include "shell/help_topics.h"
@@ -131,10 +132,21 @@ TEST(PopupItemsTest, OnlyVisibleTitledWindowsOtherThanTheDesktopAreOffered)
     EXPECT_FALSE(IsOfferedWindow(true, "Program Manager"));
     EXPECT_TRUE(IsOfferedWindow(true, "program manager"));
     EXPECT_TRUE(IsOfferedWindow(true, "Program Manager 2"));
-    EXPECT_FALSE(IsActingWindowItem(IDM_WIZARD));
-    EXPECT_TRUE(IsActingWindowItem(16386));
-    EXPECT_TRUE(IsActingWindowItem(16404));
-    EXPECT_FALSE(IsActingWindowItem(16405));
+}
+
+// Every item keeps its window and title until the popup is built again; 16386 to 16404 as always.
+TEST(PopupItemsTest, EveryWindowItemKeepsItsWindowUntilThePopupIsBuiltAgain)
+{
+    WindowItems items;
+    for (WindowHandle window = 1; window <= 25; ++window)
+        EXPECT_EQ(items.Add(window, std::to_string(window).c_str()), 16385 + window);
+    ASSERT_NE(items.Find(16410), nullptr);
+    EXPECT_EQ(items.Find(16410)->window, 25u);
+    EXPECT_STREQ(items.Find(16410)->title, "25");
+    EXPECT_EQ(items.Find(16411), nullptr);
+    items.Begin();
+    EXPECT_EQ(items.Add(7, "Neu"), 16386u);
+    EXPECT_EQ(items.Find(16387), nullptr) << "an item of the last popup";
 }
 
 }  // namespace
@@ -201,21 +213,22 @@ TEST(ConfigLayoutTest, At144DpiTheOffsetsScaleAndNothingOverlaps)
 
 namespace {
 
-// A text with a tab or a line break would split its line's six fields.
-TEST(ActionLogTest, EachLineKeepsItsSixFieldsWhateverTheTitleHolds)
+// A text with a tab or a line break would split its line's seven fields; the last is the button.
+TEST(ActionLogTest, EachLineKeepsItsSevenFieldsWhateverTheTitleHolds)
 {
     const struct {
         ActionOutcome outcome;
         const char* title;
         const char* line;
     } rows[] = {
-        {ActionOutcome::Done, "Speichern?", "T\tdone\t3\teditor.exe\tSpeichern?\tSpeich*\r\n"},
-        {ActionOutcome::Refused, "Tab\there", "T\trefused\t3\teditor.exe\tTab here\tSpeich*\r\n"},
-        {ActionOutcome::NotAnswering, "Zwei\r\nZeilen\n", "T\tnot-answering\t3\teditor.exe\tZwei  Zeilen \tSpeich*\r\n"},
-        {ActionOutcome::Gone, "", "T\tgone\t3\teditor.exe\t\tSpeich*\r\n"},
+        {ActionOutcome::Done, "Speichern?", "T\tdone\t3\teditor.exe\tSpeichern?\tSpeich*\t&Ja\r\n"},
+        {ActionOutcome::Refused, "Tab\there", "T\trefused\t3\teditor.exe\tTab here\tSpeich*\t&Ja\r\n"},
+        {ActionOutcome::NotAnswering, "Zwei\r\nZeilen\n", "T\tnot-answering\t3\teditor.exe\tZwei  Zeilen \tSpeich*\t&Ja\r\n"},
+        {ActionOutcome::Gone, "", "T\tgone\t3\teditor.exe\t\tSpeich*\t&Ja\r\n"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(FormatLogLine(LogEntry{"T", row.outcome, kButtonMessage, "editor.exe", row.title, "Speich*"}), row.line);
+        EXPECT_EQ(FormatLogLine(LogEntry{"T", row.outcome, kButtonMessage, "editor.exe", row.title, "Speich*", "&Ja"}),
+                  row.line);
     EXPECT_EQ(FormatLogTime(2026, 1, 2, 3, 4, 5), "2026-01-02 03:04:05");
 }
 
@@ -265,7 +278,7 @@ TEST(ActionLogTest, TheMemoryKeepsTheNewestThousand)
 {
     ActionLog log;
     for (int i = 0; i < kLogMemoryEntries + 5; ++i)
-        log.Add(LogEntry{std::to_string(i), ActionOutcome::Done, kCloseWindow, "", "", ""});
+        log.Add(LogEntry{std::to_string(i), ActionOutcome::Done, kCloseWindow, "", "", "", ""});
     EXPECT_EQ(log.Count(), kLogMemoryEntries);
     EXPECT_EQ(log.Newest(0).time, std::to_string(kLogMemoryEntries + 4));
     EXPECT_EQ(log.Newest(kLogMemoryEntries - 1).time, "5");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "dialogs/wizard_steps.h"
 
@@ -104,6 +105,33 @@ TEST(WizardStepsTest, AWindowRuleNeedsATitleAndMapsTheActions)
         ASSERT_EQ(WizardNext(onAction, input, entry), kNoInputError);
         EXPECT_EQ(entry.method, a.method);
         EXPECT_EQ(WizardPageTemplate(onAction), 720);
+    }
+}
+
+// The editor and both wizard paths refuse the same titles: an empty one, and for a rule that acts
+// always one that matches every window. Rows: title, condition, what the editor says.
+TEST(WizardStepsTest, TheEditorAndTheWizardRefuseTitlesThatMatchEveryWindow)
+{
+    const struct {
+        const char* title;
+        ClickCondition condition;
+        int error;
+    } cases[] = {{"", kClickIfMessage, kErrorWindowTitleMissing}, {"", kAlwaysClick, kErrorWindowTitleMissing},
+                 {" ** * ", kAlwaysClick, kErrorTitleMatchesEveryWindow}, {"*", kClickIfMessage, kNoInputError},
+                 {"*a*", kAlwaysClick, kNoInputError}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE('"' + std::string(c.title) + '"');
+        EXPECT_EQ(RuleTitleError(c.title, c.condition), c.error);
+        ListEntry entry{};
+        WizardState button{1, kKindButtonRule}, window{1, kKindWindowRule};
+        const bool always = c.condition == kAlwaysClick;
+        EXPECT_EQ(WizardNext(button, ButtonPage(c.title, "&Ja", "x", !always), entry),
+                  c.title[0] == '\0' ? kErrorButtonRuleTexts : c.error);
+        WizardInput input{};
+        input.title = c.title;
+        if (always) {
+            EXPECT_EQ(WizardNext(window, input, entry), c.error);
+        }
     }
 }
 

@@ -311,7 +311,7 @@ struct DialogShape {
 
 constexpr const wchar_t* kPageFont = L"MS Sans Serif";
 const DialogShape kLanguageDialogs[] = {
-    {IDD_ABOUT, 231, 167, L"Helv"},
+    {IDD_ABOUT, 231, 118, L"Helv"},
     {IDD_EDITOR, 180, 210, L"Helv"},
     {IDD_CONFIG, 180, 195, L"Helv"},
     {IDD_WIZARD_START, 317, 179, kPageFont},
@@ -321,11 +321,11 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_TITLE, 317, 179, kPageFont},
     {IDD_WIZARD_WINDOW_ACTION, 317, 179, kPageFont},
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
-    {IDD_LOG, 360, 170, L"Helv"},
+    {IDD_LOG, 400, 170, L"Helv"},
 };
 
-const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 16, 17, 18, 19, 20, 21, 22, 23,
-                          24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 50, 51, 52};
+const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 23,
+                          24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 50, 51, 52};
 
 class LanguageModules : public ::testing::Test {
 protected:

@@ -393,6 +393,11 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
     // Condition 2 to 1 keeps the message text; a new title shows in the list.
     Click(editor, IDC_EDITOR_ALWAYS);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_MESSAGE)));
+    // An empty title would match every window: it is refused, and the editor stays open.
+    SetText(editor, IDC_EDITOR_TITLE, "");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    EXPECT_EQ(TakeInputError(app), "Das Feld \"Fenstertitel\" darf nicht leer sein");
+    EXPECT_TRUE(IsWindowVisible(editor));
     SetText(editor, IDC_EDITOR_TITLE, "Zwei neu");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
@@ -503,8 +508,8 @@ TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)
     EXPECT_EQ(menu, nullptr) << "a tray click while the about box is open opened the popup";
     if (menu != nullptr)
         PostKey(menu, VK_ESCAPE);
-    PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    PostMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "OK closes it";
 }
 
 // HTML Help's window of the process, found by its class.
@@ -601,6 +606,22 @@ TEST_F(SetupTest, TheCommonListIsKeptOrDeclinedWithTheChosenLanguage)
             EXPECT_TRUE(ListBoxItems(app.Control(IDC_ENTRIES)).empty());
         }
     }
+}
+
+// With the prepared list as it ships, a document titled like a rule stays as it is, although it
+// has the rule's button; the pop-up beneath it is answered, in the look that passed over it.
+TEST_F(SetupTest, TheCommonListLeavesDocumentsAloneAndAnswersItsPopUp)
+{
+    CopyCommonList();
+    FixtureProcess popup("Tip of the Day", {"--static", "Did you know?", "--button", "&Close"}, temp.File("p.txt"));
+    FixtureProcess word("Tip of the Day.docx - Word", {"--static", "MsoDockTop", "--button", "&Close"},
+                        temp.File("w.txt"));
+    ProgramProcess app(temp.Path(), ProgramCommand("/setup"));
+    HWND setup = WaitForDialog(app.Id(), "BoxSweep Setup");
+    ASSERT_NE(setup, nullptr);
+    PostMessageA(setup, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(popup.WaitForEvent("command &Close"));
+    EXPECT_EQ(word.Events(), std::vector<std::string>{"ready"});
 }
 
 TEST_F(SetupTest, WithoutTheCommonListTheDefaultsAreCreated)

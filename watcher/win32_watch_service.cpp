@@ -257,11 +257,6 @@ void SetWatchState(bool watching, bool active)
     UpdateHooks(service);
 }
 
-bool WatcherMayAct()
-{
-    return g_service != nullptr && g_service->watch.acting;
-}
-
 void WatchTick()
 {
     ScanTick(g_service->watch);

@@ -25,7 +25,6 @@ void StopWatchService(DWORD settleMs);
 // Watching (the configuration window hidden) or configuring, and the active flag. The watcher
 // acts only while it watches and is active; window events are listened to only then.
 void SetWatchState(bool watching, bool active);
-bool WatcherMayAct();
 
 // The scan timer's tick.
 void WatchTick();

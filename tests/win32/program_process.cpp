@@ -536,13 +536,19 @@ FILETIME ProgramTest::ListWritten() const
     return data.ftLastWriteTime;
 }
 
+// Wine replaces a file in two steps: for a moment there is none, and no write time to read.
 std::string ProgramTest::ListSavedSince(FILETIME before) const
 {
+    std::string saved;
     WaitUntil([&] {
-        const FILETIME now = ListWritten();
-        return CompareFileTime(&before, &now) != 0;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExA(ListFile().c_str(), GetFileExInfoStandard, &data)
+            || CompareFileTime(&before, &data.ftLastWriteTime) == 0)
+            return false;
+        saved = List();
+        return !saved.empty();
     }, 5000);
-    return List();
+    return saved.empty() ? List() : saved;
 }
 
 std::string ProgramTest::ListSavedBy(ProgramProcess& app, int id, WORD notification) const

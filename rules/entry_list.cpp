@@ -141,7 +141,10 @@ void CopyBounded(char* dest, int capacity, const char* src, size_t maxChars)
     if (capacity <= 0)
         return;
     const size_t maxBytes = static_cast<size_t>(capacity) - 1;
-    const std::string_view text = src == nullptr ? std::string_view() : std::string_view(src, strnlen(src, maxBytes + 4));
+    // A character that starts within the bound is looked at whole, so that it is not taken for
+    // bytes of its own.
+    const size_t seen = src == nullptr ? 0 : strnlen(src, maxBytes + 4);
+    const std::string_view text = src == nullptr ? std::string_view() : std::string_view(src, seen);
     const size_t length = FittingLength(text, maxBytes, maxChars);
     std::memcpy(dest, text.data(), length);
     dest[length] = '\0';

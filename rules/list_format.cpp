@@ -559,5 +559,7 @@ std::string FinishPreparedList(const std::string& prepared, const Settings& sett
     std::string out = decoded ? text : prepared;
     if (!out.empty() && out.back() != '\n')
         out += kLineEnd;
-    return decoded ? EncodeListText(out + FormatListEnd(settings)) : out + EncodeListText(FormatListEnd(settings));
+    if (!decoded)
+        return out + EncodeListText(FormatListEnd(settings));
+    return EncodeListText(out + FormatListEnd(settings));
 }

@@ -90,7 +90,8 @@ std::string RepairUtf8(std::string_view bytes)
     out.reserve(bytes.size());
     for (size_t at = 0; at < bytes.size();) {
         uint32_t code = 0;
-        const size_t length = static_cast<unsigned char>(bytes[at]) < 0x80 ? 1 : Utf8SequenceAt(bytes, at, &code);
+        const bool ascii = static_cast<unsigned char>(bytes[at]) < 0x80;
+        const size_t length = ascii ? 1 : Utf8SequenceAt(bytes, at, &code);
         if (length == 0) {
             out += kReplacementCharacter;
             ++at;

@@ -77,7 +77,9 @@ bool Narrow(UINT codePage, const std::wstring& wide, std::string* bytes, bool* f
         return false;
     bytes->resize(length);
     usedDefault = FALSE;
-    if (WideCharToMultiByte(codePage, flags, wide.data(), inLength, bytes->data(), length, missing, used) != length)
+    const int written =
+        WideCharToMultiByte(codePage, flags, wide.data(), inLength, bytes->data(), length, missing, used);
+    if (written != length)
         return false;
     *fits = !usedDefault;
     return true;
@@ -162,7 +164,8 @@ bool ProgramTextToAnsi(std::string_view text, std::string* bytes)
         return true;
     }
     bool fits = true;
-    return Convert(program, ansi, program == CP_UTF8 ? RepairUtf8(text) : std::string(text), bytes, &fits) && fits;
+    const std::string source = program == CP_UTF8 ? RepairUtf8(text) : std::string(text);
+    return Convert(program, ansi, source, bytes, &fits) && fits;
 }
 
 const char* ProgramReplacement()

@@ -246,7 +246,7 @@ TEST(ActionLogTest, TheFileTurnsOverBeforeItPassesItsLimitOrMixesEncodings)
     EXPECT_EQ(contents(path), mark + cyrillic);
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
-    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), "y", 100), LogAppend::Written) << "94 bytes do not pass 100";
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), "y", 100), LogAppend::Written) << "94 bytes";
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
     EXPECT_EQ(contents(old), mark + cyrillic + line + line + "y");
     EXPECT_EQ(contents(path), mark + line);

@@ -43,8 +43,9 @@ TEST(TextEncodingTest, BadUtf8AndUtf16BecomeTheReplacementCharacter)
 {
     const std::string r = kReplacementCharacter;
     EXPECT_EQ(ProgramTextFromUtf8("a\xC3(\xED\xA0\x80"), "a" + r + "(" + r + r + r);
-    EXPECT_EQ(Utf16ToUtf8(std::string("A\0\x3D\xD8\x00\xDE\x00\xDCx", 9), false), "A\xF0\x9F\x98\x80" + r + r);
-    EXPECT_EQ(Utf16ToUtf8(std::string("\0A\xD8\x3D\xDE\x00\xDC\x00x", 9), true), "A\xF0\x9F\x98\x80" + r + r);
+    const std::string read = "A\xF0\x9F\x98\x80" + r + r;
+    EXPECT_EQ(Utf16ToUtf8(std::string("A\0\x3D\xD8\x00\xDE\x00\xDCx", 9), false), read);
+    EXPECT_EQ(Utf16ToUtf8(std::string("\0A\xD8\x3D\xDE\x00\xDC\x00x", 9), true), read);
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ void CopyBounded(char* dest, int capacity, const char* src, size_t maxChars)
     // A character that starts within the bound is looked at whole, so that it is not taken for
     // bytes of its own.
     const size_t seen = src == nullptr ? 0 : strnlen(src, maxBytes + 4);
-    const std::string_view text = src == nullptr ? std::string_view() : std::string_view(src, seen);
+    const std::string_view text(src == nullptr ? "" : src, seen);
     const size_t length = FittingLength(text, maxBytes, maxChars);
     std::memcpy(dest, text.data(), length);
     dest[length] = '\0';

@@ -1,6 +1,10 @@
 #include "rules/entry_list.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
+
+#include "rules/text_encoding.h"
 
 namespace {
 
@@ -118,19 +122,44 @@ EntryNode* EntryList::FindById(RuleId id) const
     return nullptr;
 }
 
+size_t FittingLength(std::string_view text, size_t maxBytes, size_t maxChars)
+{
+    size_t length = 0;
+    for (size_t chars = 0; chars < maxChars && length < text.size(); ++chars) {
+        const size_t next = CharacterLength(text.substr(length));
+        if (length + next > maxBytes)
+            break;
+        length += next;
+    }
+    return length;
+}
+
+namespace {
+
+void CopyBounded(char* dest, int capacity, const char* src, size_t maxChars)
+{
+    if (capacity <= 0)
+        return;
+    const size_t maxBytes = static_cast<size_t>(capacity) - 1;
+    // A character that starts within the bound is looked at whole, so that it is not taken for
+    // bytes of its own.
+    const size_t seen = src == nullptr ? 0 : strnlen(src, maxBytes + 4);
+    const std::string_view text(src == nullptr ? "" : src, seen);
+    const size_t length = FittingLength(text, maxBytes, maxChars);
+    std::memcpy(dest, text.data(), length);
+    dest[length] = '\0';
+}
+
+}  // namespace
+
 void CopyText(char* dest, int capacity, const char* src)
 {
-    if (capacity <= 0) {
-        return;
-    }
-    int length = 0;
-    if (src != nullptr) {
-        while (length < capacity - 1 && src[length] != '\0') {
-            dest[length] = src[length];
-            ++length;
-        }
-    }
-    dest[length] = '\0';
+    CopyBounded(dest, capacity, src, SIZE_MAX);
+}
+
+void CopyField(char* dest, int capacity, const char* src)
+{
+    CopyBounded(dest, capacity, src, capacity / 4 > 0 ? static_cast<size_t>(capacity / 4 - 1) : 0);
 }
 
 bool PressesButton(int32_t method)

@@ -1,12 +1,20 @@
 // The rule list: one ListEntry per rule in a singly linked chain behind a dummy head.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
-constexpr int kTitleCapacity = 256;
-constexpr int kButtonCapacity = 64;
-constexpr int kMessageCapacity = 512;
+// A rule field holds as many characters as the 8-bit fields of earlier versions held bytes, so
+// that no text they kept is cut shorter. Its bytes leave room for that many characters of the
+// longest UTF-8 form, four bytes, and the terminator: the field's characters are capacity / 4 - 1.
+constexpr int kTitleChars = 255;
+constexpr int kButtonChars = 63;
+constexpr int kMessageChars = 511;
+constexpr int kTitleCapacity = 4 * (kTitleChars + 1);
+constexpr int kButtonCapacity = 4 * (kButtonChars + 1);
+constexpr int kMessageCapacity = 4 * (kMessageChars + 1);
 
 // Stored as a plain signed number: values outside the named ones survive a load and a save.
 enum ClickCondition : int32_t {
@@ -88,5 +96,14 @@ private:
     RuleId lastId_ = 0;
 };
 
-// Copies text into a fixed buffer of the given capacity, truncating to capacity - 1 characters.
+// The number of bytes of text's longest start that holds at most maxChars characters and at most
+// maxBytes bytes and ends between two characters (see CharacterLength in text_encoding.h).
+size_t FittingLength(std::string_view text, size_t maxBytes, size_t maxChars);
+
+// Copies text into a fixed buffer of the given capacity, truncating to capacity - 1 bytes without
+// cutting a character apart.
 void CopyText(char* dest, int capacity, const char* src);
+// Copies text into a rule field of the given capacity (kTitleCapacity and the like), truncating
+// it also to the field's characters, capacity / 4 - 1: a 300-character title keeps 255, in any
+// script.
+void CopyField(char* dest, int capacity, const char* src);

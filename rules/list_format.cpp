@@ -2,6 +2,7 @@
 #include "rules/list_format.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +18,8 @@ const char kEndOfList[] = "end of list";
 const char kEndOfListTitle[] = "End of list";
 const char kLineEnd[] = "\r\n";
 
-// Old-format lines were read 511 characters at a time.
-constexpr int kOldLineCapacity = 512;
+// Old-format lines were read 511 characters at a time; the buffer is sized as a rule field's.
+constexpr int kOldLineCapacity = 4 * (511 + 1);
 
 // Ctrl-Z ended text files under DOS, and some editors still put one at the end.
 constexpr char kEndOfFileMark = '\x1A';
@@ -29,7 +30,7 @@ bool IsSpace(char c)
 }
 
 // Text of a code page or of UTF-8 holds no control character but tab, CR and LF; bytes from
-// 0x80 up are characters, never controls.
+// 0x80 up are characters or parts of them, never controls.
 bool IsControlByte(char c)
 {
     const unsigned char byte = static_cast<unsigned char>(c);
@@ -79,15 +80,16 @@ public:
         return false;
     }
 
-    // Copies the next line into dest, keeping capacity - 1 characters and skipping the rest of
-    // the line. Returns false, leaving dest empty, when no line is left.
-    bool ReadLine(char* dest, int capacity)
+    // Copies the next line into a field of the given capacity (see CopyField), keeping as many
+    // characters as the field holds and skipping the rest of the line. Returns false, leaving
+    // dest empty, when no line is left.
+    bool ReadField(char* dest, int capacity)
     {
         dest[0] = '\0';
         std::string_view line;
         if (!Next(&line))
             return false;
-        size_t length = line.size() < static_cast<size_t>(capacity - 1) ? line.size() : capacity - 1;
+        const size_t length = FittingLength(line, capacity - 1, capacity / 4 - 1);
         std::memcpy(dest, line.data(), length);
         dest[length] = '\0';
         return true;
@@ -155,8 +157,7 @@ bool ReadWordLine(LineReader& lines, char* field, int capacity)
     size_t length = 0;
     while (start + length < line.size() && line[start + length] != '\0' && !IsSpace(line[start + length]))
         ++length;
-    if (length > static_cast<size_t>(capacity - 1))
-        length = capacity - 1;
+    length = FittingLength(line.substr(start, length), capacity - 1, SIZE_MAX);
     std::memcpy(field, line.data() + start, length);
     field[length] = '\0';
     return true;
@@ -294,10 +295,10 @@ bool ReadOldFormatEntry(const char* line, ListEntry& entry)
     // to Z, so with a capital E it matches exactly the same titles.
     if (title == kEndOfList)
         title = kEndOfListTitle;
-    CopyText(entry.title, kTitleCapacity, title.c_str());
+    CopyField(entry.title, kTitleCapacity, title.c_str());
     if (found > 1) {
         std::string button(pieces[1], lengths[1]);
-        CopyText(entry.button, kButtonCapacity, button.c_str());
+        CopyField(entry.button, kButtonCapacity, button.c_str());
     }
     entry.condition = kAlwaysClick;
     entry.method = kButtonMessage;
@@ -309,7 +310,7 @@ LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& setting
 {
     char line[kOldLineCapacity];
     for (;;) {
-        if (!lines.ReadLine(line, sizeof line)) {
+        if (!lines.ReadField(line, sizeof line)) {
             SetDefaultSettings(settings);
             return LoadOutcome::Incomplete;
         }
@@ -327,7 +328,7 @@ LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& setting
 // Reads the five lines after the title. False when the file ends first.
 bool ReadEntryBody(LineReader& lines, ListEntry& entry)
 {
-    if (!lines.ReadLine(entry.button, kButtonCapacity) || !lines.ReadLine(entry.message, kMessageCapacity))
+    if (!lines.ReadField(entry.button, kButtonCapacity) || !lines.ReadField(entry.message, kMessageCapacity))
         return false;
     int32_t values[3] = {0, 0, 0};
     for (int32_t& value : values) {
@@ -345,7 +346,7 @@ LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& set
     for (;;) {
         ListEntry entry{};
         // Only whole records join the list: a file cut inside one keeps those before it.
-        if (!lines.ReadLine(entry.title, kTitleCapacity) ||
+        if (!lines.ReadField(entry.title, kTitleCapacity) ||
             (std::strcmp(entry.title, kEndOfList) != 0 && !ReadEntryBody(lines, entry))) {
             SetDefaultSettings(settings);
             return LoadOutcome::Incomplete;
@@ -375,42 +376,58 @@ LoadOutcome ParseText(const std::string& text, EntryList& list, Settings& settin
     return LoadOutcome::Incomplete;
 }
 
-// The list's bytes as text of the ANSI code page, the one form the parsers read; *converted
-// tells that they came in another, which the next save does not keep. False for bytes that are
-// no list: other data read as one would give rules made of junk, which the next save would
-// write back. UTF-16 text (Notepad's "Unicode") is not read either.
-bool DecodeListBytes(const std::string& bytes, std::string* text, bool* converted)
+// The list's bytes as the program's text; *encoding tells what they were in. False for bytes
+// that are no list: other data read as one would give rules made of junk, which the next save
+// would write back. The control characters are looked for in the text, not in the bytes, since
+// UTF-16 holds a zero byte in every character of ASCII.
+bool DecodeListBytes(const std::string& bytes, std::string* text, TextEncoding* encoding)
 {
-    std::string_view body = bytes;
-    if (body.ends_with(kEndOfFileMark))
-        body.remove_suffix(1);
-    if (std::any_of(body.begin(), body.end(), IsControlByte))
-        return false;
-    *converted = true;
-    switch (DetectTextEncoding(body)) {
+    const std::string_view all = bytes;
+    *encoding = DetectTextEncoding(all);
+    switch (*encoding) {
     case TextEncoding::Ansi:
-        *text = body;
-        *converted = false;
-        return true;
+        *text = ProgramTextFromAnsi(all);
+        break;
     case TextEncoding::Utf8:
-        *text = Utf8ToAnsi(std::string(body));
-        return true;
+        *text = ProgramTextFromUtf8(all);
+        break;
     case TextEncoding::Utf8WithMark:
-        *text = Utf8ToAnsi(std::string(body.substr(std::strlen(kUtf8ByteOrderMark))));
-        return true;
-    case TextEncoding::Utf16:
+        *text = ProgramTextFromUtf8(all.substr(std::strlen(kUtf8ByteOrderMark)));
+        break;
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian:
+        *text = ProgramTextFromUtf8(Utf16ToUtf8(all.substr(2), *encoding == TextEncoding::Utf16BigEndian));
         break;
     }
-    return false;
+    if (text->ends_with(kEndOfFileMark))
+        text->pop_back();
+    return std::none_of(text->begin(), text->end(), IsControlByte);
+}
+
+// The list's text in the ANSI code page where every character has its place there, byte for
+// byte as earlier versions wrote it and other programs read it; otherwise all of it in UTF-8
+// after a byte order mark, which earlier versions read too. Text whose bytes in the code page
+// would read as UTF-8 (a title "Ã¤" typed as it stands, whose Windows-1252 bytes are "ä" in
+// UTF-8) goes the second way as well, so that what is saved always reads back as it was.
+std::string EncodeListText(const std::string& text)
+{
+    std::string ansi;
+    if (ProgramTextToAnsi(text, &ansi) && DetectTextEncoding(ansi) == TextEncoding::Ansi)
+        return ansi;
+    return kUtf8ByteOrderMark + ProgramTextToUtf8(text);
 }
 
 // A window's title can hold control characters, and a rule made from it takes them; in the file
-// they would make it no list. Each is written as "?", as a character the code page lacks is;
-// unlike a "*", it does not let the rule match any text in its place.
+// they would make it no list. Each is written as the replacement character: unlike a "*" or a
+// "?", it lets the rule match only titles that hold that very character, which hardly any does.
 void AppendText(std::string& out, const char* text, size_t length)
 {
-    for (size_t i = 0; i < length; ++i)
-        out += IsControlByte(text[i]) ? '?' : text[i];
+    for (size_t i = 0; i < length; ++i) {
+        if (IsControlByte(text[i]))
+            out += ProgramReplacement();
+        else
+            out += text[i];
+    }
 }
 
 // A text goes on one line of its own, so it ends at its first line break (LF or CR LF); a lone
@@ -480,11 +497,14 @@ std::string FormatListEnd(const Settings& settings)
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings)
 {
     std::string text;
-    bool converted = false;
-    if (!DecodeListBytes(bytes, &text, &converted))
+    TextEncoding encoding = TextEncoding::Ansi;
+    if (!DecodeListBytes(bytes, &text, &encoding))
         return LoadOutcome::NotAList;
     const LoadOutcome outcome = ParseText(text, list, settings);
-    return converted && outcome == LoadOutcome::Complete ? LoadOutcome::Converted : outcome;
+    if (outcome != LoadOutcome::Complete)
+        return outcome;
+    // Read whole, but the next save writes it in another form.
+    return DetectTextEncoding(FormatList(list, settings)) == encoding ? outcome : LoadOutcome::Converted;
 }
 
 std::string FormatList(const EntryList& list, const Settings& settings)
@@ -515,7 +535,7 @@ std::string FormatList(const EntryList& list, const Settings& settings)
                   static_cast<int>(settings.normalTop), static_cast<int>(settings.normalRight),
                   static_cast<int>(settings.normalBottom), static_cast<int>(settings.showCommand));
     out += placement;
-    return out;
+    return EncodeListText(out);
 }
 
 void SetDefaultSettings(Settings& settings)
@@ -526,13 +546,20 @@ void SetDefaultSettings(Settings& settings)
 
 std::string FormatDefaultList(const Settings& settings)
 {
-    return std::string(kVersionText) + kLineEnd + FormatListEnd(settings);
+    return EncodeListText(std::string(kVersionText) + kLineEnd + FormatListEnd(settings));
 }
 
+// The prepared list is read as a list file is, so that the whole file comes out in one encoding.
+// One that is no list is finished as it stands: loading it will refuse it all the same.
 std::string FinishPreparedList(const std::string& prepared, const Settings& settings)
 {
-    std::string out = prepared;
+    std::string text;
+    TextEncoding encoding = TextEncoding::Ansi;
+    const bool decoded = DecodeListBytes(prepared, &text, &encoding);
+    std::string out = decoded ? text : prepared;
     if (!out.empty() && out.back() != '\n')
         out += kLineEnd;
-    return out + FormatListEnd(settings);
+    if (!decoded)
+        return out + EncodeListText(FormatListEnd(settings));
+    return EncodeListText(out + FormatListEnd(settings));
 }

@@ -51,7 +51,7 @@ inline constexpr SettingLine kSettingLines[] = {
 enum class LoadOutcome {
     Created,       // no file, or an empty one: the defaults were set and written
     Complete,      // read through its settings
-    Converted,     // read through its settings, but from the old format or from UTF-8
+    Converted,     // read through its settings, but from the old format or another encoding
     Incomplete,    // unknown version, or the file ended before its settings did
     Unreadable,    // the file is there but could not be read: the defaults were set
     FromFallback,  // the file is there but could not be read: the newest fallback file was read
@@ -59,16 +59,20 @@ enum class LoadOutcome {
 };
 
 // Reads a list from the bytes of a list file, appending the entries to list (the tail follows)
-// and filling the persisted settings. Bytes that begin with a UTF-8 byte order mark, and bytes
-// without one that are well-formed UTF-8 with some character beyond ASCII, are taken as UTF-8 and
-// their texts converted to the ANSI code page. A cut file keeps its whole records, and the
-// settings it lacks take their defaults. Bytes that hold a control character other than tab,
-// CR, LF and a Ctrl-Z at the very end, or that begin with a UTF-16 byte order mark, are no list:
-// nothing is read from them.
+// and filling the persisted settings; the texts become the program's (text_encoding.h). Bytes
+// that begin with a UTF-8 byte order mark, and bytes without one that are well-formed UTF-8 with
+// some character beyond ASCII, are read as UTF-8; bytes that begin with a UTF-16 byte order mark
+// as UTF-16 of that byte order; all others in the system's ANSI code page. A text longer than its
+// field keeps as many characters as the field holds. A cut file keeps its whole records, and the
+// settings it lacks take their defaults. Bytes whose text holds a control character other than
+// tab, CR, LF and a Ctrl-Z at the very end are no list: nothing is read from them. A file read
+// whole in another form than the one FormatList gives it is Converted.
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
 
-// The bytes of a list file for the list and settings. A control character in a text, which
-// would make the file no list, is written as "?".
+// The bytes of a list file for the list and settings: in the system's ANSI code page when every
+// character has its place there and the bytes cannot be taken for UTF-8, otherwise in UTF-8 with
+// a byte order mark. A control character in a text, which would make the file no list, is
+// written as the replacement character (text_encoding.h).
 std::string FormatList(const EntryList& list, const Settings& settings);
 
 // The default settings and the six lines written when no list file exists.
@@ -76,5 +80,6 @@ void SetDefaultSettings(Settings& settings);
 std::string FormatDefaultList(const Settings& settings);
 
 // A prepared list (the version line and rules, cut before "end of list") finished with "end of
-// list" and the settings without a placement. A last line without a line end gets one first.
+// list" and the settings without a placement, all in the form FormatList would choose. A last
+// line without a line end gets one first.
 std::string FinishPreparedList(const std::string& prepared, const Settings& settings);

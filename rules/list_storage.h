@@ -21,7 +21,7 @@ extern const char kUnsavedFileName[];  // "BOXSWEEP.UNSAVED"
 struct ListFileState {
     bool backupPending;
     bool unreadable;
-    // The file was read but holds no list: control characters, or UTF-16 text. It is handled as
+    // The file was read but holds no list: its text holds control characters. It is handled as
     // one that cannot be read.
     bool notAList;
     // The session's own fallback file, once it has one: the one it started from, or the one its

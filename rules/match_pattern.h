@@ -1,7 +1,15 @@
 // The asterisk matcher used for window titles and message texts.
+//
+// It compares bytes, which is right for UTF-8 as it is for an 8-bit code page: only the bytes of
+// A to Z fold, and every byte of a character beyond ASCII lies at 0x80 or above, so no other
+// letter ever folds (Cyrillic "Д" and "д" stay apart, as umlauts do). A token is whole
+// characters, and UTF-8 never starts a character with a byte that continues another, so a token
+// is only ever found where a character of the text begins.
 #pragma once
 
 #include <cstddef>
+
+#include "rules/entry_list.h"
 
 // True when pattern accepts text. '*' is the only wildcard; only A to Z fold case. A text that
 // itself holds an asterisk is compared with the whole pattern instead. A pattern without
@@ -9,9 +17,10 @@
 bool MatchPattern(const char* pattern, const char* text);
 
 // A text lowered once so that many patterns can be tried against it (the scan tries every rule
-// against one title). MatchPreparedText gives the same answers as MatchPattern.
+// against one title). MatchPreparedText gives the same answers as MatchPattern for texts shorter
+// than the buffer, which holds any title a rule field can hold.
 struct PreparedText {
-    char lowered[512];
+    char lowered[kTitleCapacity];
     size_t length;
     bool hasAsterisk;
 };

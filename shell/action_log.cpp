@@ -1,8 +1,10 @@
 #include "shell/action_log.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "rules/replace_file.h"
+#include "rules/text_encoding.h"
 
 const char kLogFileName[] = "BOXSWEEP.LOG";
 const char kOldLogFileName[] = "BOXSWEEP.LOG.1";
@@ -17,12 +19,17 @@ void AppendField(std::string& line, const std::string& text)
         line += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
 }
 
-// The file opened for appending, and its size so far; nullptr when it cannot be opened.
-std::FILE* OpenForAppending(const char* path, long* size)
+// The file opened for appending, its size so far, and whether it begins with the UTF-8 byte
+// order mark; nullptr when it cannot be opened. Opened for reading too, to look at its start:
+// writes still go to its end.
+std::FILE* OpenForAppending(const char* path, long* size, bool* marked)
 {
-    std::FILE* file = std::fopen(path, "ab");
+    std::FILE* file = std::fopen(path, "a+b");
     if (file == nullptr)
         return nullptr;
+    char start[sizeof kUtf8ByteOrderMark - 1] = {};
+    *marked = std::fread(start, 1, sizeof start, file) == sizeof start &&
+              std::memcmp(start, kUtf8ByteOrderMark, sizeof start) == 0;
     *size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
     if (*size < 0)
         *size = 0;
@@ -81,17 +88,23 @@ std::string FormatLogLine(const LogEntry& entry)
 
 LogAppend AppendLogLine(const char* path, const char* oldPath, const std::string& line, uint64_t limit)
 {
+    const std::string utf8 = ProgramTextToUtf8(line);
     long size = 0;
-    std::FILE* file = OpenForAppending(path, &size);
-    if (file != nullptr && size > 0 && static_cast<uint64_t>(size) + line.size() > limit) {
+    bool marked = false;
+    std::FILE* file = OpenForAppending(path, &size, &marked);
+    // A file without the mark was begun by an earlier version in the ANSI code page: a UTF-8 line
+    // after its lines would leave the file readable in neither.
+    const bool earlier = size > 0 && !marked;
+    if (file != nullptr && (earlier || (size > 0 && static_cast<uint64_t>(size) + utf8.size() > limit))) {
         std::fclose(file);
         if (!ReplaceFileInOneStep(path, oldPath))
             return LogAppend::Full;
-        file = OpenForAppending(path, &size);
+        file = OpenForAppending(path, &size, &marked);
     }
     if (file == nullptr)
         return LogAppend::Failed;
-    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    const std::string bytes = size == 0 ? kUtf8ByteOrderMark + utf8 : utf8;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written ? LogAppend::Written : LogAppend::Failed;
 }
 

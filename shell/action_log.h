@@ -44,12 +44,14 @@ std::string FormatLogLine(const LogEntry& entry);
 enum class LogAppend {
     Written,
     Failed,  // the file could not be written
-    Full,    // the file is at its limit and could not be turned over: the line was dropped
+    Full,    // the file had to be turned over and could not be: the line was dropped
 };
 
-// Appends line to the file at path. When the file would grow past limit, it first becomes
-// oldPath (replacing an older one) and a new file is begun; while that cannot be done, no line
-// is appended, so that the log never grows past its bound. Each call tries the turnover again.
+// Appends line, the program's text, to the file at path in UTF-8; a new file begins with the
+// UTF-8 byte order mark. When the file would grow past limit, or was begun by an earlier version
+// (it is not empty and lacks the mark), it first becomes oldPath (replacing an older one) and a
+// new file is begun, so that no file mixes two encodings; while that cannot be done, no line is
+// appended, so that the log never grows past its bound. Each call tries the turnover again.
 LogAppend AppendLogLine(const char* path, const char* oldPath, const std::string& line,
                         uint64_t limit = kLogFileLimit);
 

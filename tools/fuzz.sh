@@ -58,7 +58,7 @@ run_target() {
 }
 
 # The longest inputs worth trying: list files with lines beyond every field's capacity, and a
-# pattern with a text longer than the scan's 512-byte title buffer.
+# pattern with a text longer than the scan's 1024-byte title buffer.
 targets=${*:-list_file match_pattern}
 for target in $targets; do
   case "$target" in

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (answer != expected)
         Fail("MatchPattern differs from the matching steps", pattern, text, answer, expected);
 
-    // The scan prepares titles read into 512-byte buffers; longer texts never reach this path.
+    // The scan prepares titles no longer than the buffer; longer texts never reach this path.
     PreparedText prepared;
     if (text.size() >= sizeof prepared.lowered)
         return 0;

@@ -115,13 +115,27 @@ TEST(EntryListTest, TotalClicksNeverOverflows)
     EXPECT_EQ(list.TotalClicks(), 2LL * INT32_MAX + 2);
 }
 
-TEST(EntryListTest, CopyTextKeepsCapacityLessOne)
+// A cut never falls inside a UTF-8 character; a field keeps as many characters as it always did.
+TEST(EntryListTest, CopyTextKeepsCapacityLessOneAndCopyFieldTheFieldsCharacters)
 {
     char small[4];
     CopyText(small, sizeof small, "abcdef");
     EXPECT_STREQ(small, "abc");
+    CopyText(small, sizeof small, "ab\xD0\x96");  // "Ж" would need a fourth byte
+    EXPECT_STREQ(small, "ab");
+    CopyText(small, sizeof small, "\xE4\xE4\xE4\xE4");  // Windows-1252 bytes are characters each
+    EXPECT_STREQ(small, "\xE4\xE4\xE4");
     CopyText(small, sizeof small, nullptr);
     EXPECT_STREQ(small, "");
+
+    char button[kButtonCapacity];
+    std::string emoji;
+    for (int i = 0; i < 100; ++i)
+        emoji += "\xF0\x9F\x98\x80";
+    CopyField(button, kButtonCapacity, emoji.c_str());
+    EXPECT_EQ(button, emoji.substr(0, 4 * kButtonChars));
+    CopyField(button, kButtonCapacity, std::string(100, 'b').c_str());
+    EXPECT_EQ(button, std::string(kButtonChars, 'b'));
 }
 
 // A list of a few hundred thousand entries must be released without recursing per node.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -70,6 +71,19 @@ void AddEntry(EntryList& list, const char* title, const char* button, const char
     entry.clicks = clicks;
 }
 
+// The bytes of text in UTF-16 after its byte order mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
 const char kTwoRules[] =
     "1.63\r\n"
     "Fehler\r\n&OK\r\n\r\n1\r\n3\r\n12\r\n"
@@ -82,7 +96,8 @@ TEST_F(ListFileTest, WritesTheFormatByteForByteAndReadsItBack)
 {
     EntryList list;
     AddEntry(list, "Fehler", "&OK", "", 1, 3, 12);
-    AddEntry(list, "*Speichern*", "&Nein", "*\xe4nderungen*", 2, 9, -4);  // method beyond the named
+    // The texts are UTF-8; every character has its place in Windows-1252, so the file is in that.
+    AddEntry(list, "*Speichern*", "&Nein", "*\xC3\xA4nderungen*", 2, 9, -4);  // method beyond the named
     Settings settings = NoSettings();
     settings.active = 0;
     settings.scanInterval = 250;
@@ -199,13 +214,22 @@ const ParseCase kParseCases[] = {
      "1.63\r\nT\r\nB\r\n\r\n2\r\n3\r\n7\r\nend of list\r\n1\r\n750\r\nx.dll\r\n3\r\n1,2,3,4,1"},
     {"file ending inside the settings keeps those it has", "1.63\r\nend of list\r\n0\r\n250\r\n",
      LoadOutcome::Incomplete, "1.63\r\nend of list\r\n0\r\n250\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    // A Cyrillic rule keeps the whole file in UTF-8 with the mark, the umlauts of the other rule
+    // too: it is written back as it was read, so needs no backup. A bad byte reads as U+FFFD,
+    // never as a "?" that would match other titles.
     {"UTF-8 with a byte order mark",
-     "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F \xE2\x82\xAC\r\n&Ja\r\n"
-     "\xE6\x97\xA5\xF0\x9F\x98\x80\xC3.\r\n2\r\n3\r\n4\r\n"
+     "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F \xE2\x82\xAC\r\n&Ja\r\n\r\n2\r\n3\r\n4\r\n"
+     "Сохранить документ\r\n&Да\r\n*\xF0\x9F\x98\x80\xC3.\r\n2\r\n3\r\n1\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",
-     LoadOutcome::Converted,
-     "1.63\r\nGr\xFC\xDF \x80\r\n&Ja\r\n???.\r\n2\r\n3\r\n4\r\n"
+     LoadOutcome::Complete,
+     "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F \xE2\x82\xAC\r\n&Ja\r\n\r\n2\r\n3\r\n4\r\n"
+     "Сохранить документ\r\n&Да\r\n*\xF0\x9F\x98\x80\xEF\xBF\xBD.\r\n2\r\n3\r\n1\r\n"
      "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0"},
+    {"UTF-8 without a mark holding a character beyond the code page",
+     "1.63\r\n'\xEF\xBB\xBF'\r\n\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
+     LoadOutcome::Converted,
+     "\xEF\xBB\xBF" "1.63\r\n'\xEF\xBB\xBF'\r\n\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n"
+     "0,0,0,0,0"},
     // Notepad saves UTF-8 without the mark; an ANSI umlaut before a plain letter is no UTF-8.
     {"UTF-8 without a byte order mark",
      "1.63\r\n*\xC3\x84nderungen*\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
@@ -215,6 +239,13 @@ const ParseCase kParseCases[] = {
      "1.63\r\n*\xC4nderungen*\r\n\xC3\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n",
      LoadOutcome::Complete,
      "1.63\r\n*\xC4nderungen*\r\n\xC3\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
+    // The byte after the placement makes this no UTF-8; without it, the button's bytes in the
+    // code page would read as U+FEFF next time. So the save writes it in UTF-8.
+    {"ANSI whose save would read as UTF-8",
+     "1.63\r\nT\r\n\xEF\xBB\xBF\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0 \xFF",
+     LoadOutcome::Converted,
+     "\xEF\xBB\xBF" "1.63\r\nT\r\n\xC3\xAF\xC2\xBB\xC2\xBF\r\n\r\n1\r\n3\r\n0\r\n"
+     "end of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
     // A cut file keeps its whole records and runs with the default settings.
     {"file cut inside the second record keeps the first only",
      "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", LoadOutcome::Incomplete,
@@ -231,8 +262,6 @@ const ParseCase kParseCases[] = {
      "1.63\r\nT\x1B[0m\r\nB\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n", LoadOutcome::NotAList, kNothingRead},
     {"so does DEL", "Fehler;OK\x7F\r\nend of list\r\n1\r\n500\r\nx\r\n", LoadOutcome::NotAList, kNothingRead},
     {"so does a Ctrl-Z before the end", "1.63\r\nend of list\r\n1\r\n500\r\nx\r\n3\r\n\x1A\r\n",
-     LoadOutcome::NotAList, kNothingRead},
-    {"UTF-16 is not read yet", "\xFF\xFE" "1.63\r\nend of list\r\n1\r\n500\r\nx\r\n3\r\n",
      LoadOutcome::NotAList, kNothingRead},
     {"tab, bytes from 0x80 up and a final Ctrl-Z are text",
      "Fehler\t1;\x80\x9F\xA0\xFF\r\nend of list\r\n1\r\n500\r\nx\r\n\x1A", LoadOutcome::Converted,
@@ -302,6 +331,25 @@ std::string Dump(const EntryList& list, const Settings& settings)
     return out + settings.language;
 }
 
+// Notepad's "Unicode": UTF-16 with its mark, of either byte order, is read and written as UTF-8
+// with the mark (or in the code page, see the backup test); a control character in its text
+// still makes it no list.
+TEST_F(ListFileTest, Utf16WithItsMarkIsRead)
+{
+    const std::u16string text = u"1.63\r\nСохранить\r\n&Да\r\n😀\r\n1\r\n3\r\n0\r\n"
+                                u"end of list\r\n1\r\n1000\r\nx\r\n3\r\n\x1A";
+    for (bool bigEndian : {false, true}) {
+        EntryList list;
+        Settings settings = NoSettings();
+        EXPECT_EQ(ParseList(Utf16Bytes(text, bigEndian), list, settings), LoadOutcome::Converted);
+        EXPECT_EQ(FormatList(list, settings), "\xEF\xBB\xBF" "1.63\r\nСохранить\r\n&Да\r\n😀\r\n1\r\n3\r\n"
+                                              "0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0");
+        EntryList none;
+        const std::string control = Utf16Bytes(u"1.63\r\nT\x1B\r\n", bigEndian);
+        EXPECT_EQ(ParseList(control, none, settings), LoadOutcome::NotAList);
+    }
+}
+
 // What one load gives, a save and the next load give back: a rule that changed on the way could
 // match windows it never matched.
 TEST_F(ListFileTest, LoadSaveLoadGivesTheSameRulesAndSettings)
@@ -325,25 +373,47 @@ TEST_F(ListFileTest, LoadSaveLoadGivesTheSameRulesAndSettings)
     }
 }
 
+std::string Repeated(const std::string& unit, size_t times)
+{
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += unit;
+    return text;
+}
+
+// A field keeps as many characters as it always did, in every script; the language name keeps
+// the 23 bytes it always had, never half a character.
 TEST_F(ListFileTest, OverlongLinesKeepTheirStartAndTheRecordStaysInStep)
 {
-    std::string title(300, 't');
-    std::string button(100, 'b');
-    std::string message(600, 'm');
-    std::string language(40, 'l');
-    std::string bytes = "1.63\r\n" + title + "\r\n" + button + "\r\n" + message + "\r\n1\r\n3\r\n2\r\n" +
-                        "Next\r\nOK\r\n\r\n1\r\n0\r\n0\r\nend of list\r\n1\r\n1000\r\n" + language + "\r\n3\r\n";
-    EntryList list;
-    Settings settings = NoSettings();
-    EXPECT_EQ(ParseList(bytes, list, settings), LoadOutcome::Complete);
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(std::string(list.NodeAt(1)->entry.title), title.substr(0, kTitleCapacity - 1));
-    EXPECT_EQ(std::string(list.NodeAt(1)->entry.button), button.substr(0, kButtonCapacity - 1));
-    EXPECT_EQ(std::string(list.NodeAt(1)->entry.message), message.substr(0, kMessageCapacity - 1));
-    EXPECT_EQ(list.NodeAt(1)->entry.clicks, 2);
-    EXPECT_STREQ(list.NodeAt(2)->entry.title, "Next");
-    EXPECT_EQ(std::string(settings.language), language.substr(0, kLanguageCapacity - 1));
-    EXPECT_EQ(settings.reservedValue, 3);
+    const struct {
+        const char* mark;
+        const char* inFile;
+        const char* read;
+    } scripts[] = {
+        {"", "t", "t"},
+        {"", "\xE4", "\xC3\xA4"},  // Windows-1252 "ä", two bytes once read
+        {"\xEF\xBB\xBF", "\xD0\x96", "\xD0\x96"},
+        {"\xEF\xBB\xBF", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+    };
+    for (const auto& script : scripts) {
+        SCOPED_TRACE(script.read);
+        const std::string bytes = script.mark + ("1.63\r\n" + Repeated(script.inFile, 300)) + "\r\n" +
+                                  Repeated(script.inFile, 100) + "\r\n" + Repeated(script.inFile, 600) +
+                                  "\r\n1\r\n3\r\n2\r\nNext\r\nOK\r\n\r\n1\r\n0\r\n0\r\n" +
+                                  "end of list\r\n1\r\n1000\r\n" + Repeated(script.inFile, 40) + "\r\n3\r\n";
+        EntryList list;
+        Settings settings = NoSettings();
+        EXPECT_EQ(ParseList(bytes, list, settings), LoadOutcome::Complete);
+        ASSERT_EQ(list.Count(), 2);
+        EXPECT_EQ(list.NodeAt(1)->entry.title, Repeated(script.read, kTitleChars));
+        EXPECT_EQ(list.NodeAt(1)->entry.button, Repeated(script.read, kButtonChars));
+        EXPECT_EQ(list.NodeAt(1)->entry.message, Repeated(script.read, kMessageChars));
+        EXPECT_EQ(list.NodeAt(1)->entry.clicks, 2);
+        EXPECT_STREQ(list.NodeAt(2)->entry.title, "Next");
+        const size_t languageChars = (kLanguageCapacity - 1) / std::strlen(script.read);
+        EXPECT_EQ(settings.language, Repeated(script.read, languageChars));
+        EXPECT_EQ(settings.reservedValue, 3);
+    }
 }
 
 // Texts that would break the six-line records are written so that the next load sees the same
@@ -357,14 +427,16 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
     // A lone CR does not end a line on reading, so it is kept as text.
     AddEntry(list, "\r", "&Nein\r", "a\rb\r\r\nc", 1, 2, 4);
     AddEntry(list, "Letzte", "OK", "", 1, 2, 3);
-    // A window's title can hold control characters, which would make the file no list.
+    // A window's title can hold control characters, which would make the file no list. They are
+    // written as U+FFFD, which takes the file to UTF-8.
     AddEntry(list, "\x1B[1mFett\x7F", "\x01OK", "\tTab", 1, 3, 0);
     Settings settings = NoSettings();
     SetDefaultSettings(settings);
     std::string bytes = FormatList(list, settings);
     EXPECT_NE(bytes.find("\r\nEnd of list\r\nOK\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nZwei*\r\n&Ja\r\nErste Zeile*\r\n2\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find("\r\n?[1mFett?\r\n?OK\r\n\tTab\r\n"), std::string::npos);
+    const std::string replaced = "\xEF\xBF\xBD[1mFett\xEF\xBF\xBD\r\n\xEF\xBF\xBDOK\r\n\tTab\r\n";
+    EXPECT_NE(bytes.find(replaced), std::string::npos);
 
     EntryList loaded;
     Settings back = NoSettings();
@@ -385,15 +457,16 @@ TEST_F(ListFileTest, TextsThatWouldBreakTheRecordsAreWrittenSafely)
 // form than the one written back.
 TEST_F(ListFileTest, AFileNotReadWholeOrConvertedIsBackedUpOnceBeforeTheFirstSave)
 {
-    const char* const originals[] = {
+    const std::string originals[] = {
         "1.20\r\nalt\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n",            // unknown version
         "1.63\r\nalt\r\nOK\r\n\r\n1\r\n3\r\n0\r\n",                             // cut before end of list
         "1.63\r\nend of list\r\n1\r\n1000\r\n",                                   // cut in the settings
         "Fehler;OK\r\nend of list\r\n1\r\n500\r\nboxsweep.exe\r\n",                 // old format
         "\xEF\xBB\xBF" "1.63\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n",  // UTF-8
         "1.63\r\n\xC3\xA4\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n",   // unmarked UTF-8
+        Utf16Bytes(u"1.63\r\nend of list\r\n1\r\n1000\r\nx.dll\r\n3\r\n", false),            // UTF-16
     };
-    for (const char* original : originals) {
+    for (const std::string& original : originals) {
         SCOPED_TRACE(original);
         fs::remove(PathOf(kBackupFileName));
         Write(ListPath(), original);

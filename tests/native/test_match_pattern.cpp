@@ -30,6 +30,16 @@ const MatchCase kCases[] = {
     {"*`", "@", false},
     {"*@", "x`", false},
     {"*q", "xQ", true},
+    // UTF-8 is compared byte by byte: A to Z fold next to any script, no other letter folds (a
+    // fold of every byte by its bit 5 would), and a token only ever meets whole characters.
+    {"*Документ", "Microsoft Word - Документ", true},
+    {"*word - Док", "MICROSOFT WORD - Документ", true},
+    {"*документ", "ДОКУМЕНТ", false},
+    {"*\xC3\xA4nderung", "\xC3\x84NDERUNG", false},
+    // Two titles that a code page without Cyrillic turns into the same question marks.
+    {"Сохранить документ", "Завершить удаление", false},
+    {"*????????? ????????", "Завершить удаление", false},
+    {"*\xC2\xAC", "\xE2\x82\xAC", false},  // the last byte of the Euro sign is no Not sign
     // Tokens in order; each later token may sit anywhere after the previous one's start.
     {"a*b", "axxbyy", true},
     {"a*b", "xab", false},

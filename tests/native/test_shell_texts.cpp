@@ -232,9 +232,10 @@ TEST(ActionLogTest, EachLineKeepsItsSevenFieldsWhateverTheTitleHolds)
     EXPECT_EQ(FormatLogTime(2026, 1, 2, 3, 4, 5), "2026-01-02 03:04:05");
 }
 
-// Two files of at most the limit: the one that would pass it becomes the old one, replacing an
-// older one, and a new one begins.
-TEST(ActionLogTest, TheFileTurnsOverBeforeItPassesItsLimit)
+// Two files of at most the limit, each in UTF-8 from its byte order mark on: the one that would
+// pass the limit becomes the old one, replacing an older one, and a new one begins. So does a log
+// an earlier version began in the ANSI code page, before the first new line.
+TEST(ActionLogTest, TheFileTurnsOverBeforeItPassesItsLimitOrMixesEncodings)
 {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / "boxsweep-action-log";
@@ -248,29 +249,34 @@ TEST(ActionLogTest, TheFileTurnsOverBeforeItPassesItsLimit)
         bytes << in.rdbuf();
         return bytes.str();
     };
+    const std::string earlier = "2025-01-02 03:04:05\tdone\t3\t\tGr\xFC\xDF\tGr\r\n";
+    std::ofstream(path, std::ios::binary) << earlier;
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string cyrillic = "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB\r\n";  // "Файл"
     const std::string line(40, 'x');
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), cyrillic, 100), LogAppend::Written);
+    EXPECT_EQ(contents(old), earlier);
+    EXPECT_EQ(contents(path), mark + cyrillic);
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
-    EXPECT_EQ(contents(path).size(), 80u);
-    EXPECT_FALSE(fs::exists(old));
-    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), "y", 100), LogAppend::Written) << "81 bytes do not pass 100";
+    EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), "y", 100), LogAppend::Written) << "94 bytes";
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
-    EXPECT_EQ(contents(old), line + line + "y");
-    EXPECT_EQ(contents(path), line);
+    EXPECT_EQ(contents(old), mark + cyrillic + line + line + "y");
+    EXPECT_EQ(contents(path), mark + line);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
-    EXPECT_EQ(contents(old), line + line) << "the older one is replaced";
-    EXPECT_EQ(contents(path), line + line);
+    EXPECT_EQ(contents(old), mark + line + line) << "the older one is replaced";
+    EXPECT_EQ(contents(path), mark + line + line);
 
     // While the full file cannot be turned over, nothing more is appended; the next line that
     // finds the way clear turns it over.
     fs::remove(old);
     fs::create_directories(fs::path(old) / "held");
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Full);
-    EXPECT_EQ(contents(path), line + line);
+    EXPECT_EQ(contents(path), mark + line + line);
     fs::remove_all(old);
     EXPECT_EQ(AppendLogLine(path.c_str(), old.c_str(), line, 100), LogAppend::Written);
-    EXPECT_EQ(contents(old), line + line);
+    EXPECT_EQ(contents(old), mark + line + line);
     fs::remove_all(folder);
 }
 

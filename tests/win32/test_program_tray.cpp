@@ -120,7 +120,8 @@ TEST_F(TrayTest, AnAnsweredWindowIsLoggedAndTheTrayOpensTheLog)
     }
     const std::string log = temp.File("BOXSWEEP.LOG");
     ASSERT_TRUE(WaitUntil([&] { return !ReadBytes(log).empty(); }, 3000));
-    const std::vector<std::string> lines = SplitCrLf(ReadBytes(log));
+    ASSERT_EQ(ReadBytes(log).substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with its byte order mark";
+    const std::vector<std::string> lines = SplitCrLf(ReadBytes(log).substr(3));
     ASSERT_EQ(lines.size(), 2u) << "one line and what follows its CR LF";
     std::vector<std::string> fields;
     for (size_t start = 0, tab;; start = tab + 1) {

@@ -78,10 +78,10 @@ void AddOpenWindow(HWND list, WindowHandle handle)
     HWND window = reinterpret_cast<HWND>(handle);
     if (window == g_run->window)
         return;
-    char title[256] = "";
+    char title[kTitleCapacity] = "";
     const bool visible = IsWindowVisible(window) != FALSE;
     if (visible)
-        GetWindowTextA(window, title, sizeof title);
+        RealWindowOps().GetWindowTextA(handle, title, sizeof title);
     if (IsOfferedWindow(visible, title))
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
 }

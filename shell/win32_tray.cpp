@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kWindowTitleCapacity = 256;
+constexpr int kWindowTitleCapacity = kTitleCapacity;
 
 // Icons come from the program's own module; each handle lives for one call only.
 bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
@@ -45,7 +45,7 @@ void AddWindowItem(WindowHandle handle)
     const bool visible = IsWindowVisible(window) != FALSE;
     title[0] = '\0';
     if (visible)
-        GetWindowTextA(window, title, sizeof title);
+        RealWindowOps().GetWindowTextA(handle, title, sizeof title);
     if (!IsOfferedWindow(visible, title))
         return;
     const UINT command = tray.windowItems.Add(handle, title);

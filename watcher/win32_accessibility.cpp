@@ -164,22 +164,12 @@ int Win32AccessibleOps::GetAccessibleName(AccessibleItem item, char* buffer, int
     BSTR name = nullptr;
     if (entry == nullptr || entry->object->get_accName(ChildVariant(entry->childId), &name) != S_OK)
         return 0;
-    std::string text;
-    if (name != nullptr) {
-        const int needed = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
-        if (needed > 0) {
-            text.resize(static_cast<size_t>(needed));
-            WideCharToMultiByte(CP_ACP, 0, name, -1, text.data(), needed, nullptr, nullptr);
-            text.resize(static_cast<size_t>(needed - 1));
-        }
-        SysFreeString(name);
-    }
+    if (name == nullptr)
+        return 0;
     // Cut as a window text is cut.
-    const size_t room = static_cast<size_t>(capacity - 1);
-    const size_t length = text.size() < room ? text.size() : room;
-    text.copy(buffer, length);
-    buffer[length] = '\0';
-    return static_cast<int>(length);
+    const int length = NarrowText(name, static_cast<int>(SysStringLen(name)), buffer, capacity);
+    SysFreeString(name);
+    return length;
 }
 
 bool Win32AccessibleOps::GetAccessibleLocation(AccessibleItem item, WinRect* rect)

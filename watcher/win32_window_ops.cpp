@@ -37,15 +37,22 @@ BOOL CALLBACK EnumThunkProc(HWND window, LPARAM param)
 // For comparing texts as the window manager does: in UTF-16, each character folded on its own.
 std::wstring UpperWide(const char* text)
 {
-    const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (needed <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), needed);
-    wide.resize(static_cast<size_t>(needed - 1));
+    std::wstring wide = WideText(text);
     if (!wide.empty())
         CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     return wide;
+}
+
+// Other programs' texts are read in UTF-16, as they hold them, and never through a code page
+// that lacks their characters. Longer texts than the buffer can take are cut there.
+constexpr int kWideReadUnits = 2048;
+
+int ReadWindowText(HWND window, char* buffer, int capacity)
+{
+    wchar_t wide[kWideReadUnits];
+    const int units = capacity < kWideReadUnits ? capacity : kWideReadUnits;
+    const int length = ::GetWindowTextW(window, wide, units);
+    return NarrowText(wide, length > 0 ? length : 0, buffer, capacity);
 }
 
 // Access denied is a window of a higher integrity level: the message never arrived; any other
@@ -118,14 +125,7 @@ public:
 
     int GetWindowTextA(WindowHandle window, char* buffer, int capacity) override
     {
-        if (capacity <= 0)
-            return 0;
-        buffer[0] = '\0';
-        int length = ::GetWindowTextA(ToHwnd(window), buffer, capacity);
-        if (length < 0 || length >= capacity)
-            length = 0;
-        buffer[length] = '\0';
-        return length;
+        return ReadWindowText(ToHwnd(window), buffer, capacity);
     }
 
     WindowHandle GetWindow(WindowHandle window, WindowRelation relation) override
@@ -136,7 +136,7 @@ public:
 
     WindowHandle FindWindowExA(WindowHandle parent, const char* text) override
     {
-        return FromHwnd(::FindWindowExA(ToHwnd(parent), nullptr, nullptr, text));
+        return FromHwnd(::FindWindowExW(ToHwnd(parent), nullptr, nullptr, WideText(text).c_str()));
     }
 
     bool GetWindowRect(WindowHandle window, WinRect* rect) override
@@ -207,16 +207,15 @@ public:
         HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
         if (process == nullptr)
             return 0;
-        char path[MAX_PATH];
-        DWORD size = sizeof path;
-        const BOOL read = QueryFullProcessImageNameA(process, 0, path, &size);
+        wchar_t path[kWideReadUnits];
+        DWORD size = kWideReadUnits;
+        const BOOL read = QueryFullProcessImageNameW(process, 0, path, &size);
         CloseHandle(process);
         if (!read)
             return 0;
-        const char* slash = std::strrchr(path, '\\');
-        const char* name = slash != nullptr ? slash + 1 : path;
-        lstrcpynA(buffer, name, capacity);
-        return lstrlenA(buffer);
+        const wchar_t* slash = std::wcsrchr(path, L'\\');
+        const wchar_t* name = slash != nullptr ? slash + 1 : path;
+        return NarrowText(name, static_cast<int>(std::wcslen(name)), buffer, capacity);
     }
 
     Delivery SendButtonClick(WindowHandle button, ActionToken token) override
@@ -266,14 +265,7 @@ public:
 
     int GetDlgItemTextA(WindowHandle window, int id, char* buffer, int capacity) override
     {
-        if (capacity <= 0)
-            return 0;
-        buffer[0] = '\0';
-        UINT length = ::GetDlgItemTextA(ToHwnd(window), id, buffer, capacity);
-        if (length >= static_cast<UINT>(capacity))
-            length = 0;
-        buffer[length] = '\0';
-        return static_cast<int>(length);
+        return ReadWindowText(::GetDlgItem(ToHwnd(window), id), buffer, capacity);
     }
 
     void EnumChildWindows(WindowHandle parent, EnumStep step, void* context) override
@@ -286,14 +278,9 @@ public:
 
     int GetClassNameA(WindowHandle window, char* buffer, int capacity) override
     {
-        if (capacity <= 0)
-            return 0;
-        buffer[0] = '\0';
-        int length = ::GetClassNameA(ToHwnd(window), buffer, capacity);
-        if (length < 0 || length >= capacity)
-            length = 0;
-        buffer[length] = '\0';
-        return length;
+        wchar_t wide[256];
+        const int length = ::GetClassNameW(ToHwnd(window), wide, 256);
+        return NarrowText(wide, length > 0 ? length : 0, buffer, capacity);
     }
 
     bool AnswersAsButton(WindowHandle window) override
@@ -336,4 +323,31 @@ int LiveWalkThreads()
 bool SameWindowText(const char* a, const char* b)
 {
     return UpperWide(a) == UpperWide(b);
+}
+
+std::wstring WideText(const char* text)
+{
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (needed <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), needed);
+    wide.resize(static_cast<size_t>(needed - 1));
+    return wide;
+}
+
+int NarrowText(const wchar_t* wide, int length, char* buffer, int capacity)
+{
+    if (capacity <= 0)
+        return 0;
+    buffer[0] = '\0';
+    if (length <= 0)
+        return 0;
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        return 0;
+    std::string text(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), needed, nullptr, nullptr);
+    CopyText(buffer, capacity, text.c_str());
+    return static_cast<int>(std::strlen(buffer));
 }

@@ -1,6 +1,8 @@
 // WindowOps over USER32, for the program and the Win32 tests.
 #pragma once
 
+#include <string>
+
 #include "watcher/scan.h"
 #include "watcher/window_ops.h"
 
@@ -19,3 +21,10 @@ int LiveWalkThreads();
 
 // Two window texts compared as the window manager compares them: letter case ignored.
 bool SameWindowText(const char* a, const char* b);
+
+// The program's narrow texts are in the process code page: UTF-8 where the manifest's setting is
+// honoured (Windows 10 1903 and later, Wine), the system's ANSI code page on older systems. These
+// turn them into the UTF-16 of the system's wide calls and back; a narrow text is cut to
+// capacity - 1 bytes, never inside a character. NarrowText returns its length.
+std::wstring WideText(const char* text);
+int NarrowText(const wchar_t* wide, int length, char* buffer, int capacity);

@@ -17,13 +17,13 @@ using Captions = std::map<int, std::string>;
 const Captions kGermanCaptions = {
     {IDC_ACTIVE, "&Aktiv"},
     {IDC_INTERVAL_LABEL, "A&lle"},
-    {IDC_INTERVAL_UNIT, "ms. pr\xFC" "fen"},
-    {IDC_ADD, "&Hinzuf\xFCgen..."},
+    {IDC_INTERVAL_UNIT, "ms. prüfen"},
+    {IDC_ADD, "&Hinzufügen..."},
     {IDC_REMOVE, "&Entfernen"},
     {IDC_ENTRIES_LABEL, "&Fenster:"},
     {IDC_ADVANCED, "Er&weitert..."},
     {IDC_LANGUAGE_LABEL, "Spr&ache:"},
-    {IDOK, "&Schlie\xDF" "en"},
+    {IDOK, "&Schließen"},
     {IDC_EXIT, "&Beenden"},
 };
 

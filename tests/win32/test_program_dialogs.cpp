@@ -210,7 +210,7 @@ TEST_F(DialogTest, InputErrorsShowTheirTextAndKeepTheStep)
     EXPECT_EQ(CurrentTemplate(wizard), IDD_WIZARD_BUTTON_TEXTS);
     SetText(page, IDC_WIZ_BUTTON, "");
     Press(wizard, PSBTN_NEXT);
-    EXPECT_EQ(TakeInputError(app), "Die Felder \"Fenstertitel\" und \"Buttontext\" d\xfcrfen nicht leer sein");
+    EXPECT_EQ(TakeInputError(app), "Die Felder \"Fenstertitel\" und \"Buttontext\" dürfen nicht leer sein");
     EXPECT_EQ(CurrentTemplate(wizard), IDD_WIZARD_BUTTON_TEXTS);
 
     // Back to the start and on as a window rule without a title.

@@ -9,6 +9,8 @@
 
 namespace {
 
+// The list file in the system's code page (Windows-1252 under the tests' locale), the fixture's
+// title as the program reads it: the same title.
 std::string ListWithRule(int active)
 {
     return "1.63\r\nFr\xfche Probe\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n" + std::to_string(active) +
@@ -22,7 +24,7 @@ TEST_F(EarlyScanTest, ANewMatchingDialogIsAnsweredLongBeforeTheTimerWould)
     WriteList(ListWithRule(1));
     ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
     ASSERT_TRUE(app.WaitWatching());
-    FixtureProcess box("Fr\xfche Probe", {"--button", "OK"}, temp.File("r.txt"));
+    FixtureProcess box("Frühe Probe", {"--button", "OK"}, temp.File("r.txt"));
     ASSERT_NE(box.Window(), nullptr);
     EXPECT_TRUE(box.WaitForEvent("command OK", 5000));
 }
@@ -35,7 +37,7 @@ TEST_F(EarlyScanTest, NothingIsAnsweredWhileConfiguringOrWhileInactive)
     app.PostTray(WM_LBUTTONDBLCLK);
     ASSERT_TRUE(app.WaitVisible(true));
     {
-        FixtureProcess box("Fr\xfche Probe", {"--button", "OK"}, temp.File("configuring.txt"));
+        FixtureProcess box("Frühe Probe", {"--button", "OK"}, temp.File("configuring.txt"));
         ASSERT_NE(box.Window(), nullptr);
         EXPECT_FALSE(box.WaitForEvent("command OK", 1500)) << "answered while the rules are being edited";
     }
@@ -49,7 +51,7 @@ TEST_F(EarlyScanTest, NothingIsAnsweredWhileConfiguringOrWhileInactive)
     ASSERT_FALSE(app.Checked(IDC_ACTIVE));
     ASSERT_TRUE(app.MainCommand(IDCANCEL));
     ASSERT_TRUE(app.WaitVisible(false));
-    FixtureProcess box("Fr\xfche Probe", {"--button", "OK"}, temp.File("inactive.txt"));
+    FixtureProcess box("Frühe Probe", {"--button", "OK"}, temp.File("inactive.txt"));
     ASSERT_NE(box.Window(), nullptr);
     EXPECT_FALSE(box.WaitForEvent("command OK", 1500)) << "answered while inactive";
 }

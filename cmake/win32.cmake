@@ -32,6 +32,8 @@ target_link_libraries(boxsweep_win32 PUBLIC boxsweep_core user32 oleacc ole32 ol
 # resources are linked in. It lands at the top of the build tree, beside the language modules.
 file(GLOB shell_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shell/win32_*.cpp)
 file(GLOB dialog_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/dialogs/win32_*.cpp)
+# The resource compiler does not report the manifest it reads: a changed manifest rebuilds it.
+set_source_files_properties(resources/version.rc PROPERTIES OBJECT_DEPENDS ${generated_dir}/boxsweep.manifest)
 add_executable(boxsweep WIN32 ${shell_sources} ${dialog_sources} resources/boxsweep.rc resources/version.rc)
 target_link_libraries(boxsweep PRIVATE boxsweep_win32 shell32 comctl32)
 set_target_properties(boxsweep PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

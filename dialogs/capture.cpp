@@ -31,6 +31,7 @@ void ReadMessage(WindowOps& ops, WindowHandle window, unsigned flags, char* mess
         if (message[0] == '\0')
             ops.GetDlgItemTextA(parent, kDialogTextId, message, kCapturedMessageCapacity);
     }
+    CutToField(message, kCapturedMessageCapacity);
     CutAtFirstLineBreak(message);
 }
 
@@ -44,10 +45,14 @@ bool CapturePointedWindow(WindowOps& ops, WindowHandle excluded, unsigned flags,
     const WindowHandle window = ops.WindowFromPoint(pointer);
     if (window == 0 || window == excluded || (excluded != 0 && ops.IsChild(excluded, window)))
         return false;
-    if (flags & kCaptureButton)
+    if (flags & kCaptureButton) {
         ops.GetWindowTextA(window, texts->button, sizeof texts->button);
-    if (flags & kCaptureTitle)
+        CutToField(texts->button, sizeof texts->button);
+    }
+    if (flags & kCaptureTitle) {
         ops.GetWindowTextA(DialogOf(ops, window), texts->title, sizeof texts->title);
+        CutToField(texts->title, sizeof texts->title);
+    }
     if (flags & kCaptureMessage)
         ReadMessage(ops, window, flags, texts->message);
     return true;

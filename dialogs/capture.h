@@ -14,11 +14,12 @@ constexpr unsigned kCaptureMessage = 4;
 constexpr int32_t kCaptureRestMs = 2000;
 constexpr int32_t kCaptureTickMs = 50;
 
-constexpr int kCapturedMessageCapacity = 510;
+// A captured message keeps 509 characters, as a rule's field cut by CopyField at this capacity.
+constexpr int kCapturedMessageCapacity = 4 * 510;
 
 struct CapturedTexts {
-    char title[256];
-    char button[64];
+    char title[kTitleCapacity];
+    char button[kButtonCapacity];
     char message[kCapturedMessageCapacity];
 };
 

@@ -237,10 +237,9 @@ void CopySelectedWindowTitle(HWND page)
         return;
     std::string text(static_cast<size_t>(length) + 1, '\0');
     SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::strlen(text.c_str()));
-    if (text.size() > kTitleCapacity - 1)
-        text.resize(kTitleCapacity - 1);
-    SetDlgItemTextA(page, IDC_WIZ_TITLE, text.c_str());
+    char title[kTitleCapacity];
+    CopyField(title, kTitleCapacity, text.c_str());
+    SetDlgItemTextA(page, IDC_WIZ_TITLE, title);
 }
 
 void OnCommand(HWND page, UINT id)

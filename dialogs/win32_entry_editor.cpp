@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "shell/timer_ids.h"
 #include "shell/win32_app.h"
+#include "watcher/win32_window_ops.h"
 
 namespace {
 
@@ -54,9 +55,11 @@ void LoadEntry(HWND editor, const ListEntry& entry)
 
 // Texts are kept as the list file will give them back: a line break (the Dutch message field
 // takes Enter as one) ends the text, marked with "*".
+// A field as the rule holds it: its characters up to the field's count, never a part of one.
 void ReadField(HWND editor, int id, char* text, int capacity)
 {
-    GetDlgItemTextA(editor, id, text, capacity);
+    RealWindowOps().GetDlgItemTextA(reinterpret_cast<WindowHandle>(editor), id, text, capacity);
+    CutToField(text, capacity);
     CutAtFirstLineBreak(text);
 }
 

@@ -9,9 +9,9 @@ bool IsEmpty(const char* text)
 
 int ReadButtonTexts(const WizardInput& input, ListEntry& entry)
 {
-    CopyText(entry.title, kTitleCapacity, input.title);
-    CopyText(entry.button, kButtonCapacity, input.button);
-    CopyText(entry.message, kMessageCapacity, input.message);
+    CopyField(entry.title, kTitleCapacity, input.title);
+    CopyField(entry.button, kButtonCapacity, input.button);
+    CopyField(entry.message, kMessageCapacity, input.message);
     int error = kNoInputError;
     if (input.useMessage) {
         entry.condition = kClickIfMessage;
@@ -38,7 +38,7 @@ int ReadStepInput(const WizardState& state, const WizardInput& input, ListEntry&
     if (state.kind != kKindWindowRule)
         return kNoInputError;
     if (state.step == 1) {
-        CopyText(entry.title, kTitleCapacity, input.title);
+        CopyField(entry.title, kTitleCapacity, input.title);
         entry.condition = kAlwaysClick;
         return RuleTitleError(entry.title, entry.condition);
     }

@@ -162,6 +162,18 @@ void CopyField(char* dest, int capacity, const char* src)
     CopyBounded(dest, capacity, src, capacity / 4 > 0 ? static_cast<size_t>(capacity / 4 - 1) : 0);
 }
 
+void CutToField(char* text, int capacity)
+{
+    if (capacity <= 0)
+        return;
+    const size_t maxChars = capacity / 4 > 0 ? static_cast<size_t>(capacity / 4 - 1) : 0;
+    const size_t length = strnlen(text, static_cast<size_t>(capacity));
+    // A text of no more bytes than the field has characters is whole.
+    if (length <= maxChars)
+        return;
+    text[FittingLength(std::string_view(text, length), static_cast<size_t>(capacity) - 1, maxChars)] = '\0';
+}
+
 bool PressesButton(int32_t method)
 {
     return method == kLeftClick || method == kRightClick || method == kButtonMessage

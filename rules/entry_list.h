@@ -107,3 +107,5 @@ void CopyText(char* dest, int capacity, const char* src);
 // it also to the field's characters, capacity / 4 - 1: a 300-character title keeps 255, in any
 // script.
 void CopyField(char* dest, int capacity, const char* src);
+// Cuts text, read into a buffer of capacity bytes, in place to what CopyField would keep of it.
+void CutToField(char* text, int capacity);

@@ -7,9 +7,9 @@ namespace {
 constexpr char kOverviewPage[] = "overview.htm";
 
 // The tray menu's "Help" is the one place that asks for help; each module names it in its own
-// language ("Übersicht" in Windows-1252 for the built-in German).
+// language, as the program's text holds it (UTF-8).
 constexpr HelpTopic kHelpTopics[] = {
-    {"\xDC" "bersicht", kOverviewPage},
+    {"Übersicht", kOverviewPage},
     {"Index_English", kOverviewPage},
     {"Overview", kOverviewPage},
 };

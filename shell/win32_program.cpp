@@ -157,7 +157,7 @@ void AddEntryWithWizard()
 void AddCloseRule(const char* title)
 {
     ListEntry& entry = g_program->list.AppendAtTail()->entry;
-    CopyText(entry.title, kTitleCapacity, title);
+    CopyField(entry.title, kTitleCapacity, title);
     entry.condition = kAlwaysClick;
     entry.method = kCloseWindow;
     RefillList(g_program->page);

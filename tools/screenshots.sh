@@ -111,16 +111,19 @@ capture() {
 }
 
 # The list file: version, six lines per rule, "end of list", active, interval, language,
-# reserved value, then the window placement without a line end. Texts are Windows-1252.
+# reserved value, then the window placement without a line end. Texts are UTF-8 with the byte
+# order mark, as the program writes a list whose Cyrillic rule the ANSI code page cannot hold.
 write_list_file() {
   local file=$1 language=$2
   {
+    printf '\xef\xbb\xbf'
     printf '%s\r\n' 1.63 \
+      'Сохранить документ' '&Да' '*изменения*' 2 3 5 \
       Speichern '&Nein' '*nicht gespeichert*' 2 3 12 \
       'Fehler*' OK '' 1 3 4 \
       '*Werbung*' '' '' 1 2 27 \
-      $'\xc4nderungen \xfcbernehmen?' '&Ja' '' 1 6 0 \
-      $'Gro\xdfe Datei' '' '' 0 5 1 \
+      'Änderungen übernehmen?' '&Ja' '' 1 6 0 \
+      'Große Datei' '' '' 0 5 1 \
       'end of list' 1 1000 "$language" 3
     printf '%s' '60,60,360,460,1'
   } > "$file"

@@ -8,12 +8,18 @@ namespace {
 
 // Program scratch for the window under test: titles are read with capacity 256, child texts
 // with 512. Single-threaded use makes sharing them safe.
-char g_titleBuffer[512];
-char g_childBuffer[512];
+char g_titleBuffer[kTitleCapacity];
+char g_childBuffer[kMessageCapacity];
 PreparedText g_preparedTitle;
 
-constexpr int kTitleReadCapacity = 256;
-constexpr int kChildReadCapacity = 512;
+
+// A window's title as a rule's title field can hold it (255 characters), the length every
+// comparison has seen.
+void ReadTitle(WatchContext& watch, WindowHandle window, char* title)
+{
+    watch.ops->GetWindowTextA(window, title, kTitleCapacity);
+    CutToField(title, kTitleCapacity);
+}
 
 // --- What the observer hears -------------------------------------------------------------------
 
@@ -32,7 +38,7 @@ ActionReport Subject(WatchContext& watch, WindowHandle window, const EntryNode& 
     if (title != nullptr)
         CopyText(subject.windowTitle, kTitleCapacity, title);
     else
-        watch.ops->GetWindowTextA(window, subject.windowTitle, kTitleReadCapacity);
+        ReadTitle(watch, window, subject.windowTitle);
     return subject;
 }
 
@@ -299,7 +305,8 @@ bool AnyChildMatches(WatchContext& watch, WindowHandle window, const char* messa
     WindowOps& ops = *watch.ops;
     for (WindowHandle child = ops.GetWindow(window, WindowRelation::FirstChild); child != 0;
          child = ops.GetWindow(child, WindowRelation::NextSibling)) {
-        ops.GetWindowTextA(child, g_childBuffer, kChildReadCapacity);
+        ops.GetWindowTextA(child, g_childBuffer, kMessageCapacity);
+        CutToField(g_childBuffer, kMessageCapacity);
         if (MatchPattern(messagePattern, g_childBuffer))
             return true;
     }
@@ -554,7 +561,7 @@ EntryNode* RuleFor(WatchContext& watch, WindowHandle window)
     if (window == watch.exempt || !ops.IsWindowVisible(window))
         return nullptr;
     g_titleBuffer[0] = '\0';
-    ops.GetWindowTextA(window, g_titleBuffer, kTitleReadCapacity);
+    ReadTitle(watch, window, g_titleBuffer);
     if (g_titleBuffer[0] == '\0')
         return nullptr;
     EntryNode* rule = FindMatchingEntry(watch, g_titleBuffer, window);

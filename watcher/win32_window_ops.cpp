@@ -343,6 +343,12 @@ int NarrowText(const wchar_t* wide, int length, char* buffer, int capacity)
     buffer[0] = '\0';
     if (length <= 0)
         return 0;
+    // Most texts fit at once; only a longer one is converted whole and cut between characters.
+    const int direct = WideCharToMultiByte(CP_ACP, 0, wide, length, buffer, capacity - 1, nullptr, nullptr);
+    if (direct > 0) {
+        buffer[direct] = '\0';
+        return direct;
+    }
     const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0)
         return 0;

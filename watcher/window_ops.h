@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "rules/entry_list.h"
+
 // Opaque window handle, compared only for equality; 0 is "no window".
 using WindowHandle = uintptr_t;
 
@@ -61,8 +63,8 @@ struct ActionReply {
     WinRect location;  // for Located: the button's rectangle on screen
 };
 
-// A rule's button text holds at most 63 characters and its terminator.
-constexpr int kButtonTextCapacity = 64;
+// A rule's button text, as its field holds it.
+constexpr int kButtonTextCapacity = kButtonCapacity;
 
 // A search of a window's accessibility tree for a button without a window of its own, run on
 // a thread of its own because every question goes to the target program and may wait on it.

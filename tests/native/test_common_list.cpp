@@ -19,17 +19,17 @@ TEST(CommonListTest, NoShippedRuleActsOnAnOrdinaryDocument)
     Settings settings{};
     ParseList(bytes.str(), list, settings);
     ASSERT_GE(list.Count(), 10) << "mostcommon.lst was not read";
-    // Title, inner text, described buttons; texts in the ANSI code page ("\xFC" u umlaut).
+    // Title, inner text, described buttons.
     const struct {
         const char* title;
         const char* text;
         std::vector<const char*> buttons;
     } documents[] = {
         {"Advertisement budget 2027.xlsx - Excel", "MsoDockTop", {"Close", "Save", "No"}},
-        {"Tipp des Tages.docx - Word", "MsoDockTop", {"Schlie\xDF" "en", "Nein"}},
+        {"Tipp des Tages.docx - Word", "MsoDockTop", {"Schließen", "Nein"}},
         {"Tip of the Day.pdf - Adobe Acrobat Reader", "AVPageView", {"Close", "Print"}},
         // Notepad's edit control holds the document itself, here one that reads like the pop-up.
-        {"Sonderangebot.txt - Editor", "Sonderangebot: 20 % auf alles, nur f\xFCr kurze Zeit!", {}},
+        {"Sonderangebot.txt - Editor", "Sonderangebot: 20 % auf alles, nur für kurze Zeit!", {}},
         {"Special Offer - Google Chrome", "Chrome Legacy Window", {"Close", "New Tab", "Reload"}},
         {"Rate this recipe - Mozilla Firefox", "", {"Close Tab", "Not now"}},
     };

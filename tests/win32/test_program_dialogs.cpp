@@ -369,6 +369,46 @@ TEST_F(DialogTest, PointingAtAMessageBoxFillsTheFieldsAndRestingEndsTheCapture)
     WaitUntil([&] { return !IsWindow(wizard); });
 }
 
+// A Cyrillic box is captured without loss: its rule answers that box and not another Cyrillic box
+// of the same length (both were "????????? ????????" once), and the configuration list and the log
+// show its title.
+TEST_F(DialogTest, ARuleCapturedFromACyrillicBoxAnswersThatBoxAndNoOther)
+{
+    const std::string title = "Сохранить документ";
+    ProgramProcess& app = *StartConfiguring(ListOf("", 200));
+    HWND wizard = OpenWizard(app);
+    ASSERT_NE(wizard, nullptr);
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_TEXTS));
+    HWND page = CurrentPage(wizard);
+    {
+        MessageBoxWindow box(title.c_str(), "Сохранить изменения?", "&Да");
+        const POINT centre = box.ButtonCentre();
+        SetCursorPos(centre.x, centre.y);
+        PostMessageA(page, WM_COMMAND, IDC_WIZ_CAPTURE_ALL, 0);
+        EXPECT_TRUE(WaitUntil([&] { return Text(page, IDC_WIZ_BUTTON) == "&Да"; }, 3000));
+        EXPECT_EQ(Text(page, IDC_WIZ_TITLE), title);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDC_WIZ_CAPTURE_ALL)) != FALSE; }, 5000));
+    }
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_METHOD));
+    Press(wizard, PSBTN_NEXT);
+    ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_FINISH));
+    Press(wizard, PSBTN_FINISH);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
+    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{title});
+
+    ASSERT_TRUE(app.Command(IDOK));
+    FixtureProcess other("Завершить удаление", {"--button", "&Да", "--static", "Удалить все файлы?"},
+                         temp.File("other.txt"));
+    FixtureProcess meant(title, {"--button", "&Да"}, temp.File("meant.txt"));
+    EXPECT_TRUE(meant.WaitForEvent("command &Да"));
+    EXPECT_FALSE(other.WaitForEvent("command &Да", 1000));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadBytes(temp.File("BOXSWEEP.LOG")).find("\t" + title + "\t") != std::string::npos;
+    }));
+}
+
 TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
 {
     ProgramProcess& app = *StartConfiguring(

@@ -281,21 +281,32 @@ TEST_F(StartupTest, ListFileOfRandomBytesLoadsNothingAndIsLeftAsItWas)
 
 // A text editor's UTF-8 save: the texts arrive in the ANSI code page, the file is written back
 // in the usual form, and the original is kept as the backup.
-TEST_F(StartupTest, Utf8ListFileIsConvertedAndBackedUp)
+// A UTF-8 list keeps every character; one whose texts all fit the system's code page (Windows-1252
+// under the tests' locale) is written back in it, as earlier versions wrote it, the original kept.
+TEST_F(StartupTest, Utf8ListFileKeepsEveryCharacterAndIsWrittenInTheCodePageWhereItFits)
 {
-    ASSERT_EQ(GetACP(), 1252u) << "the expected texts are Windows-1252";
-    const std::string original = "\xEF\xBB\xBF" "1.63\r\nGr\xC3\xBC\xC3\x9F\xE2\x98\x83\r\n"
-                                 "&Ja\r\n\r\n1\r\n3\r\n0\r\n"
-                                 "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
-    WriteList(original);
-    ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
-    ASSERT_NE(app.Page(), nullptr);
-    EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{"Gr\xFC\xDF?"});
-    app.PostCommand(IDC_EXIT);
-    EXPECT_EQ(app.ExitStatus(10000), 0u);
-    const std::string converted = "1.63\r\nGr\xFC\xDF?\r\n&Ja\r\n\r\n1\r\n3\r\n0\r\n";
-    EXPECT_EQ(List().substr(0, converted.size()), converted);
-    EXPECT_EQ(ReadBytes(temp.File("BOXSWEEP.BAK")), original);
+    const std::string tail = "&Ja\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
+    const struct {
+        std::string file;
+        const char* shown;
+        std::string saved;
+        bool backedUp;
+    } rounds[] = {
+        {"\xEF\xBB\xBF" "1.63\r\nGrüß☃\r\n" + tail, "Grüß☃", "\xEF\xBB\xBF" "1.63\r\nGrüß☃\r\n&Ja\r\n", false},
+        {"1.63\r\nGrüß\r\n" + tail, "Grüß", "1.63\r\nGr\xFC\xDF\r\n&Ja\r\n", true},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.shown);
+        DeleteFileA(temp.File("BOXSWEEP.BAK").c_str());
+        WriteList(round.file);
+        ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
+        ASSERT_NE(app.Page(), nullptr);
+        EXPECT_EQ(ListBoxItems(app.Control(IDC_ENTRIES)), std::vector<std::string>{round.shown});
+        app.PostCommand(IDC_EXIT);
+        EXPECT_EQ(app.ExitStatus(10000), 0u);
+        EXPECT_EQ(List().substr(0, round.saved.size()), round.saved);
+        EXPECT_EQ(ReadBytes(temp.File("BOXSWEEP.BAK")), round.backedUp ? round.file : "");
+    }
 }
 
 // Each way of ending, with an entry removed in memory only beforehand: the status tells the

@@ -381,7 +381,6 @@ public:
     }
     ~UserFolder() { RemoveTree(path_); }
     std::string File(const char* name) const { return path_ + name; }
-    const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
@@ -410,7 +409,7 @@ TEST_F(StartupTest, BesideTheAllUsersMarkerTheFilesGoToTheUsersFolders)
         app.PostCommand(IDM_INFO, 0);
         HWND about = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (about = MessageBoxOf(app.Id())) != nullptr; }));
-        EXPECT_EQ(WindowText(GetDlgItem(about, IDC_ABOUT_FOLDER)) + "\\", roaming.Path());
+        EXPECT_EQ(WindowText(GetDlgItem(about, IDC_ABOUT_FOLDER)) + "\\", roaming.File(""));
         PostMessageA(about, WM_COMMAND, IDOK, 0);
         app.PostCommand(IDC_EXIT);
         EXPECT_EQ(app.ExitStatus(10000), 0u);

@@ -1,6 +1,6 @@
-// The about box: the product, the language module's author and the total number of clicks. The
-// project has no web page and no mail address, so the box offers none; its button opens the
-// user's guide instead.
+// The about box: the product, the language module's author, the total number of clicks and the
+// folder that holds the list file. The project has no web page and no mail address, so the box
+// offers none; its button opens the user's guide instead.
 #include <windows.h>
 
 #include <string>
@@ -22,6 +22,7 @@ void OnInitDialog(HWND about, int64_t totalClicks)
 {
     g_program->openDialog = about;
     SetDlgItemTextA(about, IDC_ABOUT_TOTAL, std::to_string(totalClicks).c_str());
+    SetDlgItemTextA(about, IDC_ABOUT_FOLDER, g_program->storage.folderShown.c_str());
     ShowProgramIcon(about, IDC_ABOUT_MAIN_ICON, IDI_PROGRAM);
     ShowProgramIcon(about, IDC_ABOUT_SPARE_ICON, IDI_SPARE);
 }

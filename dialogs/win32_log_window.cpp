@@ -147,12 +147,13 @@ void OnDestroy()
 // written is begun empty, so that either program shows it rather than asking to create it.
 void OpenLogFile(HWND window)
 {
+    const StoragePaths& storage = g_program->storage;
     char path[MAX_PATH];
-    const DWORD length = GetFullPathNameA(kLogFileName, sizeof path, path, nullptr);
+    const DWORD length = GetFullPathNameA(storage.log.c_str(), sizeof path, path, nullptr);
     if (length == 0 || length >= sizeof path)
         return;
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-        AppendLogLine(path, kOldLogFileName, "");
+        AppendLogLine(path, storage.oldLog.c_str(), "");
     if (OpenedByShell(ShellExecuteA(window, "open", path, nullptr, nullptr, SW_SHOWNORMAL)))
         return;
     const std::string quoted = std::string("\"") + path + "\"";

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kCommonList[] = "mostcommon.lst";
-
 void OnInitDialog(HWND setup)
 {
     HWND dropdown = GetDlgItem(setup, IDC_LANGUAGE);
@@ -18,7 +16,8 @@ void OnInitDialog(HWND setup)
     SelectFirstStartLanguage(dropdown);
     // Only a new user gets the dialog: with a list already there, or nothing to start from,
     // it ends before it is shown.
-    if (!CopyFileA(kCommonList, kListFileName, TRUE))
+    const StoragePaths& storage = g_program->storage;
+    if (!CopyFileA(storage.commonList.c_str(), storage.list.c_str(), TRUE))
         EndDialog(setup, 0);
 }
 
@@ -32,8 +31,9 @@ void OnOk(HWND setup, Settings& settings)
     ReadLanguageChoice(setup, settings.language);
     settings.reservedValue = 3;
     const bool keepCommonList = IsDlgButtonChecked(setup, IDC_SETUP_COMMON_LIST) == BST_CHECKED;
-    if (!FinishNewListFile(kListFileName, keepCommonList, settings))
-        DeleteFileA(kListFileName);
+    const char* list = g_program->storage.list.c_str();
+    if (!FinishNewListFile(list, keepCommonList, settings))
+        DeleteFileA(list);
     EndDialog(setup, 1);
 }
 

@@ -46,6 +46,8 @@
 #define IDC_ABOUT_LANGUAGE 308    /* label: language file and its author */
 #define IDC_ABOUT_TOTAL_LABEL 312 /* label "Gesamtanzahl Klicks:" */
 #define IDC_ABOUT_TOTAL 313       /* label, centred: total clicks */
+#define IDC_ABOUT_FOLDER_LABEL 314 /* label "Ordner der Listendatei:" */
+#define IDC_ABOUT_FOLDER 315       /* read-only edit: the folder that holds the list file */
 /* IDOK (1), the default button, ends it as Escape and the close box do. */
 #define IDC_ABOUT_MAIN_ICON 2001  /* icon control: the program icon */
 #define IDC_ABOUT_SPARE_ICON 2004 /* icon control: the second program icon */

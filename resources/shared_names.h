@@ -15,5 +15,8 @@
 #define BOXSWEEP_DDE_SERVICE "BOXSWEEP"
 #define BOXSWEEP_DDE_SHOW_TOPIC "SHOWCFGDLG"
 #define BOXSWEEP_DDE_EXIT_TOPIC "EXITAPP"
+/* The file the package for all users puts beside the program (installer/allusers.txt): each user's
+ * list and log then go to the user's own folders. */
+#define BOXSWEEP_ALL_USERS_MARKER "allusers.txt"
 
 #endif

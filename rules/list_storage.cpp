@@ -145,7 +145,7 @@ struct FallbackFile {
 
 fs::path FolderOf(const char* path)
 {
-    fs::path folder = fs::path(path).parent_path();
+    fs::path folder = FileSystemPath(path).parent_path();
     return folder.empty() ? fs::path(".") : folder;
 }
 
@@ -176,7 +176,7 @@ std::string NewerFallbackName(const char* path, const std::vector<FallbackFile>&
     if (fallbacks.empty())
         return "";
     std::error_code error;
-    const fs::file_time_type listWritten = fs::last_write_time(path, error);
+    const fs::file_time_type listWritten = fs::last_write_time(FileSystemPath(path), error);
     return error || fallbacks.front().written > listWritten ? fallbacks.front().name : "";
 }
 
@@ -187,7 +187,8 @@ std::string FreeFallbackName(const char* path)
     for (int number = 0; number < kFallbackNumberLimit; ++number) {
         const std::string name = FallbackName(number);
         std::error_code error;
-        if (fs::symlink_status(SiblingPath(path, name.c_str()), error).type() == fs::file_type::not_found)
+        const fs::path sibling = FileSystemPath(SiblingPath(path, name.c_str()).c_str());
+        if (fs::symlink_status(sibling, error).type() == fs::file_type::not_found)
             return name;
     }
     return "";

@@ -16,4 +16,9 @@ bool ReplaceFileInOneStep(const char* from, const char* to)
     return std::rename(from, to) == 0;
 }
 
+std::filesystem::path FileSystemPath(const char* path)
+{
+    return std::filesystem::path(path);
+}
+
 #endif

@@ -1,5 +1,6 @@
 // The action log: what the watcher did, kept in memory for the log window and appended to
-// "BOXSWEEP.LOG" in the working folder. Platform-neutral so that it is tested natively.
+// "BOXSWEEP.LOG" beside the list file, or in the user's local folder when the list goes to the
+// user's folder. Platform-neutral so that it is tested natively.
 #pragma once
 
 #include <cstdint>

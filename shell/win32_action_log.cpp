@@ -20,11 +20,13 @@ std::string LocalTimeNow()
 void WriteToFile(const LogEntry& entry)
 {
     g_program->writer->Post([line = FormatLogLine(entry)] {
-        const LogAppend appended = AppendLogLine(kLogFileName, kOldLogFileName, line);
-        if (appended == LogAppend::Written || g_program->toldLogUnwritable)
+        Program& program = *g_program;
+        const char* path = program.storage.log.c_str();
+        const LogAppend appended = AppendLogLine(path, program.storage.oldLog.c_str(), line);
+        if (appended == LogAppend::Written || program.toldLogUnwritable)
             return;
-        g_program->toldLogUnwritable = true;
-        ShowNotice(appended == LogAppend::Full ? IDS_LOG_FULL : IDS_LOG_UNWRITABLE, kLogFileName);
+        program.toldLogUnwritable = true;
+        ShowNotice(appended == LogAppend::Full ? IDS_LOG_FULL : IDS_LOG_UNWRITABLE, path);
     });
 }
 

@@ -31,6 +31,18 @@ struct TrayState {
     char tip[64] = BOXSWEEP_PRODUCT_TEXT;
 };
 
+// Where the session keeps its files, settled at start-up and never changed afterwards: the disk
+// writer's thread reads it as well. Paths in the working folder are plain names.
+struct StoragePaths {
+    std::string listRead;  // the list file read at start-up
+    std::string list;      // the list file every save writes; its backup and fallback files beside it
+    bool listMoves;        // the two differ: the working folder's list goes to the user's folder
+    std::string log;
+    std::string oldLog;
+    std::string commonList;   // the prepared list the first-run setup copies
+    std::string folderShown;  // the list's folder as the about box names it
+};
+
 // The program's state: one record, made by WinMain and living as long as it runs.
 struct Program {
     EntryList list;
@@ -59,6 +71,7 @@ struct Program {
     // the user has been told about saves that missed it (the fallback file named last, a save
     // that went nowhere) and about the log.
     std::unique_ptr<DiskWriter> writer;
+    StoragePaths storage;
     ListFileState listFileState;
     std::string toldFallbackName;
     bool toldNotSaved;
@@ -69,9 +82,16 @@ struct Program {
 // system calls without user data (DDE, window events) reach the state through it.
 extern Program* g_program;
 
+// Where the files are (win32_storage.cpp). The program's own folder, with a closing backslash;
+// empty when it cannot be told.
+std::string ProgramFolder();
+// The working folder, or the user's own folders where an installation for all users or a working
+// folder this user cannot write says so.
+StoragePaths ChooseStoragePaths();
+
 // The program's verbs (win32_program.cpp).
-// Saves to the list file in the working folder, or where that cannot be written, to a fallback
-// file beside it. The first save that lands where the user has not been told says where.
+// Saves to the list file, or where that cannot be written, to a fallback file beside it. The
+// first save that lands where the user has not been told says where.
 void SaveListFile();
 // The same at the end of the program, saying nothing, since at log-off nobody is there to read
 // it: the next start finds the fallback file newer than the list file and names it.

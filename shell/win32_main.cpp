@@ -105,14 +105,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (option != StartOption::NoDde && !NegotiateSingleInstance(option))
         return 0;
     program.trayEnabled = option != StartOption::NoTray;
-    if (option == StartOption::Setup)
+    program.storage = ChooseStoragePaths();
+    // A user whose list is still to be taken over from the working folder is no new user.
+    if (option == StartOption::Setup && !program.storage.listMoves)
         RunSetupDialog(program.settings);
 
     const LoadOutcome loaded =
-        LoadList(kListFileName, program.list, program.settings, program.listFileState);
+        LoadList(program.storage.listRead.c_str(), program.list, program.settings, program.listFileState);
     // A first start speaks the display language, and the new list file names it from the start.
     if (loaded == LoadOutcome::Created && ChooseDisplayLanguage(program.settings.language))
-        FinishNewListFile(kListFileName, false, program.settings);
+        FinishNewListFile(program.storage.list.c_str(), false, program.settings);
     program.writer = std::make_unique<DiskWriter>();
     StartWatchService(program.list, &ProgramObserver(), kEarlyScans);
     LoadLanguageModule(program.settings.language);

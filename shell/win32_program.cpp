@@ -71,13 +71,19 @@ void ShowNotice(UINT id, const char* name)
 void SaveListFile()
 {
     const std::string bytes = FormatList(g_program->list, g_program->settings);
-    g_program->writer->Post([bytes] { TellWhereSaved(SaveListBytes(kListFileName, bytes, g_program->listFileState)); });
+    g_program->writer->Post([bytes] {
+        Program& program = *g_program;
+        TellWhereSaved(SaveListBytes(program.storage.list.c_str(), bytes, program.listFileState));
+    });
 }
 
 void SaveListFileAtEnd()
 {
     const std::string bytes = FormatList(g_program->list, g_program->settings);
-    g_program->writer->Post([bytes] { SaveListBytes(kListFileName, bytes, g_program->listFileState); });
+    g_program->writer->Post([bytes] {
+        Program& program = *g_program;
+        SaveListBytes(program.storage.list.c_str(), bytes, program.listFileState);
+    });
 }
 
 void UpdateWatchState()

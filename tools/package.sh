@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the release: the program, the language modules and the help files for x64 (win64 preset)
 # and x86 (win32 preset), then in build/package/ a ZIP of each to unpack anywhere and the per-user
-# x64 Windows Installer package made by wixl:
+# x64 Windows Installer packages made by wixl, one for the current user and one for all users of
+# the computer:
 #
-#   BoxSweep-VER-x64.zip   BoxSweep-VER-x86.zip   BoxSweep-VER-x64.msi
+#   BoxSweep-VER-x64.zip   BoxSweep-VER-x86.zip   BoxSweep-VER-x64.msi   BoxSweep-VER-x64-machine.msi
 #
 #   tools/package.sh                        build both, then package into build/package/
 #   tools/package.sh --no-build [--tree64 DIR] [--tree32 DIR] [--out DIR]
@@ -97,11 +98,18 @@ make_zip() {
 make_zip x64 "$tree64"
 [ -z "$tree32" ] || make_zip x86 "$tree32"
 
-# wixl takes its sources from its current folder: the same nine files as the x64 ZIP, and the
-# icon for the list of installed apps.
-msi_file=$out/BoxSweep-$version-x64.msi
+# wixl takes its sources from its current folder: the same nine files as the x64 ZIP, the icon
+# for the list of installed apps, and the marker the package for all users puts beside the
+# program.
 release_files "$tree64"
-cp "${files[@]}" "$root/resources/icons/boxsweep.ico" "$stage/"
-rm -f "$msi_file"
-(cd "$stage" && wixl -a x64 -D Version="$version" -o "$msi_file" "$root/installer/boxsweep.wxs")
-echo "package: $msi_file"
+cp "${files[@]}" "$root/resources/icons/boxsweep.ico" "$root/installer/allusers.txt" "$stage/"
+
+# make_msi FILE SOURCE
+make_msi() {
+  rm -f "$1"
+  (cd "$stage" && wixl -a x64 -D Version="$version" -o "$1" "$2")
+  echo "package: $1"
+}
+
+make_msi "$out/BoxSweep-$version-x64.msi" "$root/installer/boxsweep.wxs"
+make_msi "$out/BoxSweep-$version-x64-machine.msi" "$root/installer/boxsweep-machine.wxs"

@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
+#include <windows.h>
 #endif
 
 #include <chrono>
@@ -573,6 +574,35 @@ TEST_F(ListFileTest, AListFileThatCannotBeReadIsNeverWrittenOver)
     EXPECT_TRUE(fs::is_directory(ListPath()));
     EXPECT_FALSE(fs::exists(PathOf(kBackupFileName)));
 }
+
+#ifdef _WIN32
+// A user folder such as C:\Users\Łukasz: its name reaches the list file code in the ANSI code page.
+// The fallback files beside the list are found there as anywhere else, and an earlier session's is
+// never taken.
+TEST_F(ListFileTest, FallbackFilesAreFoundInAFolderNamedBeyondAscii)
+{
+    const fs::path folder = folder_ / L"Profil \u20ac";
+    const std::wstring wide = (folder / kListFileName).wstring();
+    char narrow[MAX_PATH] = "";
+    wchar_t back[MAX_PATH] = L"";
+    if (WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, MAX_PATH, nullptr, nullptr) == 0 ||
+        MultiByteToWideChar(CP_ACP, 0, narrow, -1, back, MAX_PATH) == 0 || wide != back)
+        GTEST_SKIP() << "the ANSI code page " << GetACP() << " has no euro sign";
+    fs::create_directories(folder / kListFileName);  // a list file that cannot be read
+    std::ofstream(folder / kUnsavedFileName, std::ios::binary) << "1.63\r\ncut";
+    fs::last_write_time(folder / kUnsavedFileName, fs::file_time_type::clock::now() + std::chrono::hours(1));
+    EntryList list;
+    Settings settings = NoSettings();
+    ListFileState state{};
+    EXPECT_EQ(LoadList(narrow, list, settings, state, 0), LoadOutcome::Unreadable);
+    EXPECT_EQ(state.newerFallbackName, kUnsavedFileName);
+    EXPECT_EQ(SaveList(narrow, list, settings, state, 0), SaveOutcome::Fallback);
+    EXPECT_EQ(state.fallbackName, "BOXSWEEP.UNSAVED.1");
+    std::ifstream earlier(folder / kUnsavedFileName, std::ios::binary);
+    const std::string kept{std::istreambuf_iterator<char>(earlier), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(kept, "1.63\r\ncut") << "an earlier session's fallback file was taken";
+}
+#endif
 
 // A save that waits for a held file waits on the disk writer's thread: handing it over returns at
 // once, what is handed over after it follows it in order, and it lands when the file is free.

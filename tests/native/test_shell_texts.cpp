@@ -7,6 +7,7 @@
 #include "shell/help_topics.h"
 #include "shell/language_choice.h"
 #include "shell/popup_items.h"
+#include "shell/storage_folder.h"
 
 namespace {
 
@@ -288,6 +289,31 @@ TEST(ActionLogTest, TheMemoryKeepsTheNewestThousand)
     EXPECT_EQ(log.Count(), kLogMemoryEntries);
     EXPECT_EQ(log.Newest(0).time, std::to_string(kLogMemoryEntries + 4));
     EXPECT_EQ(log.Newest(kLogMemoryEntries - 1).time, "5");
+}
+
+// Each row a start: which facts the program found, and where it reads and writes the list.
+TEST(StorageFolderTest, TheMarkerOrAFolderThatCannotBeWrittenSendsTheListToTheUser)
+{
+    constexpr StorageFolder W = StorageFolder::Working, U = StorageFolder::User;
+    struct {
+        StorageFacts facts;  // marker, working folder writable, user folder ready, lists there
+        StorageChoice expected;
+        const char* what;
+    } cases[] = {
+        {{false, true, true, false, true}, {W, W}, "a folder of the user's"},
+        {{false, true, true, true, true}, {W, W}, "a list in the user's folder does not pull it away"},
+        {{true, true, true, false, false}, {U, U}, "marker, first start"},
+        {{true, true, true, false, true}, {W, U}, "marker, the working folder's list moves"},
+        {{true, true, true, true, true}, {U, U}, "marker, the moved list is the one read"},
+        {{false, false, true, false, true}, {W, U}, "cannot be written, the list moves"},
+        {{false, false, true, true, false}, {U, U}, "cannot be written, the user's list"},
+        {{true, false, false, false, true}, {W, W}, "no user's folder to go to"},
+    };
+    for (const auto& c : cases) {
+        const StorageChoice choice = ChooseStorage(c.facts);
+        EXPECT_EQ(choice.readFrom, c.expected.readFrom) << c.what;
+        EXPECT_EQ(choice.writeTo, c.expected.writeTo) << c.what;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Test helper for the installed package: reads shortcuts the way the shell does and starts the
 // program from one, as a click on it would.
 //
-//   shortcut_start.exe --folders          the current user's folders the package installs into
+//   shortcut_start.exe --folders          the folders the packages install into, and the user's
+//                                         application data folder
 //   shortcut_start.exe --products UPGRADE the installed products of that upgrade code, one
 //                                         "{PRODUCT-CODE} VERSION" a line
 //   shortcut_start.exe --show LNK         the shortcut's target, working folder and arguments
@@ -142,7 +143,11 @@ int main(int argc, char** argv)
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--folders") {
         bool ok = PrintFolder("localappdata", CSIDL_LOCAL_APPDATA) &&
-                  PrintFolder("programs", CSIDL_PROGRAMS) && PrintFolder("startup", CSIDL_STARTUP);
+                  PrintFolder("programs", CSIDL_PROGRAMS) && PrintFolder("startup", CSIDL_STARTUP) &&
+                  PrintFolder("appdata", CSIDL_APPDATA) &&
+                  PrintFolder("programfiles", CSIDL_PROGRAM_FILES) &&
+                  PrintFolder("commonprograms", CSIDL_COMMON_PROGRAMS) &&
+                  PrintFolder("commonstartup", CSIDL_COMMON_STARTUP);
         return ok ? 0 : 1;
     }
     if (mode == "--products" && argc == 3)

@@ -29,7 +29,7 @@ TempFolder::TempFolder()
     }
 }
 
-static void RemoveTree(const std::string& folder)
+void RemoveTree(const std::string& folder)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);

@@ -13,6 +13,9 @@
 std::string TestBinaryFolder();
 
 // A fresh temporary folder for one test, removed with everything in it on destruction.
+// Removes a folder with everything in it.
+void RemoveTree(const std::string& folder);
+
 class TempFolder {
 public:
     TempFolder();

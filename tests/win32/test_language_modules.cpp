@@ -311,7 +311,7 @@ struct DialogShape {
 
 constexpr const wchar_t* kPageFont = L"MS Sans Serif";
 const DialogShape kLanguageDialogs[] = {
-    {IDD_ABOUT, 231, 118, L"Helv"},
+    {IDD_ABOUT, 231, 140, L"Helv"},
     {IDD_EDITOR, 180, 210, L"Helv"},
     {IDD_CONFIG, 180, 195, L"Helv"},
     {IDD_WIZARD_START, 317, 179, kPageFont},

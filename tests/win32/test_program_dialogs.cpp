@@ -542,6 +542,7 @@ TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)
         return about != nullptr;
     }));
     EXPECT_EQ(Text(about, IDC_ABOUT_TOTAL), "7");
+    EXPECT_EQ(Text(about, IDC_ABOUT_FOLDER), temp.Path()) << "the list file's folder";
     EXPECT_NE(SendDlgItemMessageA(about, IDC_ABOUT_MAIN_ICON, STM_GETICON, 0, 0), 0) << "the program icon shows";
     app.PostTray(WM_RBUTTONUP);
     HWND menu = app.WaitForMenu(1, 1000);

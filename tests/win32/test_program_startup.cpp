@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -375,6 +377,58 @@ TEST_F(StartupTest, EveryWayOfEndingGivesItsStatusAndSaves)
         ASSERT_EQ(saved.substr(0, secondOnly.size()), secondOnly);
         EXPECT_TRUE(IsPlacementLine(saved.substr(secondOnly.size()))) << saved;
     }
+}
+
+// BoxSweep's folder in one of the user's folders (CSIDL_APPDATA, CSIDL_LOCAL_APPDATA), with a
+// closing backslash; removed before and after a test, which shares it with the whole prefix.
+class UserFolder {
+public:
+    explicit UserFolder(int which)
+    {
+        char base[MAX_PATH] = "";
+        SHGetFolderPathA(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, base);
+        path_ = std::string(base) + "\\BoxSweep\\";
+        RemoveTree(path_);
+    }
+    ~UserFolder() { RemoveTree(path_); }
+    std::string File(const char* name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+// The program beside the marker of the package for all users: the working folder (its own, which
+// Wine lets every user write, as Windows does for an elevated start) gets nothing. The list goes
+// to %APPDATA%\BoxSweep, taking over the working folder's list while that holds none, and the log
+// to %LOCALAPPDATA%\BoxSweep; the about box names the folder.
+TEST_F(StartupTest, BesideTheAllUsersMarkerTheFilesGoToTheUsersFolders)
+{
+    const std::string program = temp.File("boxsweep.exe");
+    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(temp.File(BOXSWEEP_ALL_USERS_MARKER), "all users"));
+    const UserFolder roaming(CSIDL_APPDATA);
+    const UserFolder local(CSIDL_LOCAL_APPDATA);
+    const std::string rule = "1.63\r\nMarker check\r\nOK\r\n\r\n1\r\n3\r\n";
+    const std::string old = rule + "0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
+    WriteList(old);
+    for (const char* start : {"taking over the working folder's list", "from the user's own list"}) {
+        SCOPED_TRACE(start);
+        FixtureProcess box("Marker check", {"--button", "OK"}, temp.File(std::string(start) + ".txt"));
+        ProgramProcess app(temp.Path(), ProgramCommand("/nodde", program));
+        ASSERT_TRUE(app.WaitWatching());
+        EXPECT_TRUE(box.WaitForEvent("command OK"));
+        app.PostCommand(IDM_INFO, 0);
+        HWND about = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (about = MessageBoxOf(app.Id())) != nullptr; }));
+        EXPECT_EQ(WindowText(GetDlgItem(about, IDC_ABOUT_FOLDER)) + "\\", roaming.File(""));
+        PostMessageA(about, WM_COMMAND, IDOK, 0);
+        app.PostCommand(IDC_EXIT);
+        EXPECT_EQ(app.ExitStatus(10000), 0u);
+    }
+    EXPECT_EQ(List(), old) << "the working folder's list is never written";
+    EXPECT_EQ(ReadBytes(roaming.File("BOXSWEEP.LST")).substr(0, rule.size() + 3), rule + "2\r\n");
+    EXPECT_NE(ReadBytes(local.File("BOXSWEEP.LOG")).find("Marker check"), std::string::npos);
+    EXPECT_FALSE(FileExists(temp.File("BOXSWEEP.LOG")));
 }
 
 TEST_F(StartupTest, StartsThatEndEarly)

@@ -158,6 +158,12 @@
 #define IDM_HELP 1004
 #define IDM_EXIT 1005
 #define IDM_LOG 1006 /* opens the log window, or brings it forward */
+/* Submenu "Pause": "Fortsetzen" and the separator after it are there only while paused; the
+ * three lengths are greyed while the watcher is switched off. */
+#define IDM_PAUSE_RESUME 1007
+#define IDM_PAUSE_QUARTER_HOUR 1008
+#define IDM_PAUSE_HOUR 1009
+#define IDM_PAUSE_UNTIL_MIDNIGHT 1010
 #define IDM_WIZARD 16385 /* the only item of the inner submenu in the resource */
 /* Window items are inserted before IDM_WIZARD at run time with ids from 16386 upward, one per
  * open window, followed by a separator with the next id. Every id from IDM_WINDOW_FIRST up to,
@@ -227,6 +233,9 @@
 #define IDS_HELP_FILE 50
 #define IDS_HELP_MISSING 51
 #define IDS_HELP_FAILED 52
+
+/* The tray tip while paused: one %s, the end as HH:MM. */
+#define IDS_PAUSED_TIP 53
 
 /* ---- Icons ------------------------------------------------------------------------------- */
 

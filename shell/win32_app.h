@@ -25,6 +25,9 @@ constexpr char kVersionTip[] = BOXSWEEP_PRODUCT_TEXT;
 struct TrayState {
     HMENU menuBar = nullptr;
     HMENU popup = nullptr;
+    // The pause submenu, and the caption of its "Fortsetzen", which is in it only while paused.
+    HMENU pauseMenu = nullptr;
+    char resumeText[64] = "";
     WindowItems windowItems;  // the window items of the popup last shown
     // The icon and tip last set, to put the icon back after Explorer restarts.
     WORD icon = IDI_ACTIVE;
@@ -145,8 +148,14 @@ bool HandlePopupCommand(UINT command);
 void OpenHelp();
 void CloseHelpWindows();
 
-// The watch service learns whether it may act: while watching and active.
+// The watch service learns whether it may act (while watching, active and not paused), and the
+// tray icon and tip show what it decided.
 void UpdateWatchState();
+// A pause chosen from the tray and its early end; nothing while the active flag is off.
+void PauseWatcher(PauseLength length);
+void ResumeWatcher();
+// Ends a pause whose time has come and shows it: on each scan tick and when the computer wakes.
+void EndPauseWhenOver();
 
 // Language modules (win32_language.cpp).
 void LoadLanguageModule(const char* name);

@@ -83,11 +83,9 @@ void OnInitDialog(HWND page)
     SubclassEntryList(page);
     RefillList(page);
     AddTrayIcon(page);
-    if (g_program->settings.active == 0) {
-        char tip[64];
-        LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
-        SetTrayState(page, IDI_INACTIVE, tip);
-    }
+    // The watch service learns the active flag now, so that a pause can be chosen from the tray
+    // before the window first hides.
+    UpdateWatchState();
 }
 
 void RemoveSelectedEntry(HWND page)
@@ -206,8 +204,10 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         OnCommand(page, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_TIMER:
-        if (wParam == kScanTimer)
+        if (wParam == kScanTimer) {
+            EndPauseWhenOver();
             WatchTick();
+        }
         return TRUE;
     case BOXSWEEP_TRAY_CALLBACK:
         OnTrayCallback(page, lParam);

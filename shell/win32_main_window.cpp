@@ -130,6 +130,11 @@ INT_PTR CALLBACK MainWindowProc(HWND main, UINT message, WPARAM wParam, LPARAM l
         else
             EndProgram(1);
         return TRUE;
+    case WM_POWERBROADCAST:
+        // No tick comes while the computer sleeps: a pause whose end passed meanwhile ends now.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            EndPauseWhenOver();
+        return FALSE;  // the system's default answer stands
     case WM_QUERYENDSESSION:
         EndProgram(1);
         SetWindowLongPtrA(main, DWLP_MSGRESULT, TRUE);

@@ -46,6 +46,29 @@ void TellWhereSaved(SaveOutcome saved)
     ShowNotice(IDS_SAVED_TO_FALLBACK, name.c_str());
 }
 
+// Active, paused until a time, or switched off: a pause shows the inactive icon as well, and its
+// tip says when the watcher acts again.
+void ShowWatchStateInTray()
+{
+    char tip[64];
+    if (g_program->settings.active == 0) {
+        LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
+        SetTrayState(g_program->page, IDI_INACTIVE, tip);
+        return;
+    }
+    const WatchPause& pause = CurrentPause();
+    if (!pause.on) {
+        SetTrayState(g_program->page, IDI_ACTIVE, kVersionTip);
+        return;
+    }
+    char format[64];
+    LoadLanguageString(IDS_PAUSED_TIP, format, sizeof format);
+    const std::string end = PauseEndText(pause);
+    const char* texts[] = {end.c_str()};
+    CopyText(tip, sizeof tip, FormatWithTexts(format, texts, 1).c_str());
+    SetTrayState(g_program->page, IDI_INACTIVE, tip);
+}
+
 }  // namespace
 
 void ShowNotice(UINT id, const char* name)
@@ -89,6 +112,25 @@ void SaveListFileAtEnd()
 void UpdateWatchState()
 {
     SetWatchState(g_program->watching, g_program->settings.active != 0);
+    ShowWatchStateInTray();
+}
+
+void PauseWatcher(PauseLength length)
+{
+    PauseWatching(length);
+    ShowWatchStateInTray();
+}
+
+void ResumeWatcher()
+{
+    ResumeWatching();
+    ShowWatchStateInTray();
+}
+
+void EndPauseWhenOver()
+{
+    if (EndPauseWhenDue())
+        ShowWatchStateInTray();
 }
 
 void HideToTray()
@@ -114,19 +156,13 @@ void EndProgram(INT_PTR result)
     EndDialog(g_program->mainWindow, result);
 }
 
-// The check box, the tray icon and the early scans follow the flag.
+// The check box, the tray icon and the early scans follow the flag. Switching it off ends a
+// pause; switching it on, or leaving it on, keeps one.
 void SetActive(bool active)
 {
     g_program->settings.active = active ? 1 : 0;
     CheckDlgButton(g_program->page, IDC_ACTIVE, active ? BST_CHECKED : BST_UNCHECKED);
     UpdateWatchState();
-    if (active) {
-        SetTrayState(g_program->page, IDI_ACTIVE, kVersionTip);
-        return;
-    }
-    char tip[64];
-    LoadLanguageString(IDS_INACTIVE_TIP, tip, sizeof tip);
-    SetTrayState(g_program->page, IDI_INACTIVE, tip);
 }
 
 void ToggleActive()

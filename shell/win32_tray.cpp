@@ -13,6 +13,16 @@ namespace {
 
 constexpr int kWindowTitleCapacity = kTitleCapacity;
 
+// The pause submenu's lengths, in menu order.
+constexpr struct {
+    UINT command;
+    PauseLength length;
+} kPauseItems[] = {
+    {IDM_PAUSE_QUARTER_HOUR, PauseLength::QuarterHour},
+    {IDM_PAUSE_HOUR, PauseLength::Hour},
+    {IDM_PAUSE_UNTIL_MIDNIGHT, PauseLength::UntilMidnight},
+};
+
 // Icons come from the program's own module; each handle lives for one call only.
 bool NotifyTray(DWORD action, HWND page, WORD icon, const char* tip)
 {
@@ -55,6 +65,55 @@ void AddWindowItem(WindowHandle handle)
     InsertMenuA(tray.popup, IDM_WIZARD, MF_BYCOMMAND | MF_STRING, command, title);
 }
 
+// The submenu of menu that holds command, or nullptr.
+HMENU SubmenuHolding(HMENU menu, UINT command)
+{
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        HMENU submenu = GetSubMenu(menu, i);
+        if (submenu != nullptr && GetMenuState(submenu, command, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            return submenu;
+    }
+    return nullptr;
+}
+
+void RemoveResumeItem(HMENU pauseMenu)
+{
+    DeleteMenu(pauseMenu, 1, MF_BYPOSITION);  // the separator below it
+    DeleteMenu(pauseMenu, 0, MF_BYPOSITION);
+}
+
+// "Fortsetzen" and the separator below it leave the pause submenu until a pause holds; the
+// caption stays to put them back.
+void TakeOutResumeItem(TrayState& tray)
+{
+    HMENU pauseMenu = SubmenuHolding(tray.popup, IDM_PAUSE_RESUME);
+    if (pauseMenu == nullptr || GetMenuItemID(pauseMenu, 0) != IDM_PAUSE_RESUME)
+        return;
+    tray.pauseMenu = pauseMenu;
+    GetMenuStringA(pauseMenu, IDM_PAUSE_RESUME, tray.resumeText, sizeof tray.resumeText, MF_BYCOMMAND);
+    RemoveResumeItem(pauseMenu);
+}
+
+// While paused the submenu starts with "Fortsetzen"; without the active flag there is nothing to
+// pause.
+void ShowPauseItems(TrayState& tray)
+{
+    if (tray.pauseMenu == nullptr)
+        return;
+    const bool paused = CurrentPause().on;
+    const bool shown = GetMenuItemID(tray.pauseMenu, 0) == IDM_PAUSE_RESUME;
+    if (paused && !shown) {
+        InsertMenuA(tray.pauseMenu, 0, MF_BYPOSITION | MF_STRING, IDM_PAUSE_RESUME, tray.resumeText);
+        InsertMenuA(tray.pauseMenu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    } else if (!paused && shown) {
+        RemoveResumeItem(tray.pauseMenu);
+    }
+    const UINT enable = g_program->settings.active != 0 ? MF_ENABLED : MF_GRAYED;
+    for (const auto& item : kPauseItems)
+        EnableMenuItem(tray.pauseMenu, item.command, MF_BYCOMMAND | enable);
+}
+
 void ShowPopup(HWND page)
 {
     TrayState& tray = g_program->tray;
@@ -65,6 +124,8 @@ void ShowPopup(HWND page)
     GetCursorPos(&pointer);
     const UINT check = g_program->settings.active == 1 ? MF_CHECKED : MF_UNCHECKED;
     CheckMenuItem(tray.popup, IDM_ACTIVE, MF_BYCOMMAND | check);
+    EndPauseWhenOver();  // a pause that ran out offers no "Fortsetzen"
+    ShowPauseItems(tray);
 
     auto addItem = [](WindowHandle window) {
         AddWindowItem(window);
@@ -98,6 +159,7 @@ void AddTrayIcon(HWND page)
     TrayState& tray = g_program->tray;
     tray.menuBar = LoadLanguageMenu(IDM_POPUP);
     tray.popup = GetSubMenu(tray.menuBar, 0);
+    TakeOutResumeItem(tray);
     RememberTrayState(IDI_ACTIVE, kVersionTip);
     if (g_program->trayEnabled)
         NotifyTray(NIM_ADD, page, IDI_ACTIVE, kVersionTip);
@@ -143,6 +205,7 @@ void DestroyPopupMenu()
         DestroyMenu(tray.menuBar);
     tray.menuBar = nullptr;
     tray.popup = nullptr;
+    tray.pauseMenu = nullptr;
 }
 
 UINT TaskbarCreatedMessage()
@@ -197,6 +260,15 @@ bool HandlePopupCommand(UINT command)
     case IDM_WIZARD:
         StartWizardFromTray();
         return true;
+    case IDM_PAUSE_RESUME:
+        ResumeWatcher();
+        return true;
+    }
+    for (const auto& item : kPauseItems) {
+        if (item.command == command) {
+            PauseWatcher(item.length);
+            return true;
+        }
     }
     // A window item of the popup last shown: the rule takes the title the item showed.
     if (const WindowItem* item = g_program->tray.windowItems.Find(command)) {

@@ -1,6 +1,6 @@
 // A small Windows helper for tools/screenshots.sh. It runs under Wine on the same desktop as
 // boxsweep.exe and does what a person's mouse and keyboard would: waits for the main window,
-// resizes it, opens the tray menu and its window submenu, opens the dialogs through the
+// resizes it, opens the tray menu and one of its submenus, opens the dialogs through the
 // configuration page's commands, drives the add-entry wizard, and reports where windows are on
 // the screen so that the script can crop its captures. Screen coordinates equal the X root's on
 // a private Xvfb without a window manager.
@@ -11,8 +11,12 @@
 //                                               the program watches; wait until it is hidden
 //   screenshot_helper windows TITLE...          show plain windows with these titles until killed
 //   screenshot_helper wait-title TITLE          wait until a visible window has this title
-//   screenshot_helper popup X Y                 open the tray menu at X,Y and its window submenu;
-//                                               print the bounds of the open menus as x y w h
+//   screenshot_helper popup X Y [LINE]          open the tray menu at X,Y and the submenu on its
+//                                               line LINE (4, the windows, unless given; 3 is
+//                                               the pause); print the bounds of the open menus
+//                                               as x y w h
+//   screenshot_helper page-command ID           post command ID to the configuration page, as a
+//                                               menu item does
 //   screenshot_helper close-menus               close any open menu
 //   screenshot_helper select-entry INDEX        select a line of the rule list, as a click would
 //   screenshot_helper open-dialog COMMAND       post COMMAND to the configuration page and wait
@@ -187,9 +191,9 @@ void PostKey(HWND menu, WPARAM key) {
 
 // The tray icon reports a right-button release to the configuration page, which opens the
 // popup at the pointer. The menu belongs to the program's thread, so it is driven with keys
-// posted to its window: down to "Fenster hinzufügen" (the fourth line, past one separator) and
-// right into the submenu.
-int Popup(int x, int y) {
+// posted to its window: down to the submenu's line (separators are passed over) and right into
+// the submenu.
+int Popup(int x, int y, int line) {
   HWND page = FindPage();
   if (page == nullptr) {
     std::fprintf(stderr, "screenshot_helper: no configuration page\n");
@@ -202,7 +206,7 @@ int Popup(int x, int y) {
     std::fprintf(stderr, "screenshot_helper: the menu did not open\n");
     return 1;
   }
-  for (int i = 0; i < 3; ++i) PostKey(scan.first, VK_DOWN);
+  for (int i = 0; i < line; ++i) PostKey(scan.first, VK_DOWN);
   PostKey(scan.first, VK_RIGHT);
   if (!WaitFor([&] { return (scan = ScanMenus()).count >= 2; })) {
     std::fprintf(stderr, "screenshot_helper: the submenu did not open\n");
@@ -210,6 +214,15 @@ int Popup(int x, int y) {
   }
   PrintRect(scan.bounds);
   return 0;
+}
+
+int PageCommand(int id) {
+  HWND page = FindPage();
+  if (page == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no configuration page\n");
+    return 1;
+  }
+  return PostMessageA(page, WM_COMMAND, static_cast<WPARAM>(id), 0) ? 0 : 1;
 }
 
 int CloseMenus() {
@@ -521,9 +534,10 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "windows") == 0) return Windows(argc - 2, argv + 2);
     if (std::strcmp(command, "wait-title") == 0 && argc == 3) return WaitTitle(argv[2]);
-    if (std::strcmp(command, "popup") == 0 && argc == 4) {
-      return Popup(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (std::strcmp(command, "popup") == 0 && (argc == 4 || argc == 5)) {
+      return Popup(std::atoi(argv[2]), std::atoi(argv[3]), argc == 5 ? std::atoi(argv[4]) : 4);
     }
+    if (std::strcmp(command, "page-command") == 0 && argc == 3) return PageCommand(std::atoi(argv[2]));
     if (std::strcmp(command, "close-menus") == 0) return CloseMenus();
     if (std::strcmp(command, "select-entry") == 0 && argc == 3) {
       return SelectEntry(std::atoi(argv[2]));
@@ -550,8 +564,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "wizard-text") == 0 && argc == 3) return WizardText(std::atoi(argv[2]));
   }
   std::fprintf(stderr, "usage: screenshot_helper wait-main | size W H | windows TITLE... | "
-                       "wait-title TITLE | popup X Y | close-menus | select-entry INDEX | "
-                       "open-dialog COMMAND | close-dialog | dialog-rect TITLE | "
+                       "wait-title TITLE | popup X Y [LINE] | page-command ID | close-menus | "
+                       "select-entry INDEX | open-dialog COMMAND | close-dialog | dialog-rect TITLE | "
                        "dialog-command TITLE ID | wizard-set ID TEXT | wizard-click ID | "
                        "wizard-pick TITLE | wizard-press next|back T | wizard-text ID\n");
   return 2;

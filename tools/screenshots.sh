@@ -8,6 +8,7 @@
 # english.dll), it saves:
 #   config-LANG.png          the configuration window (German also config-de-resized.png)
 #   popup-LANG.png           the tray menu with its window submenu open
+#   pause-LANG.png           the tray menu during a pause, with its pause submenu open
 #   editor-LANG.png          the entry editor on the first rule
 #   about-LANG.png           the about box
 #   log-LANG.png             the log window after two actions while watching
@@ -295,6 +296,14 @@ shoot_language() {
   # shellcheck disable=SC2086
   settle_and_capture "popup-$suffix.png" $rect
   help_with close-menus
+
+  # 1008 pauses for a quarter of an hour, 1007 resumes, so that the log's actions still happen.
+  help_with page-command 1008 && rect=$(help_with popup 600 80 3) ||
+    { echo "screenshots: no pause submenu" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "pause-$suffix.png" $rect
+  help_with close-menus
+  help_with page-command 1007
 
   shoot_editor_and_about "$suffix" || status=1
   help_with close-dialog

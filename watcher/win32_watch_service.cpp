@@ -27,6 +27,7 @@ struct WatchService {
     bool earlyScans = true;
     bool watching = false;
     bool active = false;
+    WatchPause pause{};
     EarlyScanQueue early{};
     HWINEVENTHOOK hooks[std::size(kHookedEvents)] = {};
     bool focusBackTimer = false;
@@ -197,6 +198,35 @@ HWND CreateServiceWindow()
                            windowClass.hInstance, nullptr);
 }
 
+// The computer's clock now: the system time and the local time of day it stands for, from one
+// reading, so that the two agree.
+ClockReading ReadClock()
+{
+    SYSTEMTIME utc{};
+    GetSystemTime(&utc);
+    SYSTEMTIME local = utc;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        local = utc;
+    FILETIME file{};
+    SystemTimeToFileTime(&utc, &file);
+    ULARGE_INTEGER hundredNs{};
+    hundredNs.LowPart = file.dwLowDateTime;
+    hundredNs.HighPart = file.dwHighDateTime;
+    return ClockReading{static_cast<int64_t>(hundredNs.QuadPart / 10000000), local.wHour, local.wMinute,
+                        local.wSecond};
+}
+
+// The one answer to "may the watcher act now?", taken again whenever what it depends on changes.
+// A pause whose end has passed is over here, whoever asks first.
+void DecideActing(WatchService& service)
+{
+    const int64_t now = ReadClock().seconds;
+    if (service.pause.on && !PauseHoldsAt(service.pause, now))
+        service.pause = WatchPause{};
+    service.watch.acting = WatcherMayActAt(service.watching, service.active, service.pause, now);
+    UpdateHooks(service);
+}
+
 bool AwaitsReplies(const WatchContext& watch)
 {
     for (const PendingAction& item : watch.pending.items) {
@@ -253,8 +283,38 @@ void SetWatchState(bool watching, bool active)
     WatchService& service = *g_service;
     service.watching = watching;
     service.active = active;
-    service.watch.acting = watching && active;
-    UpdateHooks(service);
+    if (!active)
+        service.pause = WatchPause{};
+    DecideActing(service);
+}
+
+void PauseWatching(PauseLength length)
+{
+    WatchService& service = *g_service;
+    if (!service.active)
+        return;
+    service.pause = PauseFrom(ReadClock(), length);
+    DecideActing(service);
+}
+
+void ResumeWatching()
+{
+    g_service->pause = WatchPause{};
+    DecideActing(*g_service);
+}
+
+const WatchPause& CurrentPause()
+{
+    return g_service->pause;
+}
+
+bool EndPauseWhenDue()
+{
+    WatchService& service = *g_service;
+    if (!service.pause.on)
+        return false;
+    DecideActing(service);
+    return !service.pause.on;
 }
 
 void WatchTick()

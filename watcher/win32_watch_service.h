@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "watcher/pause.h"
 #include "watcher/scan.h"
 
 // Starts the service on the calling thread, which must keep taking messages. The watch context
@@ -23,8 +24,20 @@ bool StartWatchService(EntryList& list, ActionObserver* observer, bool earlyScan
 void StopWatchService(DWORD settleMs);
 
 // Watching (the configuration window hidden) or configuring, and the active flag. The watcher
-// acts only while it watches and is active; window events are listened to only then.
+// acts only while it watches, is active and is not paused; window events are listened to only
+// then. Switching the active flag off ends a pause.
 void SetWatchState(bool watching, bool active);
+
+// A pause of the given length from now on the computer's clock: the watcher acts on nothing
+// until its end, then acts again by itself; resuming or switching the active flag off ends it
+// early. Only an active watcher is paused, and a pause lives in memory only.
+void PauseWatching(PauseLength length);
+void ResumeWatching();
+// The pause under way (on is false without one).
+const WatchPause& CurrentPause();
+// Ends the pause when its end has come on the clock and returns true; false when none ended.
+// Looked at on each tick and when the computer wakes, so that a pause never outlasts its end.
+bool EndPauseWhenDue();
 
 // The scan timer's tick.
 void WatchTick();

@@ -325,7 +325,8 @@ const DialogShape kLanguageDialogs[] = {
 };
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 23,
-                          24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 50, 51, 52};
+                          24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 50, 51,
+                          52, 53};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -380,7 +381,7 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
               std::pair{IDS_NOT_SAVED, ""}, std::pair{IDS_LIST_NOT_A_LIST, ""},
               std::pair{IDS_LIST_NOT_A_LIST_FROM_FALLBACK, "ss"}, std::pair{IDS_REFUSED_BALLOON, ""},
               std::pair{IDS_LOG_UNWRITABLE, "s"}, std::pair{IDS_HELP_MISSING, "s"},
-              std::pair{IDS_HELP_FAILED, "s"}}) {
+              std::pair{IDS_HELP_FAILED, "s"}, std::pair{IDS_PAUSED_TIP, "s"}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
@@ -415,7 +416,7 @@ TEST_F(LanguageModules, HelpFileHoldsThePageOfTheHelpKeyword)
 
 TEST_F(LanguageModules, PopupMenuHasTheSameCommandsInTheSameStructure)
 {
-    const std::string expected = "[[1001,1002,-,[16385],-,1006,1003,1004,-,0,1005]]";
+    const std::string expected = "[[1001,1002,[1007,-,1008,1009,1010],-,[16385],-,1006,1003,1004,-,0,1005]]";
     for (const Module& module : modules_) {
         HMENU menu = LoadMenuW(module.handle, MAKEINTRESOURCEW(IDM_POPUP));
         ASSERT_NE(menu, nullptr) << module.name << " has no menu " << IDM_POPUP;

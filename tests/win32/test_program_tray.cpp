@@ -16,9 +16,11 @@
 
 namespace {
 
-// From the top of the popup: "Konfigurieren", "Aktiv", then the submenu of windows.
+// From the top of the popup: "Konfigurieren", "Aktiv", the pause submenu, then the submenu of
+// windows.
 constexpr int kDownToActive = 2;
-constexpr int kDownToWindows = 3;
+constexpr int kDownToPause = 3;
+constexpr int kDownToWindows = 4;
 
 std::string Report(const TempFolder& folder, const char* name)
 {
@@ -51,6 +53,17 @@ protected:
         PostKey(menu, VK_RETURN);
         EXPECT_TRUE(app.WaitMenuClosed());
         return offered;
+    }
+
+    // Opens the popup and chooses the first item of the pause submenu.
+    void ChooseFirstPauseItem(ProgramProcess& app)
+    {
+        HWND menu = OpenPopup(app);
+        ASSERT_NE(menu, nullptr);
+        PostKey(menu, VK_DOWN, kDownToPause);
+        PostKey(menu, VK_RIGHT);
+        PostKey(menu, VK_RETURN);
+        ASSERT_TRUE(app.WaitMenuClosed());
     }
 
     // Sends the window item commands first to last, as if each had been chosen in turn.
@@ -340,6 +353,33 @@ TEST_F(TrayTest, ActiveItemTogglesTheFlag)
         ASSERT_TRUE(app.WaitMenuClosed());
         EXPECT_TRUE(WaitUntil([&] { return app.Checked(IDC_ACTIVE) == expected; }, 3000)) << expected;
     }
+}
+
+// A pause holds every rule back and leaves the active flag as it is; it can be chosen before the
+// configuration window of a restart was ever closed. While paused, the pause submenu starts with
+// "Fortsetzen", which answers at once; switching the watcher off ends a pause too, and while it is
+// off the pause lengths do nothing.
+TEST_F(TrayTest, APauseHoldsTheRulesUntilResumedOrSwitchedOff)
+{
+    WriteList("1.63\r\nZiel*\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n100\r\nboxsweep.exe\r\n3\r\n");
+    ProgramProcess app(temp.Path(), ProgramCommand("/restart"));
+    ASSERT_TRUE(app.WaitVisible(true));
+    ChooseFirstPauseItem(app);  // "15 Minuten"
+    ASSERT_TRUE(app.MainCommand(IDCANCEL));
+    FixtureProcess paused("Ziel Pause", {}, Report(temp, "p.txt"));
+    ASSERT_NE(paused.Window(), nullptr);
+    // Fifteen scan intervals pass without an action.
+    EXPECT_FALSE(paused.Exited(1500)) << "a rule acted during a pause";
+    EXPECT_TRUE(app.Checked(IDC_ACTIVE));
+    ChooseFirstPauseItem(app);  // "Fortsetzen"
+    EXPECT_TRUE(paused.Exited(5000)) << "not answered after resuming";
+
+    ASSERT_TRUE(app.Command(IDM_PAUSE_HOUR, 0));
+    ASSERT_TRUE(app.Command(IDM_ACTIVE, 0));
+    ASSERT_TRUE(app.Command(IDM_PAUSE_QUARTER_HOUR, 0));
+    ASSERT_TRUE(app.Command(IDM_ACTIVE, 0));
+    FixtureProcess later("Ziel Danach", {}, Report(temp, "d.txt"));
+    EXPECT_TRUE(later.Exited(5000)) << "a pause outlasted switching the watcher off and on";
 }
 
 }  // namespace

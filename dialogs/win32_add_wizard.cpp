@@ -273,6 +273,7 @@ INT_PTR CALLBACK WizardPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_INITDIALOG:
+        UseTextFont(page, {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE, IDC_WIZ_WINDOWS, IDC_WIZ_SUMMARY});
         OnPageInit(page);
         return TRUE;
     case WM_NOTIFY:

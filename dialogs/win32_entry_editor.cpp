@@ -140,6 +140,7 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         g_program->openDialog = editor;
         SetWindowLongPtrA(editor, DWLP_USER, lParam);
+        UseTextFont(editor, {IDC_EDITOR_TITLE, IDC_EDITOR_BUTTON, IDC_EDITOR_MESSAGE});
         LoadEntry(editor, *reinterpret_cast<const ListEntry*>(lParam));
         return TRUE;
     case WM_COMMAND:

@@ -111,6 +111,7 @@ void OnInitDialog(HWND window)
     program.logWindow = window;
     ExemptFromWatching(window);
     HWND list = GetDlgItem(window, IDC_LOG_LIST);
+    UseTextFont(window, {IDC_LOG_LIST});
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumns(window, list);
     for (int i = 0; i < program.log.Count(); ++i)

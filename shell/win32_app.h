@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -112,6 +113,10 @@ void ToggleActive();
 void AddEntryWithWizard();
 // A rule that closes windows of this title, added at the end of the list and saved.
 void AddCloseRule(const char* title);
+
+// The controls of dialog that show the users' texts get a font that has every script, at the
+// dialog's size (win32_text_font.cpp).
+void UseTextFont(HWND dialog, std::initializer_list<int> controls);
 
 // Main window (win32_main_window.cpp).
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -81,6 +81,7 @@ void OnInitDialog(HWND page)
     FillLanguages(dropdown);
     SelectCurrentLanguage(dropdown);
     SubclassEntryList(page);
+    UseTextFont(page, {IDC_ENTRIES});
     RefillList(page);
     AddTrayIcon(page);
     // The watch service learns the active flag now, so that a pause can be chosen from the tray

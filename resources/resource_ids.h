@@ -236,6 +236,8 @@
 
 /* The tray tip while paused: one %s, the end as HH:MM. */
 #define IDS_PAUSED_TIP 53
+/* At start-up: a rule option of BOXSWEEP.LST could not be understood: one %s (the backup file). */
+#define IDS_LIST_OPTIONS_DAMAGED 54
 
 /* ---- Icons ------------------------------------------------------------------------------- */
 

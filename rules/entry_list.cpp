@@ -174,6 +174,11 @@ void CutToField(char* text, int capacity)
     text[FittingLength(std::string_view(text, length), static_cast<size_t>(capacity) - 1, maxChars)] = '\0';
 }
 
+bool HasOptions(const ListEntry& entry)
+{
+    return entry.program[0] != '\0' || entry.wholeTitle || entry.delayMs != 0 || !entry.laterOptions.empty();
+}
+
 bool PressesButton(int32_t method)
 {
     return method == kLeftClick || method == kRightClick || method == kButtonMessage

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 // A rule field holds as many characters as the 8-bit fields of earlier versions held bytes, so
@@ -15,6 +16,10 @@ constexpr int kMessageChars = 511;
 constexpr int kTitleCapacity = 4 * (kTitleChars + 1);
 constexpr int kButtonCapacity = 4 * (kButtonChars + 1);
 constexpr int kMessageCapacity = 4 * (kMessageChars + 1);
+constexpr int kProgramChars = 255;
+constexpr int kProgramCapacity = 4 * (kProgramChars + 1);
+// A rule's delay lies between none and a minute.
+constexpr int32_t kMaxDelayMs = 60000;
 
 // Stored as a plain signed number: values outside the named ones survive a load and a save.
 enum ClickCondition : int32_t {
@@ -44,7 +49,17 @@ struct ListEntry {
     ClickCondition condition;
     ClickMethod method;
     int32_t clicks;
+    // The rule's options, kept after the settings (list format 1.64). Each narrows the windows the
+    // rule acts on.
+    char program[kProgramCapacity];  // pattern for the window's program's file name; empty: any
+    bool wholeTitle;                 // the title must end where the pattern ends
+    int32_t delayMs;                 // a window is answered once it has matched for this long
+    // Options of later versions, "name=value" lines, kept and written back as read.
+    std::string laterOptions;
 };
+
+// Whether the rule carries an option, known or not: it is then written with its options.
+bool HasOptions(const ListEntry& entry);
 
 // A rule's identity for as long as the program runs: work that finishes later (a click whose
 // target has not answered yet) names its rule by id, never by a pointer the list may free.

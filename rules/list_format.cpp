@@ -8,12 +8,16 @@
 #include <cstring>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "rules/text_encoding.h"
 
 namespace {
 
 const char kVersionText[] = "1.63";
+// A list with rule options: the same layout as 1.63 up to the placement line, then the options.
+const char kOptionsVersionText[] = "1.64";
+const char kOptionsHeading[] = "rule options";
 const char kEndOfList[] = "end of list";
 const char kEndOfListTitle[] = "End of list";
 const char kLineEnd[] = "\r\n";
@@ -341,8 +345,109 @@ bool ReadEntryBody(LineReader& lines, ListEntry& entry)
     return true;
 }
 
+// What the options section says of one rule, applied once the whole section is read: a rule one
+// of whose lines cannot be understood stays switched off, whatever its other lines say.
+struct RuleOptionLines {
+    bool hasCondition = false;
+    int32_t condition = 0;
+    bool malformed = false;
+};
+
+// "delay" takes plain digits within its bound; "whole" 0 or 1.
+bool ReadOptionNumber(std::string_view value, int32_t low, int32_t high, int32_t* number)
+{
+    if (value.empty() || value.size() > 6 || !std::all_of(value.begin(), value.end(), IsDigit))
+        return false;
+    const int32_t parsed = static_cast<int32_t>(std::strtol(std::string(value).c_str(), nullptr, 10));
+    if (parsed < low || parsed > high)
+        return false;
+    *number = parsed;
+    return true;
+}
+
+// One option of entry; false when its value cannot be understood. Options this version does not
+// know are kept as they stand.
+bool ApplyOption(std::string_view name, std::string_view value, ListEntry& entry, RuleOptionLines& lines)
+{
+    int32_t number = 0;
+    if (name == "program") {
+        const size_t length = FittingLength(value, kProgramCapacity - 1, kProgramChars);
+        std::memcpy(entry.program, value.data(), length);
+        entry.program[length] = '\0';
+    } else if (name == "whole") {
+        if (!ReadOptionNumber(value, 0, 1, &number))
+            return false;
+        entry.wholeTitle = number == 1;
+    } else if (name == "delay") {
+        if (!ReadOptionNumber(value, 0, kMaxDelayMs, &entry.delayMs))
+            return false;
+    } else if (name == "condition") {
+        const std::string text(value);
+        const char* cursor = text.c_str();
+        if (!ScanInt(&cursor, &lines.condition) || *cursor != '\0')
+            return false;
+        lines.hasCondition = true;
+    } else {
+        entry.laterOptions.append(name).append("=").append(value).append("\n");
+    }
+    return true;
+}
+
+// "N name=value": the rule's position in the file (1 = the first), one space, the option. False
+// when the line cannot be understood; *position is then the rule it names, or 0.
+bool ApplyOptionLine(std::string_view line, std::vector<ListEntry*>& entries, std::vector<RuleOptionLines>& rules,
+                     size_t* position)
+{
+    *position = 0;
+    const size_t space = line.find(' ');
+    const size_t equals = line.find('=');
+    const std::string_view number = line.substr(0, space);
+    if (space == std::string_view::npos || number.empty() || number.size() > 9 ||
+        !std::all_of(number.begin(), number.end(), IsDigit))
+        return false;
+    const size_t named = static_cast<size_t>(std::strtol(std::string(number).c_str(), nullptr, 10));
+    if (named == 0 || named > entries.size())
+        return false;
+    *position = named;
+    if (equals == std::string_view::npos || equals <= space + 1)
+        return false;
+    return ApplyOption(line.substr(space + 1, equals - space - 1), line.substr(equals + 1), *entries[named - 1],
+                       rules[named - 1]);
+}
+
+// The options section after the placement line. A rule with options is written switched off in
+// the rules above, its real condition an option, so that a reader that knows no options never
+// acts on more than was meant. False when a line could not be understood: its rule stays
+// switched off.
+bool ReadRuleOptions(LineReader& lines, std::vector<ListEntry*>& entries)
+{
+    std::string_view line;
+    if (!lines.NextNonBlank(&line) || line != kOptionsHeading)
+        return true;
+    std::vector<RuleOptionLines> rules(entries.size());
+    bool understood = true;
+    while (lines.Next(&line)) {
+        if (IsBlank(line))
+            continue;
+        size_t position = 0;
+        if (ApplyOptionLine(line, entries, rules, &position))
+            continue;
+        understood = false;
+        if (position != 0)
+            rules[position - 1].malformed = true;
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (rules[i].malformed)
+            entries[i]->condition = kNeverClick;
+        else if (rules[i].hasCondition)
+            entries[i]->condition = static_cast<ClickCondition>(rules[i].condition);
+    }
+    return understood;
+}
+
 LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& settings)
 {
+    std::vector<ListEntry*> entries;
     for (;;) {
         ListEntry entry{};
         // Only whole records join the list: a file cut inside one keeps those before it.
@@ -353,12 +458,13 @@ LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& set
         }
         if (std::strcmp(entry.title, kEndOfList) == 0)
             break;
-        list.AppendAtTail()->entry = entry;
+        entries.push_back(&list.AppendAtTail()->entry);
+        *entries.back() = entry;
     }
     if (!ReadSettings(lines, false, settings))
         return LoadOutcome::Incomplete;
     ReadPlacementLine(lines, settings);
-    return LoadOutcome::Complete;
+    return ReadRuleOptions(lines, entries) ? LoadOutcome::Complete : LoadOutcome::OptionsDamaged;
 }
 
 LoadOutcome ParseText(const std::string& text, EntryList& list, Settings& settings)
@@ -482,6 +588,48 @@ void AppendSettingLine(std::string& out, const SettingLine& line, const Settings
         AppendWordLine(out, settings.*std::get<WordSetting>(line.field), line.defaultLine);
 }
 
+void AppendOptionLine(std::string& out, int position, const char* name, std::string_view value)
+{
+    out += std::to_string(position);
+    out += ' ';
+    out += name;
+    out += '=';
+    // A value ends at a line break, which the next load would take for the next option.
+    out += value.substr(0, value.find_first_of("\r\n"));
+    out += kLineEnd;
+}
+
+// After the placement line, which gets its line end: "rule options", then each option of each
+// rule that has some, its real condition first.
+void AppendRuleOptions(std::string& out, const EntryList& list)
+{
+    out += kLineEnd;
+    out += kOptionsHeading;
+    out += kLineEnd;
+    int position = 1;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get(), ++position) {
+        const ListEntry& entry = node->entry;
+        if (!HasOptions(entry))
+            continue;
+        AppendOptionLine(out, position, "condition", std::to_string(entry.condition));
+        if (entry.program[0] != '\0')
+            AppendOptionLine(out, position, "program", entry.program);
+        if (entry.wholeTitle)
+            AppendOptionLine(out, position, "whole", "1");
+        if (entry.delayMs != 0)
+            AppendOptionLine(out, position, "delay", std::to_string(entry.delayMs));
+        // Options of later versions, "name=value" each, as they were read.
+        const std::string_view later = entry.laterOptions;
+        for (size_t start = 0, end; start < later.size(); start = end + 1) {
+            end = std::min(later.find('\n', start), later.size());
+            out += std::to_string(position);
+            out += ' ';
+            out += later.substr(start, end - start);
+            out += kLineEnd;
+        }
+    }
+}
+
 std::string FormatListEnd(const Settings& settings)
 {
     std::string out;
@@ -509,8 +657,11 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
 
 std::string FormatList(const EntryList& list, const Settings& settings)
 {
+    bool options = false;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get())
+        options = options || HasOptions(node->entry);
     std::string out;
-    out += kVersionText;
+    out += options ? kOptionsVersionText : kVersionText;
     out += kLineEnd;
     for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get()) {
         const ListEntry& entry = node->entry;
@@ -525,7 +676,7 @@ std::string FormatList(const EntryList& list, const Settings& settings)
         }
         AppendTextLine(out, entry.button, false);
         AppendTextLine(out, entry.message, true);
-        AppendNumberLine(out, entry.condition);
+        AppendNumberLine(out, HasOptions(entry) ? kNeverClick : entry.condition);
         AppendNumberLine(out, entry.method);
         AppendNumberLine(out, entry.clicks);
     }
@@ -535,6 +686,8 @@ std::string FormatList(const EntryList& list, const Settings& settings)
                   static_cast<int>(settings.normalTop), static_cast<int>(settings.normalRight),
                   static_cast<int>(settings.normalBottom), static_cast<int>(settings.showCommand));
     out += placement;
+    if (options)
+        AppendRuleOptions(out, list);
     return EncodeListText(out);
 }
 

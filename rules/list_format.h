@@ -56,6 +56,8 @@ enum class LoadOutcome {
     Unreadable,    // the file is there but could not be read: the defaults were set
     FromFallback,  // the file is there but could not be read: the newest fallback file was read
     NotAList,      // ParseList only: the bytes are no list (see there); nothing was read
+    OptionsDamaged,  // read through its settings, but a rule option could not be understood: its
+                     // rule stays switched off
 };
 
 // Reads a list from the bytes of a list file, appending the entries to list (the tail follows)

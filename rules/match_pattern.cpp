@@ -169,3 +169,19 @@ bool MatchPreparedText(const char* pattern, const PreparedText& text)
     }
     return true;
 }
+
+bool EndsWherePatternEnds(const char* pattern, const PreparedText& text)
+{
+    const size_t length = std::strlen(pattern);
+    // A text with an asterisk was compared whole; a trailing asterisk accepts any ending.
+    if (text.hasAsterisk || (length > 0 && pattern[length - 1] == '*'))
+        return true;
+    const char* star = std::strrchr(pattern, '*');
+    if (star == nullptr)
+        return EqualFolded<LoweredText>(pattern, text.lowered);
+    const char* lastToken = star + 1;
+    const size_t tokenLength = length - static_cast<size_t>(lastToken - pattern);
+    if (tokenLength > text.length)
+        return false;
+    return EqualFolded<LoweredText>(lastToken, text.lowered + text.length - tokenLength);
+}

@@ -27,6 +27,11 @@ struct PreparedText {
 
 void PrepareText(PreparedText* prepared, const char* text);
 bool MatchPreparedText(const char* pattern, const PreparedText& text);
+// The check of a rule's "whole title" option, made after the pattern matched: the text ends where
+// the pattern ends. A pattern without asterisks then equals the whole text (A to Z folded), one
+// whose last character is not an asterisk needs a text that ends with its last token, and one
+// that ends in an asterisk accepts every ending, as before.
+bool EndsWherePatternEnds(const char* pattern, const PreparedText& text);
 
 // Lowers A to Z only, as the C runtime's _strlwr does in the default locale.
 inline char LowerAscii(char c)

@@ -67,6 +67,8 @@ void ReportListAtStart(LoadOutcome loaded)
                    state.fallbackName.c_str());
     } else if (!state.newerFallbackName.empty()) {
         ShowNotice(IDS_FALLBACK_NEWER, state.newerFallbackName.c_str());
+    } else if (loaded == LoadOutcome::OptionsDamaged) {
+        ShowNotice(IDS_LIST_OPTIONS_DAMAGED, kBackupFileName);
     }
 }
 

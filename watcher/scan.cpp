@@ -42,10 +42,24 @@ ActionReport Subject(WatchContext& watch, WindowHandle window, const EntryNode& 
     return subject;
 }
 
+// The program's file name costs a question to the system: it is asked once per window, for as
+// long as the window exists.
+const char* ProgramOf(WatchContext& watch, WindowHandle window)
+{
+    for (const ProgramOfWindow& known : watch.programs) {
+        if (known.window == window)
+            return known.name;
+    }
+    watch.programs.push_back(ProgramOfWindow{window, {}});
+    ProgramOfWindow& read = watch.programs.back();
+    watch.ops->GetProgramFileName(window, read.name, kProgramNameCapacity);
+    return read.name;
+}
+
 void ReadProgramName(WatchContext& watch, ActionReport& subject)
 {
     if (subject.program[0] == '\0')
-        watch.ops->GetProgramFileName(subject.window, subject.program, kProgramNameCapacity);
+        CopyText(subject.program, kProgramNameCapacity, ProgramOf(watch, subject.window));
 }
 
 int RulePosition(const EntryList& list, RuleId id)
@@ -90,16 +104,53 @@ void Report(WatchContext& watch, ActionReport subject, ActionOutcome outcome)
     watch.observer->OnAction(subject);
 }
 
-// A window that is gone needs no memory of what was said about it.
-void ForgetGoneWindows(WatchContext& watch)
+template <typename Item>
+void ForgetGone(WatchContext& watch, std::vector<Item>& items)
 {
-    std::vector<ReportedOutcome>& reported = watch.reported;
-    for (size_t i = 0; i < reported.size();) {
-        if (watch.ops->IsWindow(reported[i].window))
+    for (size_t i = 0; i < items.size();) {
+        if (watch.ops->IsWindow(items[i].window))
             ++i;
         else
-            reported.erase(reported.begin() + static_cast<std::ptrdiff_t>(i));
+            items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
     }
+}
+
+// A window that is gone needs no memory of what was said about it, of its program, or of how long
+// it has matched.
+void ForgetGoneWindows(WatchContext& watch)
+{
+    ForgetGone(watch, watch.reported);
+    ForgetGone(watch, watch.programs);
+    ForgetGone(watch, watch.delayed);
+}
+
+// A window that stops matching a rule with a delay, or matches another, starts afresh. Rule ids
+// start at 1: 0 forgets every delay of the window.
+void ForgetDelaysOtherThan(WatchContext& watch, WindowHandle window, RuleId rule)
+{
+    std::vector<DelayedMatch>& delayed = watch.delayed;
+    for (size_t i = 0; i < delayed.size();) {
+        if (delayed[i].window == window && delayed[i].rule != rule)
+            delayed.erase(delayed.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+}
+
+// True while window has matched rule for less than the rule's delay, counted from the first look
+// that found it matching.
+bool WaitsOutDelay(WatchContext& watch, WindowHandle window, const EntryNode& rule)
+{
+    ForgetDelaysOtherThan(watch, window, rule.id);
+    if (rule.entry.delayMs <= 0)
+        return false;
+    const uint32_t now = watch.ops->Now();
+    for (const DelayedMatch& match : watch.delayed) {
+        if (match.window == window)
+            return now - match.since < static_cast<uint32_t>(rule.entry.delayMs);
+    }
+    watch.delayed.push_back(DelayedMatch{window, rule.id, now});
+    return true;
 }
 
 ActionOutcome OutcomeOf(Delivery delivery)
@@ -565,7 +616,11 @@ EntryNode* RuleFor(WatchContext& watch, WindowHandle window)
     if (g_titleBuffer[0] == '\0')
         return nullptr;
     EntryNode* rule = FindMatchingEntry(watch, g_titleBuffer, window);
-    if (rule == nullptr || PassedOver(watch, window))
+    if (rule == nullptr) {
+        ForgetDelaysOtherThan(watch, window, 0);
+        return nullptr;
+    }
+    if (WaitsOutDelay(watch, window, *rule) || PassedOver(watch, window))
         return nullptr;
     return rule;
 }
@@ -585,6 +640,11 @@ EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandl
         if (entry.condition == kNeverClick)
             continue;
         if (!MatchPreparedText(entry.title, g_preparedTitle))
+            continue;
+        if (entry.wholeTitle && !EndsWherePatternEnds(entry.title, g_preparedTitle))
+            continue;
+        // A window whose program cannot be read is no window of the program named.
+        if (entry.program[0] != '\0' && !MatchPattern(entry.program, ProgramOf(watch, window)))
             continue;
         if (entry.condition == kAlwaysClick)
             return node;
@@ -653,4 +713,22 @@ void ReturnFocus(WatchContext& watch)
     if (window == 0 || Answers(watch, window) != Probe::Answered)
         return;
     watch.ops->SetForegroundWindow(window);
+}
+
+uint32_t DelayDueIn(const WatchContext& watch, uint32_t now)
+{
+    uint32_t due = 0;
+    for (const DelayedMatch& match : watch.delayed) {
+        const EntryNode* rule = watch.list->FindById(match.rule);
+        if (rule == nullptr)
+            continue;
+        // One whose delay is over already is the next look's to answer.
+        const uint32_t waited = now - match.since;
+        const uint32_t delay = static_cast<uint32_t>(rule->entry.delayMs);
+        if (waited >= delay)
+            continue;
+        if (due == 0 || delay - waited < due)
+            due = delay - waited;
+    }
+    return due;
 }

@@ -34,7 +34,8 @@ enum class ActionOutcome {
     NotTaken,      // the window handled the show but did not reach the state asked for
 };
 
-constexpr int kProgramNameCapacity = 128;
+// A program's file name holds as many characters as a rule's program pattern.
+constexpr int kProgramNameCapacity = kProgramCapacity;
 
 // One action the watcher attempted, as its observer hears of it.
 struct ActionReport {
@@ -94,6 +95,19 @@ struct PendingAction {
     ActionReport subject;
 };
 
+// A window's program, read once for as long as the window exists; empty when it cannot be read.
+struct ProgramOfWindow {
+    WindowHandle window;
+    char name[kProgramNameCapacity];
+};
+
+// A window that matches a rule with a delay, and since when.
+struct DelayedMatch {
+    WindowHandle window;
+    RuleId rule;
+    uint32_t since;
+};
+
 // Any number of windows may wait at a time: a window that hangs after its click keeps nobody
 // else from being answered.
 struct PendingActions {
@@ -117,6 +131,8 @@ struct WatchContext {
     PendingActions pending{};
     FruitlessWalks fruitless{};
     std::vector<ReportedOutcome> reported{};
+    std::vector<ProgramOfWindow> programs{};
+    std::vector<DelayedMatch> delayed{};
     // Method 6: the window that gets the focus back kFocusBackDelayMs after the reply, through
     // ReturnFocus; 0 when none is due.
     WindowHandle focusBack = 0;
@@ -153,7 +169,8 @@ EntryNode* RuleFor(WatchContext& watch, WindowHandle window);
 // The per-window step of a look: false after acting on window (ends the enumeration), true to go
 // on.
 bool ScanWindow(WatchContext& watch, WindowHandle window);
-// The first rule that matches window by its title and condition, or nullptr.
+// The first rule that matches window by its title, its options (program, whole title) and its
+// condition, or nullptr.
 EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window);
 // True while window waits for its action to take effect, or did not answer a probe and still does
 // not (asked again at most once per kReplyBoundMs): looks pass it over as if no rule wanted it.
@@ -170,3 +187,6 @@ bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule);
 void CompleteAction(WatchContext& watch, const ActionReply& reply);
 // Method 6 after its delay: the focus goes back to focusBack, unless it hangs or is gone.
 void ReturnFocus(WatchContext& watch);
+// Milliseconds until the next window waiting out a rule's delay may be answered, or 0 when none
+// waits for a time still to come: a look then keeps the delay to within a moment.
+uint32_t DelayDueIn(const WatchContext& watch, uint32_t now);

@@ -137,6 +137,11 @@ void AfterCore(WatchService& service)
 {
     if (service.watch.focusBack != 0 && !service.focusBackTimer)
         service.focusBackTimer = SetTimer(service.window, kFocusBackTimer, kFocusBackDelayMs, nullptr) != 0;
+    // A window waiting out a rule's delay is looked at again as soon as the delay is over, not a
+    // scan interval later.
+    const uint32_t due = service.watch.acting ? DelayDueIn(service.watch, GetTickCount()) : 0;
+    if (due != 0)
+        SetTimer(service.window, kDelayTimer, due, nullptr);
     std::vector<WindowHandle> events;
     events.swap(service.eventsDuringLook);
     for (WindowHandle root : events)
@@ -161,6 +166,14 @@ void OnEarlyScanTimer(WatchService& service)
     AfterCore(service);
 }
 
+void OnDelayTimer(WatchService& service)
+{
+    KillTimer(service.window, kDelayTimer);
+    if (service.watch.acting)
+        ScanOnce(service.watch);
+    AfterCore(service);
+}
+
 void OnFocusBackTimer(WatchService& service)
 {
     KillTimer(service.window, kFocusBackTimer);
@@ -182,6 +195,8 @@ LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             OnEarlyScanTimer(*service);
         else if (wParam == kFocusBackTimer)
             OnFocusBackTimer(*service);
+        else if (wParam == kDelayTimer)
+            OnDelayTimer(*service);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -274,6 +289,7 @@ void StopWatchService(DWORD settleMs)
     service->watch.acting = false;
     RemoveHooks(*service);
     KillTimer(service->window, kFocusBackTimer);
+    KillTimer(service->window, kDelayTimer);
     DestroyWindow(service->window);
     g_service.reset();
 }

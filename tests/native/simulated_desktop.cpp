@@ -267,6 +267,7 @@ uint32_t SimulatedDesktop::Now()
 
 int SimulatedDesktop::GetProgramFileName(WindowHandle window, char* buffer, int capacity)
 {
+    ++programQueries;
     SimWindow* w = Find(window);
     return CopyOut(w != nullptr && !w->gone ? TopLevelOf(window).program : std::string(), buffer, capacity);
 }

@@ -93,6 +93,7 @@ public:
     // Calls that would have held the caller until a hung window's thread woke up.
     int waitsOnHung = 0;
     int unansweredProbes = 0;  // probes that waited their whole bound
+    int programQueries = 0;    // questions for a window's program
     int accessibleWalks = 0;      // begun
     int openAccessibleWalks = 0;  // begun and not yet ended
     int dialogCodeQueries = 0;    // messages asking a window whether it is a button

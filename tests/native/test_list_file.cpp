@@ -268,7 +268,74 @@ const ParseCase kParseCases[] = {
      "Fehler\t1;\x80\x9F\xA0\xFF\r\nend of list\r\n1\r\n500\r\nx\r\n\x1A", LoadOutcome::Converted,
      "1.63\r\nFehler\t1\r\n\x80\x9F\xA0\xFF\r\n\r\n1\r\n3\r\n0\r\n"
      "end of list\r\n1\r\n500\r\nx\r\n3\r\n0,0,0,0,0"},
+    // A rule option that cannot be understood leaves its rule switched off, whatever its other
+    // lines say; a line that names no rule changes none. Either is said (OptionsDamaged).
+    {"a delay beyond its bound switches its rule off",
+     "1.64\r\nA\r\nOK\r\n\r\n0\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0\r\n"
+     "rule options\r\n1 condition=1\r\n1 delay=60001\r\n",
+     LoadOutcome::OptionsDamaged,
+     "1.63\r\nA\r\nOK\r\n\r\n0\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
+    {"an option without = switches its rule off",
+     "1.64\r\nA\r\nOK\r\n\r\n0\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0\r\n"
+     "rule options\r\n1 program\r\n1 condition=1\r\n",
+     LoadOutcome::OptionsDamaged,
+     "1.63\r\nA\r\nOK\r\n\r\n0\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
+    {"an option line naming no rule changes none",
+     "1.64\r\nA\r\nOK\r\n\r\n0\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0\r\n"
+     "rule options\r\n1 condition=1\r\n2 whole=1\r\nx delay=5\r\n",
+     LoadOutcome::OptionsDamaged,
+     "1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0"},
 };
+
+// A rule with options: list format 1.64, written only while some rule has one. Up to its placement
+// line it is the 1.63 layout, where such a rule stands switched off; its real condition is an
+// option, so that a reader without options (an older version, a file whose options were lost)
+// never acts on more than was meant.
+const char kRuleOptions[] =
+    "1.64\r\n"
+    "Fehler\r\n&OK\r\n\r\n1\r\n3\r\n0\r\n"
+    "Setup\r\n&Weiter\r\n*Lizenz*\r\n0\r\n3\r\n2\r\n"
+    "end of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n0,0,0,0,0\r\n"
+    "rule options\r\n"
+    "2 condition=2\r\n2 program=setup*.exe\r\n2 whole=1\r\n2 delay=1500\r\n2 colour=blue\r\n";
+
+TEST_F(ListFileTest, RuleOptionsFollowTheirRulesAndAnOlderReaderSeesThemSwitchedOff)
+{
+    EntryList list;
+    Settings settings = NoSettings();
+    ASSERT_EQ(ParseList(kRuleOptions, list, settings), LoadOutcome::Complete);
+    const ListEntry& setup = list.NodeAt(2)->entry;
+    EXPECT_EQ(setup.condition, kClickIfMessage);
+    EXPECT_STREQ(setup.program, "setup*.exe");
+    EXPECT_TRUE(setup.wholeTitle);
+    EXPECT_EQ(setup.delayMs, 1500);
+    EXPECT_EQ(FormatList(list, settings), kRuleOptions) << "options of later versions are kept";
+
+    // What a 1.63 reader takes: the part up to the placement line, the rule switched off.
+    const std::string older = "1.63" + std::string(kRuleOptions).substr(4, std::strlen(kRuleOptions) - 4);
+    EntryList olderList;
+    Settings olderSettings = NoSettings();
+    ASSERT_EQ(ParseList(older.substr(0, older.find("\r\nrule options")), olderList, olderSettings),
+              LoadOutcome::Complete);
+    EXPECT_EQ(olderList.NodeAt(2)->entry.condition, kNeverClick);
+    EXPECT_EQ(std::memcmp(&olderSettings, &settings, sizeof settings), 0);
+
+    // Options follow their rule when it moves, when a rule before it goes, and a new rule brings
+    // its own; the last rule with options gone, the file is 1.63 again.
+    ASSERT_TRUE(list.SwapAfter(list.Head()));
+    std::string moved = FormatList(list, settings);
+    EXPECT_NE(moved.find("1 program=setup*.exe\r\n1 whole=1\r\n1 delay=1500\r\n1 colour=blue"), std::string::npos);
+    list.AppendAtTail()->entry.delayMs = 250;
+    list.RemoveAfter(list.NodeAt(1));
+    moved = FormatList(list, settings);
+    EXPECT_NE(moved.find("rule options\r\n1 condition=2\r\n1 program=setup*.exe"), std::string::npos);
+    EXPECT_NE(moved.find("2 condition=0\r\n2 delay=250\r\n"), std::string::npos) << moved;
+    list.RemoveAfter(list.Head());
+    list.RemoveAfter(list.Head());
+    AddEntry(list, "Fehler", "&OK", "", 1, 3, 0);
+    const std::string plain = "1.63\r\nFehler\r\n&OK\r\n\r\n1\r\n";
+    EXPECT_EQ(FormatList(list, settings).substr(0, plain.size()), plain);
+}
 
 TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
 {

@@ -1,6 +1,7 @@
 // The watch cycle over a simulated desktop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "rules/entry_list.h"
@@ -198,6 +199,85 @@ TEST_F(ScanTest, AMatchThatCannotActLetsTheLookGoOnToTheWindowsBehind)
         expected.push_back(ActionOutcome::Done);
         EXPECT_EQ(fresh.ReportedOutcomes(), expected);
     }
+}
+
+// A rule's options narrow the windows it acts on: its program (matched like a title, a program that
+// cannot be read being none), the whole title. The program is asked once per window.
+TEST_F(ScanTest, RuleOptionsNarrowTheWindowsARuleActsOn)
+{
+    struct Window {
+        const char* title;
+        const char* program;
+    } windows[] = {
+        {"Ordinary window 10", "setup.exe"}, {"Fehler im Setup", "word.exe"},   {"Fehler im Setup", ""},
+        {"Fehler im Setup", "SETUP64.EXE"},  {"Ordinary window 1", "setup.exe"}, {"Fehler", "setup.exe"},
+    };
+    const struct {
+        const char* pattern;
+        const char* program;
+        bool whole;
+        std::vector<int> closed;  // indexes into windows, in the order they are closed
+    } rules[] = {
+        {"Fehler", "setup*", false, {3, 5}},
+        {"Fehler", "", false, {1, 2, 3, 5}},
+        {"Fehler", "setup*", true, {5}},
+        {"Ordinary window 1", "", true, {4}},
+        {"*window 1", "", true, {4}},
+        {"Ordinary*", "setup.exe", true, {0, 4}},
+    };
+    for (const auto& rule : rules) {
+        SCOPED_TRACE(std::string(rule.pattern) + " / " + rule.program);
+        SimulatedDesktop fresh;
+        EntryList rulesList;
+        watch = WatchOver(fresh, rulesList);
+        std::vector<WindowHandle> handles;
+        for (const Window& window : windows) {
+            handles.push_back(fresh.AddWindow(window.title));
+            fresh.Window(handles.back()).program = window.program;
+        }
+        ListEntry& entry = AddRuleTo(rulesList, rule.pattern, kAlwaysClick, kCloseWindow);
+        CopyText(entry.program, kProgramCapacity, rule.program);
+        entry.wholeTitle = rule.whole;
+        for (int tick = 0; tick < 8; ++tick)
+            ScanTick(watch);
+        std::vector<int> closed;
+        for (const SimAction& action : fresh.ActionsOf(SimAction::PostClose))
+            closed.push_back(static_cast<int>(std::find(handles.begin(), handles.end(), action.window) - handles.begin()));
+        EXPECT_EQ(closed, rule.closed);
+        EXPECT_LE(fresh.programQueries, static_cast<int>(handles.size())) << "once per window";
+    }
+}
+
+// A rule's delay: a window is answered at the first look once it has matched for that long; one
+// that goes, or stops matching, before is never answered, and no later rule acts on it meanwhile.
+TEST_F(ScanTest, ADelayedRuleAnswersAWindowOnlyOnceItHasMatchedLongEnough)
+{
+    WindowHandle renamed = desktop.AddWindow("Werbung umbenannt");
+    WindowHandle stays = desktop.AddWindow("Werbung");
+    WindowHandle goes = desktop.AddWindow("Werbung bald weg");
+    ListEntry& delayed = AddRule("Werbung", kAlwaysClick, kCloseWindow);
+    delayed.delayMs = 1500;
+    ListEntry& later = AddRule("Werbung", kAlwaysClick, kMinimizeWindow);
+    ScanTick(watch);
+    EXPECT_EQ(DelayDueIn(watch, desktop.now), 1500u);
+    desktop.now = 1000;
+    desktop.Window(goes).gone = true;
+    desktop.Window(renamed).text = "Anderes";
+    ScanTick(watch);
+    EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 0) << "not before its delay";
+    desktop.Window(renamed).text = "Werbung umbenannt";
+    desktop.now = 1500;
+    ScanTick(watch);
+    ASSERT_EQ(desktop.CountOf(SimAction::PostClose), 1) << "at the first look after it";
+    EXPECT_EQ(desktop.ActionsOf(SimAction::PostClose)[0].window, stays);
+    desktop.now = 2900;
+    ScanTick(watch);
+    EXPECT_EQ(desktop.CountOf(SimAction::PostClose), 1) << "the renamed window starts afresh";
+    desktop.now = 3100;
+    ScanTick(watch);
+    EXPECT_EQ(desktop.ActionsOf(SimAction::PostClose).back().window, renamed);
+    EXPECT_EQ(later.clicks, 0);
+    EXPECT_EQ(desktop.CountOf(SimAction::Minimize), 0);
 }
 
 // Each done action is heard, any other outcome only when it changes for the window and rule,

@@ -12,8 +12,9 @@
 // list's tail; a cancelled run leaves the list as it was.
 bool RunAddWizard(HWND parent, EntryList& list);
 // The entry editor for entry, modal; owner is a window of the configuration. True when OK
-// saved the fields into entry.
-bool RunEntryEditor(HWND owner, ListEntry& entry);
+// saved the fields into entry. Read-only, it shows the entry with every field and OK disabled,
+// and never changes it.
+bool RunEntryEditor(HWND owner, ListEntry& entry, bool readOnly);
 // An input error of the wizard or the editor: the string error under the caption "Eingabefehler"
 // (string 18), modal over owner.
 void ShowInputError(HWND owner, int error);

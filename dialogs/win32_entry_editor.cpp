@@ -134,15 +134,50 @@ void OnCommand(HWND editor, UINT id)
     }
 }
 
+// What one run of the editor shows.
+struct EditorRun {
+    ListEntry* entry;
+    bool readOnly;
+};
+
+// Every control that could change the entry is disabled, whichever fields the template has; the
+// labels, the group boxes, Cancel and the rule tester stay as they are. Cancel takes the focus and
+// the Enter key.
+BOOL CALLBACK DisableInput(HWND control, LPARAM)
+{
+    const int id = GetDlgCtrlID(control);
+    char className[16] = "";
+    GetClassNameA(control, className, sizeof className);
+    const LONG_PTR type = GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK;
+    const bool label = lstrcmpiA(className, "Static") == 0;
+    const bool group = lstrcmpiA(className, "Button") == 0 && type == BS_GROUPBOX;
+    const bool kept = id == IDCANCEL || id == IDC_EDITOR_CANCEL || id == IDC_EDITOR_TEST;
+    if (!label && !group && !kept)
+        EnableWindow(control, FALSE);
+    return TRUE;
+}
+
+void MakeReadOnly(HWND editor)
+{
+    EnumChildWindows(editor, DisableInput, 0);
+    SendMessageA(editor, DM_SETDEFID, IDC_EDITOR_CANCEL, 0);
+    SetFocus(GetDlgItem(editor, IDC_EDITOR_CANCEL));
+}
+
 INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        const EditorRun& run = *reinterpret_cast<const EditorRun*>(lParam);
         g_program->openDialog = editor;
-        SetWindowLongPtrA(editor, DWLP_USER, lParam);
+        SetWindowLongPtrA(editor, DWLP_USER, reinterpret_cast<LONG_PTR>(run.entry));
         UseTextFont(editor, {IDC_EDITOR_TITLE, IDC_EDITOR_BUTTON, IDC_EDITOR_MESSAGE});
-        LoadEntry(editor, *reinterpret_cast<const ListEntry*>(lParam));
-        return TRUE;
+        LoadEntry(editor, *run.entry);
+        if (!run.readOnly)
+            return TRUE;
+        MakeReadOnly(editor);
+        return FALSE;  // the focus is set
+    }
     case WM_COMMAND:
         OnCommand(editor, LOWORD(wParam));
         return TRUE;
@@ -159,10 +194,13 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-bool RunEntryEditor(HWND owner, ListEntry& entry)
+bool RunEntryEditor(HWND owner, ListEntry& entry, bool readOnly)
 {
-    const auto parameter = reinterpret_cast<LPARAM>(&entry);
+    // Read-only, the editor works on a copy: nothing it does can reach the entry.
+    ListEntry shown = entry;
+    EditorRun run = {readOnly ? &shown : &entry, readOnly};
+    const auto parameter = reinterpret_cast<LPARAM>(&run);
     const INT_PTR saved = RunLanguageDialog(IDD_EDITOR, owner, EntryEditorProc, parameter);
     g_program->openDialog = nullptr;
-    return saved == 1;
+    return saved == 1 && !readOnly;
 }

@@ -72,6 +72,9 @@
 #define IDC_EDITOR_TITLE 519         /* edit: title pattern */
 #define IDC_EDITOR_BUTTON_LABEL 521  /* label "&Buttontext" */
 #define IDC_EDITOR_BUTTON 522        /* edit: button text */
+/* Taken by the rule tester's button "&Testen"; it stays enabled when a managed rule is shown
+ * read-only. */
+#define IDC_EDITOR_TEST 525
 
 /* ---- Dialog 501, configuration page ------------------------------------------------------- */
 
@@ -238,6 +241,13 @@
 #define IDS_PAUSED_TIP 53
 /* At start-up: a rule option of BOXSWEEP.LST could not be understood: one %s (the backup file). */
 #define IDS_LIST_OPTIONS_DAMAGED 54
+
+/* The managed list beside the program: the mark before a managed rule's title in the
+ * configuration list, and what is said when the list cannot be read or is damaged, with one %s,
+ * its path. */
+#define IDS_MANAGED_PREFIX 60
+#define IDS_MANAGED_UNREADABLE 61
+#define IDS_MANAGED_DAMAGED 62
 
 /* ---- Icons ------------------------------------------------------------------------------- */
 

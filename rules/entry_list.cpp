@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "rules/text_encoding.h"
 
@@ -48,16 +49,17 @@ EntryNode* EntryList::AppendAfter(EntryNode* node)
     return node->next.get();
 }
 
-void EntryList::RemoveAfter(EntryNode* node)
+bool EntryList::RemoveAfter(EntryNode* node)
 {
-    std::unique_ptr<EntryNode> gone = std::move(node->next);
-    if (!gone) {
-        return;
+    if (!node->next || node->next->managed) {
+        return false;
     }
+    std::unique_ptr<EntryNode> gone = std::move(node->next);
     node->next = std::move(gone->next);
     if (tail_ == gone.get() || !node->next) {
         tail_ = node;
     }
+    return true;
 }
 
 EntryNode* EntryList::NodeAt(int k)
@@ -76,7 +78,9 @@ int64_t EntryList::TotalClicks() const
 {
     int64_t total = 0;
     for (const EntryNode* node = First(); node != nullptr; node = node->next.get()) {
-        total += node->entry.clicks;
+        if (!node->managed) {
+            total += node->entry.clicks;
+        }
     }
     return total;
 }
@@ -101,6 +105,9 @@ bool EntryList::SwapAfter(EntryNode* node)
     if (node == nullptr || !node->next || !node->next->next) {
         return false;
     }
+    if (node->next->managed || node->next->next->managed) {
+        return false;
+    }
     std::unique_ptr<EntryNode> first = std::move(node->next);
     std::unique_ptr<EntryNode> second = std::move(first->next);
     first->next = std::move(second->next);
@@ -110,6 +117,68 @@ bool EntryList::SwapAfter(EntryNode* node)
     second->next = std::move(first);
     node->next = std::move(second);
     return true;
+}
+
+int EntryList::ManagedCount() const
+{
+    int count = 0;
+    for (const EntryNode* node = First(); node != nullptr && node->managed; node = node->next.get()) {
+        ++count;
+    }
+    return count;
+}
+
+namespace {
+
+// The first of nodes that holds a rule like entry, looked for from start on and then from the
+// beginning: an unchanged list finds each rule where the one before it left off. nodes.size() when
+// none does.
+size_t FindSameRule(const std::vector<std::unique_ptr<EntryNode>>& nodes, size_t start,
+                    const ListEntry& entry)
+{
+    for (size_t step = 0; step < nodes.size(); ++step) {
+        const size_t i = (start + step) % nodes.size();
+        if (nodes[i] && SameRule(nodes[i]->entry, entry)) {
+            return i;
+        }
+    }
+    return nodes.size();
+}
+
+}  // namespace
+
+void EntryList::ReplaceManagedRules(const EntryList& rules)
+{
+    const bool tailManaged = tail_ == &head_ || tail_->managed;
+    std::vector<std::unique_ptr<EntryNode>> old;
+    while (head_.next && head_.next->managed) {
+        std::unique_ptr<EntryNode> node = std::move(head_.next);
+        head_.next = std::move(node->next);
+        old.push_back(std::move(node));
+    }
+    std::unique_ptr<EntryNode> users = std::move(head_.next);
+    EntryNode* last = &head_;
+    size_t next = 0;
+    for (const EntryNode* rule = rules.First(); rule != nullptr; rule = rule->next.get()) {
+        const size_t found = FindSameRule(old, next, rule->entry);
+        std::unique_ptr<EntryNode> node;
+        if (found < old.size()) {
+            node = std::move(old[found]);
+            next = found + 1;
+        } else {
+            node = std::make_unique<EntryNode>();
+            node->entry = rule->entry;
+            node->entry.clicks = 0;
+            node->id = ++lastId_;
+            node->managed = true;
+        }
+        last->next = std::move(node);
+        last = last->next.get();
+    }
+    last->next = std::move(users);
+    if (tailManaged) {
+        tail_ = last;
+    }
 }
 
 EntryNode* EntryList::FindById(RuleId id) const
@@ -172,6 +241,14 @@ void CutToField(char* text, int capacity)
     if (length <= maxChars)
         return;
     text[FittingLength(std::string_view(text, length), static_cast<size_t>(capacity) - 1, maxChars)] = '\0';
+}
+
+bool SameRule(const ListEntry& a, const ListEntry& b)
+{
+    return std::strcmp(a.title, b.title) == 0 && std::strcmp(a.button, b.button) == 0 &&
+           std::strcmp(a.message, b.message) == 0 && a.condition == b.condition && a.method == b.method &&
+           std::strcmp(a.program, b.program) == 0 && a.wholeTitle == b.wholeTitle && a.delayMs == b.delayMs &&
+           a.laterOptions == b.laterOptions;
 }
 
 bool HasOptions(const ListEntry& entry)

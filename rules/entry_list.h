@@ -65,9 +65,16 @@ bool HasOptions(const ListEntry& entry);
 // target has not answered yet) names its rule by id, never by a pointer the list may free.
 using RuleId = uint32_t;
 
+// Whether two rules act alike: every field but the count is the same.
+bool SameRule(const ListEntry& a, const ListEntry& b);
+
 struct EntryNode {
     ListEntry entry{};
     RuleId id = 0;
+    // A rule of the managed list beside the program, which the administrator sets: it stands at
+    // the head of the list, is never saved into the user's list file, and the user can neither
+    // remove nor move it. Its count lives for the session.
+    bool managed = false;
     std::unique_ptr<EntryNode> next;
 };
 
@@ -89,11 +96,12 @@ public:
     // The tail does not move, unless it was among the released nodes: then it becomes node.
     EntryNode* AppendAfter(EntryNode* node);
     // Unlinks and releases the node after node; the tail follows when the last node goes.
-    // Does nothing when no node follows.
-    void RemoveAfter(EntryNode* node);
+    // Does nothing, and returns false, when no node follows or the one that follows is managed.
+    bool RemoveAfter(EntryNode* node);
     // k links from the head (0 gives the head), or nullptr when the chain is shorter.
     EntryNode* NodeAt(int k);
-    // Sum of every entry's click count, wide enough never to overflow.
+    // Sum of the click counts of the user's entries, wide enough never to overflow. The managed
+    // rules' counts live for the session only and are not among them.
     int64_t TotalClicks() const;
     // Appends an entry after the tail and makes it the tail.
     EntryNode* AppendAtTail();
@@ -102,8 +110,16 @@ public:
     // The node that has the id, or nullptr once it has been removed.
     EntryNode* FindById(RuleId id) const;
     // Swaps the two nodes that follow node (the first matching rule wins, so the order is the
-    // user's to set); the tail follows its node. False when fewer than two follow.
+    // user's to set); the tail follows its node. False when fewer than two follow, or when either
+    // is managed: the managed rules keep their place ahead of the user's.
     bool SwapAfter(EntryNode* node);
+    // The managed rules at the head of the list.
+    int ManagedCount() const;
+    // Puts the entries of rules at the head of the list as its managed rules, in their order, in
+    // place of the managed rules it held. A managed rule that is among them unchanged (SameRule)
+    // keeps its node, and with it its id and the session's count; the others come new, counted
+    // from 0. The user's entries behind them stay as they are, and so does the tail among them.
+    void ReplaceManagedRules(const EntryList& rules);
 
 private:
     EntryNode head_;

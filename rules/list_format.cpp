@@ -309,8 +309,9 @@ bool ReadOldFormatEntry(const char* line, ListEntry& entry)
     return true;
 }
 
-// The old format is read whole, but the next save writes it in the current one.
-LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& settings)
+// The old format is read whole, but the next save writes it in the current one. *rulesEnded tells
+// whether the rules ended with "end of list", whatever follows.
+LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& settings, bool* rulesEnded)
 {
     char line[kOldLineCapacity];
     for (;;) {
@@ -324,6 +325,7 @@ LoadOutcome ParseOldFormat(LineReader& lines, EntryList& list, Settings& setting
         if (ReadOldFormatEntry(line, entry))
             list.AppendAtTail()->entry = entry;
     }
+    *rulesEnded = true;
     if (!ReadSettings(lines, true, settings))
         return LoadOutcome::Incomplete;
     return LoadOutcome::Converted;
@@ -445,7 +447,7 @@ bool ReadRuleOptions(LineReader& lines, std::vector<ListEntry*>& entries)
     return understood;
 }
 
-LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& settings)
+LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& settings, bool* rulesEnded)
 {
     std::vector<ListEntry*> entries;
     for (;;) {
@@ -461,23 +463,25 @@ LoadOutcome ParseCurrentFormat(LineReader& lines, EntryList& list, Settings& set
         entries.push_back(&list.AppendAtTail()->entry);
         *entries.back() = entry;
     }
+    *rulesEnded = true;
     if (!ReadSettings(lines, false, settings))
         return LoadOutcome::Incomplete;
     ReadPlacementLine(lines, settings);
     return ReadRuleOptions(lines, entries) ? LoadOutcome::Complete : LoadOutcome::OptionsDamaged;
 }
 
-LoadOutcome ParseText(const std::string& text, EntryList& list, Settings& settings)
+LoadOutcome ParseText(const std::string& text, EntryList& list, Settings& settings, bool* rulesEnded)
 {
+    *rulesEnded = false;
     size_t afterVersionLine = 0;
     float version = ScanVersion(text, &afterVersionLine);
     if (version == 0) {
         LineReader lines(text, 0);
-        return ParseOldFormat(lines, list, settings);
+        return ParseOldFormat(lines, list, settings, rulesEnded);
     }
     if (static_cast<double>(version) > 1.519) {
         LineReader lines(text, afterVersionLine);
-        return ParseCurrentFormat(lines, list, settings);
+        return ParseCurrentFormat(lines, list, settings, rulesEnded);
     }
     return LoadOutcome::Incomplete;
 }
@@ -606,8 +610,12 @@ void AppendRuleOptions(std::string& out, const EntryList& list)
     out += kLineEnd;
     out += kOptionsHeading;
     out += kLineEnd;
-    int position = 1;
-    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get(), ++position) {
+    int position = 0;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get()) {
+        // The positions are those of the file, which holds the user's rules only.
+        if (node->managed)
+            continue;
+        ++position;
         const ListEntry& entry = node->entry;
         if (!HasOptions(entry))
             continue;
@@ -648,22 +656,38 @@ LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& setti
     TextEncoding encoding = TextEncoding::Ansi;
     if (!DecodeListBytes(bytes, &text, &encoding))
         return LoadOutcome::NotAList;
-    const LoadOutcome outcome = ParseText(text, list, settings);
+    bool rulesEnded = false;
+    const LoadOutcome outcome = ParseText(text, list, settings, &rulesEnded);
     if (outcome != LoadOutcome::Complete)
         return outcome;
     // Read whole, but the next save writes it in another form.
     return DetectTextEncoding(FormatList(list, settings)) == encoding ? outcome : LoadOutcome::Converted;
 }
 
+bool ParseListRules(const std::string& bytes, EntryList& list)
+{
+    std::string text;
+    TextEncoding encoding = TextEncoding::Ansi;
+    if (!DecodeListBytes(bytes, &text, &encoding))
+        return false;
+    Settings ignored{};
+    bool rulesEnded = false;
+    const LoadOutcome outcome = ParseText(text, list, ignored, &rulesEnded);
+    return rulesEnded && outcome != LoadOutcome::OptionsDamaged;
+}
+
 std::string FormatList(const EntryList& list, const Settings& settings)
 {
     bool options = false;
     for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get())
-        options = options || HasOptions(node->entry);
+        options = options || (!node->managed && HasOptions(node->entry));
     std::string out;
     out += options ? kOptionsVersionText : kVersionText;
     out += kLineEnd;
     for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get()) {
+        // The managed rules come from their own file, which the administrator keeps.
+        if (node->managed)
+            continue;
         const ListEntry& entry = node->entry;
         // A title reading exactly "end of list" would end the rules on the next load. The
         // matcher folds A to Z, so a capital E keeps it matching exactly the same titles; a

@@ -71,6 +71,12 @@ enum class LoadOutcome {
 // whole in another form than the one FormatList gives it is Converted.
 LoadOutcome ParseList(const std::string& bytes, EntryList& list, Settings& settings);
 
+// Reads only the rules from the bytes of a list file, as ParseList reads them, appending them to
+// list; its settings and placement are passed over. True when the rules are whole: they end with
+// "end of list" (what follows may be missing) and their options are understood. Otherwise the
+// whole rules before the damage are read, a rule whose option cannot be understood switched off.
+bool ParseListRules(const std::string& bytes, EntryList& list);
+
 // The bytes of a list file for the list and settings: in the system's ANSI code page when every
 // character has its place there and the bytes cannot be taken for UTF-8, otherwise in UTF-8 with
 // a byte order mark. A control character in a text, which would make the file no list, is

@@ -15,6 +15,7 @@
 const char kListFileName[] = "BOXSWEEP.LST";
 const char kBackupFileName[] = "BOXSWEEP.BAK";
 const char kUnsavedFileName[] = "BOXSWEEP.UNSAVED";
+const char kManagedListFileName[] = "managed.lst";
 
 namespace {
 
@@ -279,6 +280,17 @@ LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, List
     }
     state.backupPending = outcome != LoadOutcome::Complete;
     return outcome;
+}
+
+ManagedListRead ReadManagedList(const char* path, EntryList& rules, int retryMs)
+{
+    std::string bytes;
+    bool missing = false;
+    if (!ReadWholeFileRetrying(path, bytes, &missing, retryMs))
+        return missing ? ManagedListRead::Missing : ManagedListRead::Unreadable;
+    if (bytes.empty())
+        return ManagedListRead::Missing;
+    return ParseListRules(bytes, rules) ? ManagedListRead::Whole : ManagedListRead::Damaged;
 }
 
 SaveOutcome SaveList(const char* path, const EntryList& list, const Settings& settings, ListFileState& state,

@@ -41,6 +41,24 @@ constexpr int kListReadRetryMs = 1000;
 LoadOutcome LoadList(const char* path, EntryList& list, Settings& settings, ListFileState& state,
                      int retryMs = kListReadRetryMs);
 
+// The managed list beside the program: rules an administrator sets for every user of the computer.
+extern const char kManagedListFileName[];  // "managed.lst"
+
+enum class ManagedListRead {
+    Missing,     // no file, or an empty one: there are no managed rules
+    Whole,       // every rule was read
+    Damaged,     // the whole rules before the damage were read (ParseListRules)
+    Unreadable,  // the file is there but could not be read: nothing was read
+};
+
+// How long a managed list that is there but cannot be read is tried again: briefly, since the
+// program reads it while the user waits for the configuration window.
+constexpr int kManagedReadRetryMs = 250;
+
+// Appends the rules of the managed list at path to rules, in any form a list file may have. Its
+// settings are passed over, and nothing is ever written: the file is the administrator's.
+ManagedListRead ReadManagedList(const char* path, EntryList& rules, int retryMs = kManagedReadRetryMs);
+
 enum class SaveOutcome {
     ListFile,  // the list file holds the list
     Fallback,  // the session's fallback file, state.fallbackName, holds it

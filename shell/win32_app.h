@@ -45,6 +45,7 @@ struct StoragePaths {
     std::string oldLog;
     std::string commonList;   // the prepared list the first-run setup copies
     std::string folderShown;  // the list's folder as the about box names it
+    std::string managedList;  // the managed list beside the program; empty when that is unknown
 };
 
 // The program's state: one record, made by WinMain and living as long as it runs.
@@ -69,6 +70,9 @@ struct Program {
     // The windows whose refusal the tray has shown; reused in turn.
     WindowHandle refusalsShown[16];
     int nextRefusalShown;
+    // What the user has been told about the managed list, once a session each.
+    bool toldManagedUnreadable;
+    bool toldManagedDamaged;
 
     // The log's lines and the list file's saves are written by the disk writer. Once start-up is
     // over, the fields below belong to its thread alone: what the list file on disk is, and what
@@ -103,7 +107,13 @@ void SaveListFileAtEnd();
 // A warning box with a string of the language module, each %s in it filled with name. It runs
 // on a thread of its own, so that nothing waits for the user to answer it.
 void ShowNotice(UINT id, const char* name = "");
+// The managed rules from the managed list beside the program, at the head of the list in place of
+// those the session held; unchanged ones keep their counts. A list that cannot be read leaves
+// them as they were. A list that cannot be read, or is damaged, is said once a session.
+void ReadManagedRules();
 void HideToTray();
+// Stops the watching and shows the configuration window; a window that was hidden reads the
+// managed rules first, so that a change deployed meanwhile shows.
 void ShowConfiguration();
 void EndProgram(INT_PTR result);
 // The page's fields into the settings; the active flag as the check box shows it.

@@ -1,34 +1,38 @@
 // The configuration page: the rule list, the active switch, the scan interval and the language.
 #include <windows.h>
 
+#include <string>
+
 #include "dialogs/win32_editing_dialogs.h"
 #include "resources/resource_ids.h"
 #include "shell/win32_app.h"
 
 namespace {
 
-// The entry at the page's current selection; nullptr without one.
-ListEntry* SelectedEntry(HWND page)
+// The mark before a managed rule's title in the list box ("[verwaltet] ").
+constexpr int kManagedPrefixCapacity = 64;
+
+// The node at the page's current selection; nullptr without one.
+EntryNode* SelectedNode(HWND page)
 {
     const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return nullptr;
-    EntryNode* node = g_program->list.NodeAt(static_cast<int>(selected) + 1);
-    return node != nullptr ? &node->entry : nullptr;
+    return g_program->list.NodeAt(static_cast<int>(selected) + 1);
 }
 
 // Opened over the page, so that its owner is the main window. The list shows the saved fields
-// at once.
+// at once. A managed rule is only shown: the administrator's file is its one source.
 void EditSelectedEntry(HWND page)
 {
-    ListEntry* entry = SelectedEntry(page);
-    if (entry != nullptr && RunEntryEditor(page, *entry))
+    EntryNode* node = SelectedNode(page);
+    if (node != nullptr && RunEntryEditor(page, node->entry, node->managed))
         RefillList(page);
 }
 
 // The first matching rule wins, so the user sets the order: the selected entry changes places
 // with its neighbour and stays selected, scrolled into view. The new order is saved with the
-// next save.
+// next save. The list refuses a swap that would move a managed rule.
 void MoveSelectedEntry(HWND page, int direction)
 {
     HWND list = GetDlgItem(page, IDC_ENTRIES);
@@ -96,9 +100,8 @@ void RemoveSelectedEntry(HWND page)
     if (selected == LB_ERR)
         return;
     EntryNode* before = g_program->list.NodeAt(static_cast<int>(selected));
-    if (before == nullptr || before->next == nullptr)
+    if (before == nullptr || !g_program->list.RemoveAfter(before))
         return;
-    g_program->list.RemoveAfter(before);
     RefillList(page);
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected - 1), 0);
     UpdateEntryButtons(page);
@@ -163,16 +166,19 @@ void OnCommand(HWND page, UINT id, UINT notification)
 }  // namespace
 
 // A page from a language module made before the move buttons existed lacks them: enabling a
-// window that is not there does nothing.
+// window that is not there does nothing. A managed rule can be looked at, not removed or moved,
+// and no rule of the user's moves above the managed ones.
 void UpdateEntryButtons(HWND page)
 {
     const LRESULT selected = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCURSEL, 0, 0);
     const LRESULT count = SendDlgItemMessageA(page, IDC_ENTRIES, LB_GETCOUNT, 0, 0);
+    const LRESULT managed = g_program->list.ManagedCount();
     const bool any = selected != LB_ERR;
-    EnableWindow(GetDlgItem(page, IDC_REMOVE), any);
+    const bool own = any && selected >= managed;
+    EnableWindow(GetDlgItem(page, IDC_REMOVE), own);
     EnableWindow(GetDlgItem(page, IDC_ADVANCED), any);
-    EnableWindow(GetDlgItem(page, IDC_MOVE_UP), any && selected > 0);
-    EnableWindow(GetDlgItem(page, IDC_MOVE_DOWN), any && selected + 1 < count);
+    EnableWindow(GetDlgItem(page, IDC_MOVE_UP), own && selected > managed);
+    EnableWindow(GetDlgItem(page, IDC_MOVE_DOWN), own && selected + 1 < count);
 }
 
 void SelectLastEntry(HWND page)
@@ -188,8 +194,12 @@ void RefillList(HWND page)
     HWND list = GetDlgItem(page, IDC_ENTRIES);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const EntryNode* node = g_program->list.First(); node != nullptr; node = node->next.get())
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->entry.title));
+    char prefix[kManagedPrefixCapacity];
+    LoadLanguageString(IDS_MANAGED_PREFIX, prefix, sizeof prefix);
+    for (const EntryNode* node = g_program->list.First(); node != nullptr; node = node->next.get()) {
+        const std::string title = node->managed ? prefix + std::string(node->entry.title) : node->entry.title;
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     UpdateEntryButtons(page);

@@ -121,6 +121,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     StartWatchService(program.list, &ProgramObserver(), kEarlyScans);
     LoadLanguageModule(program.settings.language);
     ReportListAtStart(loaded);
+    // After the language module, which says what is wrong with the managed list. Nothing is
+    // looked at before the main window's loop runs.
+    ReadManagedRules();
 
     const INT_PTR result =
         DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);

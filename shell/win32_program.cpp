@@ -46,6 +46,19 @@ void TellWhereSaved(SaveOutcome saved)
     ShowNotice(IDS_SAVED_TO_FALLBACK, name.c_str());
 }
 
+// Said once a session each: the list is read again whenever the configuration window opens.
+void TellAboutManagedList(ManagedListRead read, const char* path)
+{
+    Program& program = *g_program;
+    if (read == ManagedListRead::Unreadable && !program.toldManagedUnreadable) {
+        program.toldManagedUnreadable = true;
+        ShowNotice(IDS_MANAGED_UNREADABLE, path);
+    } else if (read == ManagedListRead::Damaged && !program.toldManagedDamaged) {
+        program.toldManagedDamaged = true;
+        ShowNotice(IDS_MANAGED_DAMAGED, path);
+    }
+}
+
 // Active, paused until a time, or switched off: a pause shows the inactive icon as well, and its
 // tip says when the watcher acts again.
 void ShowWatchStateInTray()
@@ -87,6 +100,20 @@ void ShowNotice(UINT id, const char* name)
     }
     notice.release();  // the thread owns it now
     CloseHandle(thread);
+}
+
+void ReadManagedRules()
+{
+    Program& program = *g_program;
+    if (program.storage.managedList.empty())
+        return;
+    const char* path = program.storage.managedList.c_str();
+    EntryList rules;
+    const ManagedListRead read = ReadManagedList(path, rules);
+    // A list another program holds for the moment takes none of the rules away.
+    if (read != ManagedListRead::Unreadable)
+        program.list.ReplaceManagedRules(rules);
+    TellAboutManagedList(read, path);
 }
 
 // What is saved is taken now; the writing, which may wait for a file another program holds,
@@ -146,8 +173,14 @@ void ShowConfiguration()
     KillTimer(g_program->page, kScanTimer);
     g_program->watching = false;
     UpdateWatchState();
-    if (!IsWindowVisible(g_program->mainWindow))
+    if (!IsWindowVisible(g_program->mainWindow)) {
+        // A dialog that is open may hold a rule: the managed rules stay as they are under it.
+        if (g_program->openDialog == nullptr) {
+            ReadManagedRules();
+            RefillList(g_program->page);
+        }
         ShowWindow(g_program->mainWindow, SW_SHOW);
+    }
     SetForegroundWindow(g_program->page);
 }
 

@@ -116,6 +116,9 @@ StoragePaths ChooseStoragePaths()
     const StorageChoice choice = ChooseStorage(facts);
 
     StoragePaths paths{};
+    // Beside the program in every installation: its folder is trusted as the program itself is.
+    if (!programFolder.empty())
+        paths.managedList = programFolder + kManagedListFileName;
     PlaceListIn(choice.readFrom, listFolder, paths.listRead);
     PlaceListIn(choice.writeTo, listFolder, paths.list);
     paths.listMoves = choice.readFrom != choice.writeTo;

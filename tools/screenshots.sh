@@ -12,6 +12,9 @@
 #   editor-LANG.png          the entry editor on the first rule
 #   about-LANG.png           the about box
 #   log-LANG.png             the log window after two actions while watching
+#   config-managed-LANG.png  the configuration window opened again after a managed list was put
+#                            beside the program, its rule first
+#   editor-managed-LANG.png  the entry editor on that managed rule, read-only
 #   help-LANG.png            the help that the tray menu's Help opens (HTML Help's window; the
 #                            prefixes have no Gecko, so its pages stay blank)
 #   wizard-NNN-LANG.png      every wizard page, NNN its template: 600 (kind), 620, 640 and 660
@@ -265,6 +268,22 @@ shoot_log() {
   help_with close-dialog || { echo "screenshots: the log window did not close" >&2; return 1; }
 }
 
+# A managed list put beside the program while it watches: the configuration window, opened again,
+# shows its rule first, and the entry editor shows that rule read-only.
+shoot_managed() {
+  local suffix=$1 work=$2 rect
+  printf '%s\r\n' 1.63 'Lizenz läuft bald ab*' '&Später' '' 1 3 0 'end of list' > "$work/managed.lst"
+  help_with page-command 1001 && rect=$(help_with wait-main) ||
+    { echo "screenshots: no configuration window with the managed rule" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "config-managed-$suffix.png" $rect
+  help_with select-entry 0 && rect=$(help_with open-dialog 502) ||
+    { echo "screenshots: no entry editor on the managed rule" >&2; return 1; }
+  # shellcheck disable=SC2086
+  settle_and_capture "editor-managed-$suffix.png" $rect
+  help_with close-dialog || { echo "screenshots: the editor did not close" >&2; return 1; }
+}
+
 # One language: the configuration window, optionally resized, the tray menu with its window
 # submenu, the entry editor, the about box and the wizard.
 shoot_language() {
@@ -309,6 +328,7 @@ shoot_language() {
   help_with close-dialog
   shoot_wizard "$suffix" "$@" || { echo "screenshots: wizard ($suffix) incomplete" >&2; status=1; }
   shoot_log "$suffix" || status=1
+  shoot_managed "$suffix" "$work" || status=1
 
   stop_program "$work" "$pid"
   return $status

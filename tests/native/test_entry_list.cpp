@@ -15,6 +15,14 @@ void AddTitled(EntryList& list, const char* title, int32_t clicks = 0)
     node->entry.clicks = clicks;
 }
 
+std::string Titles(const EntryList& list)
+{
+    std::string all;
+    for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get())
+        all += std::string(all.empty() ? "" : " ") + node->entry.title;
+    return all;
+}
+
 TEST(EntryListTest, FreshEntryIsZeroFilledAndTheTailStaysUntilMoved)
 {
     EntryList list;
@@ -88,21 +96,51 @@ TEST(EntryListTest, SwappingNeighboursKeepsTheTailOnTheLastNode)
     AddTitled(list, "a");
     AddTitled(list, "b");
     AddTitled(list, "c");
-    auto titles = [&list] {
-        std::string all;
-        for (const EntryNode* node = list.First(); node != nullptr; node = node->next.get())
-            all += node->entry.title;
-        return all;
-    };
     EXPECT_TRUE(list.SwapAfter(list.Head()));
-    EXPECT_EQ(titles(), "bac");
+    EXPECT_EQ(Titles(list), "b a c");
     EXPECT_TRUE(list.SwapAfter(list.NodeAt(1)));
-    EXPECT_EQ(titles(), "bca");
+    EXPECT_EQ(Titles(list), "b c a");
     EXPECT_STREQ(list.Tail()->entry.title, "a");
     EXPECT_FALSE(list.SwapAfter(list.NodeAt(2))) << "nothing after the last";
     EXPECT_FALSE(list.SwapAfter(list.Tail()));
     AddTitled(list, "d");
-    EXPECT_EQ(titles(), "bcad");
+    EXPECT_EQ(Titles(list), "b c a d");
+}
+
+// The managed rules stand ahead of the user's: nothing removes or moves them, no rule of the
+// user's moves among them, and the total leaves them out. A reload keeps the node, id and count of
+// each rule that did not change, in the new order, and the tail stays on a node of the list.
+TEST(EntryListTest, ManagedRulesStayAheadAndAReloadKeepsTheUnchangedOnes)
+{
+    EntryList deployed;
+    AddTitled(deployed, "M1", 5);
+    AddTitled(deployed, "M2", 7);
+    EntryList changed;
+    AddTitled(changed, "M2", 99);  // the count in the file is no field of the rule
+    AddTitled(changed, "M1");
+    CopyText(changed.Tail()->entry.button, kButtonCapacity, "OK");
+    EntryList list;
+    list.ReplaceManagedRules(deployed);
+    AddTitled(list, "u1", 1);
+    AddTitled(list, "u2", 2);
+    list.NodeAt(2)->entry.clicks = 6;
+    EXPECT_EQ(list.TotalClicks(), 3);
+    EXPECT_FALSE(list.SwapAfter(list.Head()));
+    EXPECT_FALSE(list.SwapAfter(list.NodeAt(1))) << "u1 moved above a managed rule";
+    EXPECT_FALSE(list.RemoveAfter(list.NodeAt(1)));
+    const RuleId m1 = list.NodeAt(1)->id;
+    const RuleId m2 = list.NodeAt(2)->id;
+    list.ReplaceManagedRules(changed);
+    EXPECT_EQ(Titles(list), "M2 M1 u1 u2");
+    EXPECT_EQ(list.NodeAt(1)->id, m2);
+    EXPECT_EQ(list.NodeAt(1)->entry.clicks, 6);
+    EXPECT_EQ(list.NodeAt(2)->entry.clicks, 0);
+    EXPECT_EQ(list.FindById(m1), nullptr) << "a reply for the old rule would count for the new one";
+    EXPECT_STREQ(list.Tail()->entry.title, "u2");
+    EntryList alone;
+    alone.ReplaceManagedRules(deployed);
+    alone.ReplaceManagedRules(EntryList{});
+    EXPECT_EQ(alone.Tail(), alone.Head()) << "the tail was a managed rule that is gone";
 }
 
 TEST(EntryListTest, TotalClicksNeverOverflows)

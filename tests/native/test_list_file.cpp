@@ -337,6 +337,52 @@ TEST_F(ListFileTest, RuleOptionsFollowTheirRulesAndAnOlderReaderSeesThemSwitched
     EXPECT_EQ(FormatList(list, settings).substr(0, plain.size()), plain);
 }
 
+// The managed list gives its rules only, in any form a list file takes, and is never written; in
+// a damaged one the whole rules before the damage count. Ahead of the user's rules it stays out of
+// every save, whose option lines count the user's rules alone.
+TEST_F(ListFileTest, AManagedListGivesItsRulesAndIsNeverWritten)
+{
+    const std::string path = PathOf(kManagedListFileName);
+    const struct {
+        std::string bytes;
+        ManagedListRead read;
+        const char* rules;  // title:condition of each
+    } cases[] = {
+        {"1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n0\r\nend of list\r\n", ManagedListRead::Whole, "A:1"},
+        {"1.63\r\nA\r\nOK\r\n\r\n1\r\n3\r\n4\r\nB\r\nOK\r\n", ManagedListRead::Damaged, "A:1"},
+        {"1.64\r\nA\r\nOK\r\n\r\n0\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\nx\r\n3\r\n0,0,0,0,0\r\n"
+         "rule options\r\n1 condition=1\r\n1 delay=x\r\n",
+         ManagedListRead::Damaged, "A:0"},
+        {kRuleOptions, ManagedListRead::Whole, "Fehler:1|Setup:2"},  // the last: read again below
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        Write(path, c.bytes);
+        EntryList rules;
+        EXPECT_EQ(ReadManagedList(path.c_str(), rules, 0), c.read);
+        std::string read;
+        for (const EntryNode* node = rules.First(); node != nullptr; node = node->next.get())
+            read.append(read.empty() ? "" : "|").append(node->entry.title).append(":").append(
+                std::to_string(node->entry.condition));
+        EXPECT_EQ(read, c.rules);
+    }
+    for (const char* users : {kTwoRules, kRuleOptions}) {
+        EntryList list;
+        Settings settings = NoSettings();
+        ASSERT_NE(ParseList(users, list, settings), LoadOutcome::NotAList);
+        EntryList managed;
+        ASSERT_EQ(ReadManagedList(path.c_str(), managed, 0), ManagedListRead::Whole);
+        list.ReplaceManagedRules(managed);
+        EXPECT_EQ(FormatList(list, settings), users);
+    }
+    EXPECT_EQ(Read(path), kRuleOptions);
+    fs::remove(path);
+    EntryList none;
+    EXPECT_EQ(ReadManagedList(path.c_str(), none, 0), ManagedListRead::Missing);
+    fs::create_directory(path);  // there, but no file that can be read
+    EXPECT_EQ(ReadManagedList(path.c_str(), none, 0), ManagedListRead::Unreadable);
+}
+
 TEST_F(ListFileTest, ReadsEveryKindOfFileItMeets)
 {
     for (const ParseCase& c : kParseCases) {

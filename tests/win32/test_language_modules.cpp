@@ -326,7 +326,7 @@ const DialogShape kLanguageDialogs[] = {
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 23,
                           24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 50, 51,
-                          52, 53, 54};
+                          52, 53, 54, 60, 61, 62};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -382,7 +382,8 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
               std::pair{IDS_LIST_NOT_A_LIST_FROM_FALLBACK, "ss"}, std::pair{IDS_REFUSED_BALLOON, ""},
               std::pair{IDS_LOG_UNWRITABLE, "s"}, std::pair{IDS_HELP_MISSING, "s"},
               std::pair{IDS_HELP_FAILED, "s"}, std::pair{IDS_PAUSED_TIP, "s"},
-              std::pair{IDS_LIST_OPTIONS_DAMAGED, "s"}}) {
+              std::pair{IDS_LIST_OPTIONS_DAMAGED, "s"}, std::pair{IDS_MANAGED_PREFIX, ""},
+              std::pair{IDS_MANAGED_UNREADABLE, "s"}, std::pair{IDS_MANAGED_DAMAGED, "s"}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();

@@ -457,6 +457,52 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
               "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n");
 }
 
+// Rules from managed.lst beside the program come first, marked, and answer windows. They are
+// shown read-only, can be neither removed nor moved, no rule of the user's moves above them, and
+// no save writes them. A change deployed while the window was hidden shows when it opens again;
+// an unchanged rule keeps its count.
+TEST_F(DialogTest, ManagedRulesComeFirstAreOnlyShownAndNeverSaved)
+{
+    const std::string program = temp.File("boxsweep.exe");
+    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
+    const std::string managed = "Verwaltet\r\n\r\n\r\n1\r\n2\r\n0\r\n";
+    ASSERT_TRUE(WriteBytes(temp.File("managed.lst"), ListOf(managed)));
+    const std::string own = "Eigene\r\nOK\r\n\r\n1\r\n3\r\n0\r\n";
+    WriteList(ListOf(own));
+    FixtureProcess box("Verwaltet", {}, temp.File("box.txt"));
+    ProgramProcess app(temp.Path(), ProgramCommand("/nodde", program));
+    ASSERT_TRUE(app.WaitWatching());
+    EXPECT_TRUE(box.Exited(5000));
+    app.PostTray(WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(app.WaitVisible(true));
+    HWND list = app.Control(IDC_ENTRIES);
+    for (int selected : {0, 1}) {
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+        app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+        EXPECT_EQ(IsWindowEnabled(app.Control(IDC_REMOVE)) != FALSE, selected == 1);
+        EXPECT_FALSE(IsWindowEnabled(app.Control(selected == 0 ? IDC_MOVE_DOWN : IDC_MOVE_UP)));
+        // Commands that reach the page all the same change nothing.
+        app.Command(selected == 0 ? IDC_REMOVE : IDC_MOVE_UP);
+        EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"[verwaltet] Verwaltet", "Eigene"}));
+    }
+
+    ASSERT_TRUE(WriteBytes(temp.File("managed.lst"), ListOf(managed + "Neu\r\n\r\n\r\n1\r\n2\r\n0\r\n")));
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\n" + own);
+    app.PostTray(WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(app.WaitVisible(true));
+    EXPECT_EQ(ListBoxItems(list),
+              (std::vector<std::string>{"[verwaltet] Verwaltet", "[verwaltet] Neu", "Eigene"}));
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+    app.PostCommand(IDC_ADVANCED);
+    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor, IDC_EDITOR_COUNT), "1");
+    for (int id : {IDC_EDITOR_TITLE, IDC_EDITOR_ALWAYS, IDC_EDITOR_METHOD, IDC_EDITOR_OK})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, id))) << "control " << id;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_CANCEL)));
+}
+
 // The tray stays out of an edit: its popup could add a rule and move the list's selection
 // under the editor, which must still save into the entry it opened.
 TEST_F(DialogTest, DuringAnEditTheTrayOpensNoPopupAndOkSavesTheOpenedEntry)

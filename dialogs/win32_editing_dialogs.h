@@ -14,6 +14,9 @@ bool RunAddWizard(HWND parent, EntryList& list);
 // The entry editor for entry, modal; owner is a window of the configuration. True when OK
 // saved the fields into entry.
 bool RunEntryEditor(HWND owner, ListEntry& entry);
+// The rule tester over the windows open now, modal over owner: rule as the editor holds it, standing
+// in the list where self is (nullptr: after every rule).
+void RunRuleTester(HWND owner, const ListEntry& rule, const EntryNode* self);
 // An input error of the wizard or the editor: the string error under the caption "Eingabefehler"
 // (string 18), modal over owner.
 void ShowInputError(HWND owner, int error);

@@ -1,6 +1,7 @@
 // ScanTick over a simulated desktop of 100 titled windows against rules that match none of them,
 // reported per window-rule pair; and the same desktop with one more window that a rule matches
-// but that lacks the rule's button, looked at again on every tick.
+// but that lacks the rule's button, looked at again on every tick; and a window a rule matches on
+// every tick without acting, with and without the rule naming its program.
 //
 // The source also builds against trees without the search in depth (for comparisons with an
 // earlier commit): there the matching window's descendants are only created, never searched.
@@ -16,6 +17,7 @@
 #if __has_include("watcher/button_search.h")
 #define BENCH_HAS_ACCESSIBILITY 1
 #endif
+
 
 namespace {
 
@@ -125,6 +127,44 @@ void BM_ScanTickMatchWithoutButton(benchmark::State& state)
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ScanTickMatchWithoutButton)->ArgName("accessible")->Arg(kDescendants)->Arg(kAccessibleObjects);
+
+// The cost of a rule's program option: 100 windows, and one more that a rule matches on every tick
+// without acting on it (it is maximised already), once with the rule naming the window's program
+// and once without. The program is read once per window and remembered, so the option adds a
+// match of its pattern per tick.
+void BM_ScanTickMatchingWindowProgram(benchmark::State& state)
+{
+    const bool namesProgram = state.range(0) != 0;
+    SimulatedDesktop desktop;
+    for (int i = 0; i < 100; ++i)
+        desktop.AddWindow(std::string(kTitles[i % 10]) + " " + std::to_string(i));
+    const WindowHandle matching = desktop.AddWindow("Setup - Lizenzvertrag");
+    desktop.Window(matching).program = "setup.exe";
+    desktop.Window(matching).zoomed = true;
+    EntryList list;
+    for (int i = 0; i < 100; ++i) {
+        ListEntry& entry = list.AppendAtTail()->entry;
+        CopyText(entry.title, kTitleCapacity, kPatterns[i % 12]);
+        entry.condition = kAlwaysClick;
+        entry.method = kCloseWindow;
+    }
+    ListEntry& grow = list.AppendAtTail()->entry;
+    CopyText(grow.title, kTitleCapacity, "Setup");
+    if (namesProgram)
+        CopyText(grow.program, kProgramCapacity, "setup*.exe");
+    grow.condition = kAlwaysClick;
+    grow.method = kMaximizeWindow;
+    WatchContext watch = WatchOver(desktop, list);
+
+    for (auto _ : state)
+        ScanTick(watch);
+
+    if (!desktop.actions.empty())
+        state.SkipWithError("something was acted on");
+    state.counters["ns_per_tick"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ScanTickMatchingWindowProgram)->ArgName("program")->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -15,6 +15,9 @@ bool RunAddWizard(HWND parent, EntryList& list);
 // saved the fields into entry. Read-only, it shows the entry with every field and OK disabled,
 // and never changes it.
 bool RunEntryEditor(HWND owner, ListEntry& entry, bool readOnly);
+// The rule tester over the windows open now, modal over owner: rule as the editor holds it, standing
+// in the list where self is (nullptr: after every rule).
+void RunRuleTester(HWND owner, const ListEntry& rule, const EntryNode* self);
 // An input error of the wizard or the editor: the string error under the caption "Eingabefehler"
 // (string 18), modal over owner.
 void ShowInputError(HWND owner, int error);

@@ -28,6 +28,7 @@
 #define IDD_WIZARD_WINDOW_ACTION 700 /* window rule, step 2: close, minimise or maximise */
 #define IDD_WIZARD_WINDOW_FINISH 720 /* window rule, step 3: summary */
 #define IDD_LOG 800                  /* the log window, modeless */
+#define IDD_TESTER 820               /* the rule tester's result, modal over the editor */
 
 /* ---- Dialog 100, main window -------------------------------------------------------------- */
 
@@ -147,6 +148,7 @@
 /* ---- Dialog 800, the log window --------------------------------------------------------------- */
 
 #define IDC_LOG_LIST 801 /* list view, report style: time, result, program, window, rule, button */
+#define IDC_TESTER_RESULT 821 /* read-only multi-line edit: one line per window the rule's title matches */
 #define IDC_LOG_OPEN 802 /* button: open BOXSWEEP.LOG with the shell's program for it, or Notepad */
 /* IDCANCEL (2) closes it. */
 
@@ -241,6 +243,24 @@
 #define IDS_PAUSED_TIP 53
 /* At start-up: a rule option of BOXSWEEP.LST could not be understood: one %s (the backup file). */
 #define IDS_LIST_OPTIONS_DAMAGED 54
+/* The rule tester's texts. */
+#define IDS_TESTER_HEADER 70 /* the first line: one %s, the number of windows looked at */
+#define IDS_TESTER_PRESSES 71 /* would be answered: %s method, %s button, %s where it was found */
+#define IDS_TESTER_ACTS 72 /* would be answered: %s method */
+#define IDS_TESTER_AFTER_DELAY 73 /* appended: after the delay of %s ms */
+#define IDS_TESTER_DIRECT 74 /* where the button is: directly in the window */
+#define IDS_TESTER_NESTED 75 /* where the button is: nested deeper */
+#define IDS_TESTER_ACCESSIBLE 76 /* where the button is: through accessibility */
+#define IDS_TESTER_LOOKING 77 /* the accessibility walk is under way */
+#define IDS_TESTER_EARLIER_RULE 78 /* not: an earlier rule answers it, %s its pattern */
+#define IDS_TESTER_SWITCHED_OFF 79 /* not: the rule is switched off */
+#define IDS_TESTER_NOT_WHOLE_TITLE 80 /* not: the title goes on after the pattern */
+#define IDS_TESTER_OTHER_PROGRAM 81 /* not: another program */
+#define IDS_TESTER_NO_MESSAGE 82 /* not: no text of the window matches the message pattern */
+#define IDS_TESTER_BUTTON_MISSING 83 /* not: the button is not there */
+#define IDS_TESTER_ALREADY 84 /* not: maximised or minimised already */
+#define IDS_TESTER_HIGHER_RIGHTS 85 /* not: the program runs with higher rights */
+#define IDS_TESTER_NOT_ANSWERING 86 /* not: the program does not answer */
 
 /* The managed list beside the program: the mark before a managed rule's title in the
  * configuration list, and what is said when the list cannot be read or is damaged, with one %s,

@@ -162,12 +162,17 @@ int FruitlessIndex(const FruitlessWalks& memory, WindowHandle window, const char
 
 }  // namespace
 
-WindowHandle FindWindowButton(WindowOps& ops, WindowHandle window, const char* text)
+WindowHandle FindWindowButton(WindowOps& ops, WindowHandle window, const char* text, ButtonPlace* place)
 {
     WindowHandle button = ops.FindWindowExA(window, text);
+    ButtonPlace found = button != 0 ? ButtonPlace::Direct : ButtonPlace::None;
     // An empty text would otherwise press the first unnamed button somewhere inside.
-    if (button == 0 && text[0] != '\0')
+    if (button == 0 && text[0] != '\0') {
         button = FindDescendantButton(ops, window, text);
+        found = button != 0 ? ButtonPlace::Nested : ButtonPlace::None;
+    }
+    if (place != nullptr)
+        *place = found;
     return button;
 }
 

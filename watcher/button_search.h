@@ -28,7 +28,9 @@ constexpr uint32_t kWalkSeldomMs = 30000;
 // enabled button among all descendants with that text: of class "Button", or a superclass of it
 // that answers the dialog manager as a button. An empty text is looked for among the direct
 // children only. 0 when the window holds no such button.
-WindowHandle FindWindowButton(WindowOps& ops, WindowHandle window, const char* text);
+// Where a rule's button was found.
+enum class ButtonPlace { None, Direct, Nested, Accessible };
+WindowHandle FindWindowButton(WindowOps& ops, WindowHandle window, const char* text, ButtonPlace* place = nullptr);
 
 // Whether an accessible name is the caption a rule's button text means: the text as typed, or
 // with its access keys resolved as a window shows them ("&&" is "&", a single "&" is dropped).

@@ -428,15 +428,10 @@ bool HasStuckWalk(const PendingActions& pending, uint32_t process)
 }
 
 // A button the window draws itself: the walk of its accessibility tree runs elsewhere and
-// presses the button (press) or finds where to click it. A window whose walk is not due lacks
-// the button as far as is known. Walks are bounded in number, and none goes to a program that
-// holds a stuck one.
+// presses the button (press) or finds where to click it. Walks are bounded in number, and none
+// goes to a program that holds a stuck one.
 bool SearchAccessible(WatchContext& watch, const ActionReport& subject, const char* text, bool press)
 {
-    if (!AccessibleWalkDue(watch.fruitless, subject.window, text, watch.ops->Now())) {
-        Report(watch, subject, ActionOutcome::Gone);
-        return false;
-    }
     const uint32_t process = watch.ops->GetProcessId(subject.window);
     if (HasStuckWalk(watch.pending, process)) {
         Report(watch, subject, ActionOutcome::NotAnswering);
@@ -456,12 +451,16 @@ bool SearchAccessible(WatchContext& watch, const ActionReport& subject, const ch
 }
 
 // Methods 0, 1, 3 and 6. A button with a window is measured when it is clicked.
-bool PressButton(WatchContext& watch, const ActionReport& subject, const ListEntry& entry)
+bool PressButton(WatchContext& watch, const ActionReport& subject, const ListEntry& entry, const RuleVerdict& found)
 {
     const bool byMouse = entry.method == kLeftClick || entry.method == kRightClick;
-    const WindowHandle button = FindWindowButton(*watch.ops, subject.window, entry.button);
-    if (button == 0)
+    if (found.verdict == Verdict::ButtonMissing) {
+        Report(watch, subject, ActionOutcome::Gone);
+        return false;
+    }
+    if (found.verdict == Verdict::NeedsWalk)
         return SearchAccessible(watch, subject, entry.button, !byMouse);
+    const WindowHandle button = found.button;
     if (!byMouse)
         return SendAndAwait(watch, subject,
                             [&](ActionToken token) { return watch.ops->SendButtonClick(button, token); });
@@ -473,14 +472,10 @@ bool PressButton(WatchContext& watch, const ActionReport& subject, const ListEnt
     return ClickAt(watch, subject, rect);
 }
 
-// Methods 4 and 5: the window changes its state when its thread gets to it. One in that state
-// already needs nothing.
+// Methods 4 and 5: the window changes its state when its thread gets to it.
 bool ShowOnce(WatchContext& watch, const ActionReport& subject, ShowCommand command)
 {
     WindowOps& ops = *watch.ops;
-    const bool already = command == ShowCommand::Maximize ? ops.IsZoomed(subject.window) : ops.IsIconic(subject.window);
-    if (already)
-        return false;
     return SendAndAwait(watch, subject, [&](ActionToken token) {
         return ops.ShowWindowAsync(subject.window, command, token);
     });
@@ -631,24 +626,75 @@ bool ScanWindow(WatchContext& watch, WindowHandle window)
     return rule == nullptr || !PerformAction(watch, window, *rule);
 }
 
+Verdict MatchVerdict(WatchContext& watch, const ListEntry& entry, WindowHandle window, const PreparedText& title)
+{
+    // A disabled rule never matches, so it need not be compared at all.
+    if (entry.condition == kNeverClick)
+        return Verdict::SwitchedOff;
+    if (!MatchPreparedText(entry.title, title))
+        return Verdict::TitleDiffers;
+    if (entry.wholeTitle && !EndsWherePatternEnds(entry.title, title))
+        return Verdict::NotWholeTitle;
+    // A window whose program cannot be read is no window of the program named.
+    if (entry.program[0] != '\0' && !MatchPattern(entry.program, ProgramOf(watch, window)))
+        return Verdict::OtherProgram;
+    if (entry.condition != kAlwaysClick && !AnyChildMatches(watch, window, entry.message))
+        return Verdict::NoMessage;
+    return Verdict::Acts;
+}
+
+RuleVerdict ActionVerdict(WatchContext& watch, const ListEntry& entry, WindowHandle window)
+{
+    RuleVerdict verdict;
+    WindowOps& ops = *watch.ops;
+    if (PressesButton(entry.method)) {
+        verdict.button = FindWindowButton(ops, window, entry.button, &verdict.place);
+        if (verdict.button != 0)
+            return verdict;
+        // A window whose walk is not due lacks the button as far as is known.
+        verdict.verdict = AccessibleWalkDue(watch.fruitless, window, entry.button, ops.Now()) ? Verdict::NeedsWalk
+                                                                                           : Verdict::ButtonMissing;
+        return verdict;
+    }
+    const bool already = (entry.method == kMaximizeWindow && ops.IsZoomed(window)) ||
+                         (entry.method == kMinimizeWindow && ops.IsIconic(window));
+    if (already)
+        verdict.verdict = Verdict::AlreadyInState;
+    return verdict;
+}
+
+RuleVerdict JudgeRule(WatchContext& watch, const ListEntry& rule, const EntryNode* self, WindowHandle window)
+{
+    char title[kTitleCapacity];
+    ReadTitle(watch, window, title);
+    PreparedText prepared;
+    PrepareText(&prepared, title);
+    RuleVerdict verdict;
+    verdict.verdict = MatchVerdict(watch, rule, window, prepared);
+    if (verdict.verdict != Verdict::Acts)
+        return verdict;
+    for (const EntryNode* node = watch.list->First(); node != nullptr && node != self; node = node->next.get()) {
+        if (MatchVerdict(watch, node->entry, window, prepared) == Verdict::Acts) {
+            verdict.verdict = Verdict::EarlierRule;
+            verdict.earlier = node;
+            return verdict;
+        }
+    }
+    WindowOps& ops = *watch.ops;
+    if (ops.HasHigherRights(window))
+        verdict.verdict = Verdict::HigherRights;
+    else if (ops.IsHung(window))
+        verdict.verdict = Verdict::NotAnswering;
+    else
+        verdict = ActionVerdict(watch, rule, window);
+    return verdict;
+}
+
 EntryNode* FindMatchingEntry(WatchContext& watch, const char* title, WindowHandle window)
 {
     PrepareText(&g_preparedTitle, title);
     for (EntryNode* node = watch.list->First(); node != nullptr; node = node->next.get()) {
-        ListEntry& entry = node->entry;
-        // A disabled rule never matches, so it need not be compared at all.
-        if (entry.condition == kNeverClick)
-            continue;
-        if (!MatchPreparedText(entry.title, g_preparedTitle))
-            continue;
-        if (entry.wholeTitle && !EndsWherePatternEnds(entry.title, g_preparedTitle))
-            continue;
-        // A window whose program cannot be read is no window of the program named.
-        if (entry.program[0] != '\0' && !MatchPattern(entry.program, ProgramOf(watch, window)))
-            continue;
-        if (entry.condition == kAlwaysClick)
-            return node;
-        if (AnyChildMatches(watch, window, entry.message))
+        if (MatchVerdict(watch, node->entry, window, g_preparedTitle) == Verdict::Acts)
             return node;
     }
     return nullptr;
@@ -671,13 +717,16 @@ bool PassedOver(WatchContext& watch, WindowHandle window)
 
 bool PerformAction(WatchContext& watch, WindowHandle window, EntryNode& rule)
 {
+    const RuleVerdict found = ActionVerdict(watch, rule.entry, window);
+    if (found.verdict == Verdict::AlreadyInState)
+        return false;
     const ActionReport subject = Subject(watch, window, rule, g_titleBuffer);
     switch (rule.entry.method) {
     case kLeftClick:
     case kRightClick:
     case kButtonMessage:
     case kClickThenBack:
-        return PressButton(watch, subject, rule.entry);
+        return PressButton(watch, subject, rule.entry, found);
     case kCloseWindow:
         return PostCloseRequest(watch, subject);
     case kMaximizeWindow:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rules/entry_list.h"
+#include "rules/match_pattern.h"
 #include "watcher/button_search.h"
 #include "watcher/window_ops.h"
 
@@ -147,6 +148,43 @@ struct WatchContext {
 // At most this many accessibility walks run at a time (each on a thread of its own). A window
 // whose walk would pass the bound waits for a later look.
 constexpr int kMaxLiveWalks = 8;
+
+// Why a rule would or would not act on a window: the watcher's own decision, as the rule tester
+// shows it.
+enum class Verdict {
+    Acts,           // the rule acts on the window; for a button, place tells where it was found
+    SwitchedOff,    // its condition is "never"
+    TitleDiffers,   // its title pattern does not match
+    NotWholeTitle,  // the pattern matches, but the title goes on after its end
+    OtherProgram,   // the window's program is another one, or cannot be read
+    NoMessage,      // the message pattern matches none of the window's texts
+    EarlierRule,    // an earlier rule takes the window
+    NeedsWalk,      // no button with a window: the window's accessibility tree is to be walked
+    ButtonMissing,  // the button is not there
+    AlreadyInState, // the window is maximised or minimised already
+    HigherRights,   // the window's program runs with higher rights
+    NotAnswering,   // the window's program does not answer
+};
+
+struct RuleVerdict {
+    Verdict verdict = Verdict::Acts;
+    ButtonPlace place = ButtonPlace::None;
+    const EntryNode* earlier = nullptr;  // EarlierRule: the rule that takes the window
+    WindowHandle button = 0;             // Acts on a button with a window: that window
+};
+
+// Whether entry matches window by its title, its options (whole title, program) and its
+// condition: Acts when it does. The look's first question to each rule, in list order.
+Verdict MatchVerdict(WatchContext& watch, const ListEntry& entry, WindowHandle window, const PreparedText& title);
+// What acting on window would meet, found without acting: the button and where it is, or a window
+// in the state asked for already. The look's second question, to the rule that matched.
+RuleVerdict ActionVerdict(WatchContext& watch, const ListEntry& entry, WindowHandle window);
+// Everything a look would decide about rule on window, without acting and without changing
+// anything the watcher keeps. The rule stands in the list where self is (the rules before it come
+// first), or after every rule when self is nullptr; its fields are rule's, which may differ from
+// self's (a rule being edited). A verdict NeedsWalk is completed by a walk that only locates the
+// button (AccessibleRequest::press false).
+RuleVerdict JudgeRule(WatchContext& watch, const ListEntry& rule, const EntryNode* self, WindowHandle window);
 
 // Runs a look if the watcher may act, then remembers the foreground window for method 6.
 void ScanTick(WatchContext& watch);

@@ -34,6 +34,14 @@ struct WatchService {
     // Window events that arrived during a look, noted once it is over.
     std::vector<WindowHandle> eventsDuringLook;
 
+    // The rule tester's walks under way, by token.
+    struct TestWalk {
+        ActionToken token;
+        TestWalkSink sink;
+        void* context;
+    };
+    std::vector<TestWalk> testWalks;
+
     std::mutex arrivedLock;
     std::vector<ActionReply> arrived;  // under arrivedLock
     bool wakePosted = false;           // under arrivedLock
@@ -148,10 +156,27 @@ void AfterCore(WatchService& service)
         NoteEvent(service, root);
 }
 
+// A result of the rule tester's goes to the tester; every other one to the watcher.
+bool HandToTester(WatchService& service, const ActionReply& reply)
+{
+    for (size_t i = 0; i < service.testWalks.size(); ++i) {
+        const WatchService::TestWalk walk = service.testWalks[i];
+        if (walk.token != reply.token)
+            continue;
+        service.testWalks.erase(service.testWalks.begin() + static_cast<std::ptrdiff_t>(i));
+        if (walk.sink != nullptr)
+            walk.sink(reply, walk.context);
+        return true;
+    }
+    return false;
+}
+
 void FinishArrivedReplies(WatchService& service)
 {
-    for (const ActionReply& reply : TakeArrived(service))
-        CompleteAction(service.watch, reply);
+    for (const ActionReply& reply : TakeArrived(service)) {
+        if (!HandToTester(service, reply))
+            CompleteAction(service.watch, reply);
+    }
     AfterCore(service);
 }
 
@@ -347,4 +372,26 @@ void ExemptFromWatching(HWND window)
 WatchContext& ServiceWatch()
 {
     return g_service->watch;
+}
+
+bool StartTestWalk(WindowHandle window, const char* buttonText, TestWalkSink sink, void* context)
+{
+    WatchService& service = *g_service;
+    ActionToken& last = service.watch.pending.lastToken;
+    if (++last == 0)
+        ++last;
+    AccessibleRequest request{last, window, {}, false};
+    CopyText(request.text, kButtonTextCapacity, buttonText);
+    if (!service.watch.ops->StartAccessibleSearch(request))
+        return false;
+    service.testWalks.push_back(WatchService::TestWalk{request.token, sink, context});
+    return true;
+}
+
+void ForgetTestWalks(void* context)
+{
+    for (WatchService::TestWalk& walk : g_service->testWalks) {
+        if (walk.context == context)
+            walk.sink = nullptr;
+    }
 }

@@ -45,3 +45,11 @@ void WatchTick();
 void ExemptFromWatching(HWND window);
 // The context the service watches with.
 WatchContext& ServiceWatch();
+
+// The rule tester's walks: the watcher's own walk of window's accessibility tree for buttonText,
+// which only locates the button, with its result handed to sink on this thread. False when it
+// cannot begin now (as many walks as may run are under way).
+using TestWalkSink = void (*)(const ActionReply& reply, void* context);
+bool StartTestWalk(WindowHandle window, const char* buttonText, TestWalkSink sink, void* context);
+// The tester closes: the results of its walks still to come are dropped.
+void ForgetTestWalks(void* context);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "watcher/scan.h"
 #include "watcher/win32_accessibility.h"
@@ -53,6 +54,21 @@ int ReadWindowText(HWND window, char* buffer, int capacity)
     const int units = capacity < kWideReadUnits ? capacity : kWideReadUnits;
     const int length = ::GetWindowTextW(window, wide, units);
     return NarrowText(wide, length > 0 ? length : 0, buffer, capacity);
+}
+
+// The mandatory integrity level of a token (low, medium, high, system), 0 when it cannot be read.
+DWORD IntegrityLevel(HANDLE token)
+{
+    DWORD size = 0;
+    GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    if (size == 0)
+        return 0;
+    std::vector<BYTE> buffer(size);
+    auto* label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data());
+    if (!GetTokenInformation(token, TokenIntegrityLevel, label, size, &size))
+        return 0;
+    const DWORD count = *GetSidSubAuthorityCount(label->Label.Sid);
+    return count == 0 ? 0 : *GetSidSubAuthority(label->Label.Sid, count - 1);
 }
 
 // Access denied is a window of a higher integrity level: the message never arrived; any other
@@ -173,6 +189,34 @@ public:
     }
 
     bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
+
+    bool IsHung(WindowHandle window) override { return ::IsHungAppWindow(ToHwnd(window)) != FALSE; }
+
+    // A process of higher integrity lets this one open it for the query, but its token may be shut
+    // to it; that, too, means higher rights.
+    bool HasHigherRights(WindowHandle window) override
+    {
+        DWORD processId = 0;
+        if (GetWindowThreadProcessId(ToHwnd(window), &processId) == 0)
+            return false;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (process == nullptr)
+            return GetLastError() == ERROR_ACCESS_DENIED;
+        HANDLE token = nullptr;
+        const bool opened = OpenProcessToken(process, TOKEN_QUERY, &token) != FALSE;
+        const bool denied = !opened && GetLastError() == ERROR_ACCESS_DENIED;
+        CloseHandle(process);
+        if (!opened)
+            return denied;
+        const DWORD theirs = IntegrityLevel(token);
+        CloseHandle(token);
+        HANDLE own = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+            return false;
+        const DWORD ours = IntegrityLevel(own);
+        CloseHandle(own);
+        return theirs > ours;
+    }
 
     Delivery PostClose(WindowHandle window) override
     {

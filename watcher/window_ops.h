@@ -141,6 +141,11 @@ public:
     // Whether the window's thread answers a message within a short bound; false at once for a
     // thread the system already counts as hung.
     virtual bool Ping(WindowHandle window) = 0;
+    // Whether the system counts the window's thread as hung already; asks the window nothing.
+    virtual bool IsHung(WindowHandle window) = 0;
+    // Whether the window belongs to a program running with higher rights than this one's, which
+    // this one may not drive.
+    virtual bool HasHigherRights(WindowHandle window) = 0;
     virtual bool IsWindow(WindowHandle window) = 0;
     // WM_CLOSE with wParam 1, queued.
     virtual Delivery PostClose(WindowHandle window) = 0;

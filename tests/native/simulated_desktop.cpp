@@ -219,6 +219,19 @@ bool SimulatedDesktop::Ping(WindowHandle window)
     return answers;
 }
 
+bool SimulatedDesktop::IsHung(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && TopLevelOf(window).hung;
+}
+
+// A window of a higher integrity level refuses the messages of this one.
+bool SimulatedDesktop::HasHigherRights(WindowHandle window)
+{
+    SimWindow* w = Find(window);
+    return w != nullptr && TopLevelOf(window).refusesMessages;
+}
+
 bool SimulatedDesktop::IsWindow(WindowHandle window)
 {
     SimWindow* w = Find(window);

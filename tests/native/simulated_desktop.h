@@ -138,6 +138,8 @@ public:
     void SetCursorPos(int32_t x, int32_t y) override;
     void MouseEvent(uint32_t flags, int32_t x, int32_t y) override;
     bool Ping(WindowHandle window) override;
+    bool IsHung(WindowHandle window) override;
+    bool HasHigherRights(WindowHandle window) override;
     bool IsWindow(WindowHandle window) override;
     Delivery PostClose(WindowHandle window) override;
     bool IsZoomed(WindowHandle window) override;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "rules/entry_list.h"
 #include "rules/list_file.h"
@@ -278,6 +279,94 @@ TEST_F(ScanTest, ADelayedRuleAnswersAWindowOnlyOnceItHasMatchedLongEnough)
     EXPECT_EQ(desktop.ActionsOf(SimAction::PostClose).back().window, renamed);
     EXPECT_EQ(later.clicks, 0);
     EXPECT_EQ(desktop.CountOf(SimAction::Minimize), 0);
+}
+
+// The rule tester's verdict is the look's own decision: for each reason a rule may or may not act on
+// a window, the verdict names it, and a look acts exactly where the verdict says it would.
+TEST_F(ScanTest, TheVerdictOfARuleIsWhatTheLookDoes)
+{
+    struct Case {
+        const char* name;
+        std::function<void(SimulatedDesktop&, WindowHandle, ListEntry&, EntryList&)> setUp;
+        Verdict verdict;
+        ButtonPlace place;
+    } cases[] = {
+        {"a direct button", [](SimulatedDesktop& d, WindowHandle w, ListEntry&, EntryList&) { d.AddButton(w, "OK"); },
+         Verdict::Acts, ButtonPlace::Direct},
+        {"a nested button",
+         [](SimulatedDesktop& d, WindowHandle w, ListEntry&, EntryList&) {
+             d.AddButton(d.AddChild(w, ""), "OK");
+         },
+         Verdict::Acts, ButtonPlace::Nested},
+        {"no button window", [](SimulatedDesktop&, WindowHandle, ListEntry&, EntryList&) {}, Verdict::NeedsWalk,
+         ButtonPlace::None},
+        {"switched off", [](SimulatedDesktop&, WindowHandle, ListEntry& r, EntryList&) { r.condition = kNeverClick; },
+         Verdict::SwitchedOff, ButtonPlace::None},
+        {"not the whole title",
+         [](SimulatedDesktop&, WindowHandle, ListEntry& r, EntryList&) {
+             CopyText(r.title, kTitleCapacity, "Fehler im");
+             r.wholeTitle = true;
+         },
+         Verdict::NotWholeTitle, ButtonPlace::None},
+        {"another program",
+         [](SimulatedDesktop& d, WindowHandle w, ListEntry& r, EntryList&) {
+             d.Window(w).program = "word.exe";
+             CopyText(r.program, kProgramCapacity, "setup*");
+         },
+         Verdict::OtherProgram, ButtonPlace::None},
+        {"no message",
+         [](SimulatedDesktop&, WindowHandle, ListEntry& r, EntryList&) {
+             r.condition = kClickIfMessage;
+             CopyText(r.message, kMessageCapacity, "*Lizenz*");
+         },
+         Verdict::NoMessage, ButtonPlace::None},
+        {"an earlier rule",
+         [](SimulatedDesktop&, WindowHandle, ListEntry&, EntryList& rules) {
+             ListEntry& earlier = rules.First()->entry;
+             earlier.condition = kAlwaysClick;
+         },
+         Verdict::EarlierRule, ButtonPlace::None},
+        {"maximised already",
+         [](SimulatedDesktop& d, WindowHandle w, ListEntry& r, EntryList&) {
+             d.Window(w).zoomed = true;
+             r.method = kMaximizeWindow;
+         },
+         Verdict::AlreadyInState, ButtonPlace::None},
+        {"higher rights",
+         [](SimulatedDesktop& d, WindowHandle w, ListEntry&, EntryList&) {
+             d.Window(d.AddButton(w, "OK")).refusesMessages = true;
+             d.Window(w).refusesMessages = true;
+         },
+         Verdict::HigherRights, ButtonPlace::None},
+        {"not answering",
+         [](SimulatedDesktop& d, WindowHandle w, ListEntry&, EntryList&) {
+             d.AddButton(w, "OK");
+             d.Window(w).hung = true;
+         },
+         Verdict::NotAnswering, ButtonPlace::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedDesktop fresh;
+        EntryList rules;
+        watch = WatchOver(fresh, rules, &fresh);
+        WindowHandle window = fresh.AddWindow("Fehler im Setup");
+        fresh.AddChild(window, "Die Datei fehlt.");
+        AddRuleTo(rules, "Fehler", kNeverClick, kCloseWindow);  // switched on where the case says so
+        ListEntry& rule = AddRuleTo(rules, "Fehler im Setup", kAlwaysClick, kButtonMessage, "OK");
+        c.setUp(fresh, window, rule, rules);
+        const RuleVerdict verdict = JudgeRule(watch, rule, rules.NodeAt(2), window);
+        EXPECT_EQ(verdict.verdict, c.verdict);
+        EXPECT_EQ(verdict.place, c.place);
+        EXPECT_TRUE(fresh.actions.empty() && fresh.outstanding.empty()) << "the verdict only reads";
+
+        ScanTick(watch);
+        const bool acted = !fresh.actions.empty() || !fresh.outstanding.empty();
+        const bool expected = c.verdict == Verdict::Acts || c.verdict == Verdict::NeedsWalk ||
+                              c.verdict == Verdict::EarlierRule || c.verdict == Verdict::NotAnswering;
+        EXPECT_EQ(acted, expected) << "a look acts where the verdict says a rule would";
+        EXPECT_EQ(rule.clicks + rules.First()->entry.clicks, c.verdict == Verdict::EarlierRule ? 1 : 0);
+    }
 }
 
 // Each done action is heard, any other outcome only when it changes for the window and rule,

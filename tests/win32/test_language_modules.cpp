@@ -322,11 +322,13 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_ACTION, 317, 179, kPageFont},
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
     {IDD_LOG, 400, 170, L"Helv"},
+    {IDD_TESTER, 360, 170, L"Helv"},
 };
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 23,
                           24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 50, 51,
-                          52, 53, 54, 60, 61, 62};
+                          52, 53, 54, 60, 61, 62, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83, 84,
+                          85, 86};
 
 class LanguageModules : public ::testing::Test {
 protected:
@@ -383,7 +385,10 @@ TEST_F(LanguageModules, EveryStringIsThereAndKeepsItsPlaceholders)
               std::pair{IDS_LOG_UNWRITABLE, "s"}, std::pair{IDS_HELP_MISSING, "s"},
               std::pair{IDS_HELP_FAILED, "s"}, std::pair{IDS_PAUSED_TIP, "s"},
               std::pair{IDS_LIST_OPTIONS_DAMAGED, "s"}, std::pair{IDS_MANAGED_PREFIX, ""},
-              std::pair{IDS_MANAGED_UNREADABLE, "s"}, std::pair{IDS_MANAGED_DAMAGED, "s"}}) {
+              std::pair{IDS_MANAGED_UNREADABLE, "s"}, std::pair{IDS_MANAGED_DAMAGED, "s"},
+              std::pair{IDS_TESTER_HEADER, "s"}, std::pair{IDS_TESTER_PRESSES, "sss"},
+              std::pair{IDS_TESTER_ACTS, "s"}, std::pair{IDS_TESTER_AFTER_DELAY, "s"},
+              std::pair{IDS_TESTER_EARLIER_RULE, "s"}}) {
             const std::string text = LoadText(module.handle, id);
             std::string found;
             for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();

@@ -525,8 +525,10 @@ TEST_F(DialogTest, TheEditorCapturesItsOwnCaptionWhenThePointerNeverMoves)
     EXPECT_TRUE(WaitUntil([&] { return Text(editor, IDC_EDITOR_MESSAGE) == "Erweitert"; }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_CAPTURE)) != FALSE; }, 5000));
     EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "Erweitert");
-    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
-    WaitUntil([&] { return !IsWindow(editor); });
+    // OK after a capture saves into the entry the editor opened.
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\nEins\r\nOK\r\nErweitert\r\n2\r\n3\r\n0\r\n");
 }
 
 TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)

@@ -1,21 +1,22 @@
 // The entry editor: every field of the entry selected in the configuration list.
 #include <windows.h>
 
+#include <string>
+
 #include "dialogs/capture.h"
 #include "dialogs/win32_editing_dialogs.h"
 #include "dialogs/win32_pointer_capture.h"
 #include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
+#include "shell/popup_items.h"
 #include "shell/timer_ids.h"
 #include "shell/win32_app.h"
 #include "watcher/win32_window_ops.h"
 
 namespace {
 
-constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
+constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE, 0};
 constexpr int kMethodNameCapacity = 64;
-
-// The editor's window while it runs, for the tray to bring forward.
 
 void EnableMessageFields(HWND editor, bool enable)
 {
@@ -36,10 +37,43 @@ void FillMethods(HWND editor, int32_t method)
     SendMessageA(methods, CB_SETCURSEL, known ? static_cast<WPARAM>(method) : static_cast<WPARAM>(-1), 0);
 }
 
+void AddProgramOf(HWND programs, WindowHandle window)
+{
+    char title[kTitleCapacity] = "";
+    const bool visible = IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
+    if (visible)
+        RealWindowOps().GetWindowTextA(window, title, sizeof title);
+    if (!IsOfferedWindow(visible, title))
+        return;
+    char program[kProgramCapacity] = "";
+    RealWindowOps().GetProgramFileName(window, program, sizeof program);
+    CutToField(program, sizeof program);
+    const auto text = reinterpret_cast<LPARAM>(program);
+    const WPARAM fromTheTop = static_cast<WPARAM>(-1);
+    if (program[0] != '\0' && SendMessageA(programs, CB_FINDSTRINGEXACT, fromTheTop, text) == CB_ERR)
+        SendMessageA(programs, CB_ADDSTRING, 0, text);
+}
+
+// The pick list offers each program that has a visible titled window now, once; the field shows
+// the rule's own pattern, which need not be among them.
+void FillPrograms(HWND editor, const char* program)
+{
+    HWND programs = GetDlgItem(editor, IDC_EDITOR_PROGRAM);
+    auto addProgram = [programs](WindowHandle window) {
+        AddProgramOf(programs, window);
+        return true;
+    };
+    ForEachWindow(RealWindowOps(), addProgram);
+    SetWindowTextA(programs, program);
+}
+
 void LoadEntry(HWND editor, const ListEntry& entry)
 {
     SetDlgItemTextA(editor, IDC_EDITOR_TITLE, entry.title);
     SetDlgItemTextA(editor, IDC_EDITOR_BUTTON, entry.button);
+    CheckDlgButton(editor, IDC_EDITOR_WHOLE_TITLE, entry.wholeTitle ? BST_CHECKED : BST_UNCHECKED);
+    FillPrograms(editor, entry.program);
+    SetDlgItemTextA(editor, IDC_EDITOR_DELAY, std::to_string(entry.delayMs).c_str());
     FillMethods(editor, entry.method);
     if (entry.condition == kNeverClick)
         CheckDlgButton(editor, IDC_EDITOR_NEVER, BST_CHECKED);
@@ -81,32 +115,53 @@ ClickCondition CheckedCondition(HWND editor, ClickCondition current)
     return current;
 }
 
-void SaveEntry(HWND editor, ListEntry& entry)
+void SaveEntry(HWND editor, ListEntry& entry, int32_t delayMs)
 {
     ReadField(editor, IDC_EDITOR_TITLE, entry.title, kTitleCapacity);
     ReadField(editor, IDC_EDITOR_BUTTON, entry.button, kButtonCapacity);
     ReadField(editor, IDC_EDITOR_MESSAGE, entry.message, kMessageCapacity);
+    ReadField(editor, IDC_EDITOR_PROGRAM, entry.program, kProgramCapacity);
+    entry.wholeTitle = IsDlgButtonChecked(editor, IDC_EDITOR_WHOLE_TITLE) == BST_CHECKED;
+    entry.delayMs = delayMs;
     const LRESULT method = SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0);
     entry.method = static_cast<ClickMethod>(method);
     entry.condition = CheckedCondition(editor, entry.condition);
 }
 
-// A title that would match windows nobody meant is refused as the wizard refuses it, and the
-// dialog stays open with the title field ready to be corrected.
+// Shows the input error and leaves the dialog open with the field at fault ready to be corrected.
+void Refuse(HWND editor, int error, int field)
+{
+    ShowInputError(editor, error);
+    SetFocus(GetDlgItem(editor, field));
+}
+
+// A title that would match windows nobody meant is refused as the wizard refuses it, and so is a
+// delay outside 0 to 60000 ms.
 void OnOk(HWND editor)
 {
     ListEntry* entry = EditedEntry(editor);
     if (entry == nullptr)
         return;
     char title[kTitleCapacity];
+    char program[kProgramCapacity];
     ReadField(editor, IDC_EDITOR_TITLE, title, kTitleCapacity);
-    const int error = RuleTitleError(title, CheckedCondition(editor, entry->condition));
-    if (error != kNoInputError) {
-        ShowInputError(editor, error);
-        SetFocus(GetDlgItem(editor, IDC_EDITOR_TITLE));
+    ReadField(editor, IDC_EDITOR_PROGRAM, program, kProgramCapacity);
+    const int titleError = RuleTitleError(title, CheckedCondition(editor, entry->condition), program);
+    if (titleError != kNoInputError) {
+        Refuse(editor, titleError, IDC_EDITOR_TITLE);
         return;
     }
-    SaveEntry(editor, *entry);
+    // Read whole, so that no cut makes a long number look like a short one.
+    HWND delayField = GetDlgItem(editor, IDC_EDITOR_DELAY);
+    std::string delayText(static_cast<size_t>(GetWindowTextLengthA(delayField)) + 1, '\0');
+    GetWindowTextA(delayField, delayText.data(), static_cast<int>(delayText.size()));
+    int32_t delayMs = 0;
+    const int delayError = ReadDelay(delayText.c_str(), &delayMs);
+    if (delayError != kNoInputError) {
+        Refuse(editor, delayError, IDC_EDITOR_DELAY);
+        return;
+    }
+    SaveEntry(editor, *entry, delayMs);
     EndDialog(editor, 1);
 }
 
@@ -140,7 +195,7 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         g_program->openDialog = editor;
         SetWindowLongPtrA(editor, DWLP_USER, lParam);
-        UseTextFont(editor, {IDC_EDITOR_TITLE, IDC_EDITOR_BUTTON, IDC_EDITOR_MESSAGE});
+        UseTextFont(editor, {IDC_EDITOR_TITLE, IDC_EDITOR_BUTTON, IDC_EDITOR_PROGRAM, IDC_EDITOR_MESSAGE});
         LoadEntry(editor, *reinterpret_cast<const ListEntry*>(lParam));
         return TRUE;
     case WM_COMMAND:

@@ -19,6 +19,8 @@ void WriteCapturedTexts(HWND dialog, const CaptureTarget& target, unsigned flags
         SetDlgItemTextA(dialog, target.titleField, texts.title);
     if (flags & kCaptureMessage)
         SetDlgItemTextA(dialog, target.messageField, texts.message);
+    if (flags & kCaptureProgram)
+        SetDlgItemTextA(dialog, target.programField, texts.program);
 }
 
 }  // namespace

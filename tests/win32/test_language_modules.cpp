@@ -312,7 +312,7 @@ struct DialogShape {
 constexpr const wchar_t* kPageFont = L"MS Sans Serif";
 const DialogShape kLanguageDialogs[] = {
     {IDD_ABOUT, 231, 140, L"Helv"},
-    {IDD_EDITOR, 180, 210, L"Helv"},
+    {IDD_EDITOR, 180, 265, L"Helv"},
     {IDD_CONFIG, 180, 195, L"Helv"},
     {IDD_WIZARD_START, 317, 179, kPageFont},
     {IDD_WIZARD_BUTTON_TEXTS, 317, 179, kPageFont},
@@ -326,7 +326,7 @@ const DialogShape kLanguageDialogs[] = {
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 23,
                           24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 50, 51,
-                          52, 53, 54};
+                          52, 53, 54, 55};
 
 class LanguageModules : public ::testing::Test {
 protected:

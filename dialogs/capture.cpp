@@ -55,6 +55,11 @@ bool CapturePointedWindow(WindowOps& ops, WindowHandle excluded, unsigned flags,
     }
     if (flags & kCaptureMessage)
         ReadMessage(ops, window, flags, texts->message);
+    if (flags & kCaptureProgram) {
+        const WindowHandle root = ops.GetRootWindow(window);
+        ops.GetProgramFileName(root != 0 ? root : window, texts->program, sizeof texts->program);
+        CutToField(texts->program, sizeof texts->program);
+    }
     return true;
 }
 

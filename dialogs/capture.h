@@ -10,6 +10,7 @@
 constexpr unsigned kCaptureButton = 1;
 constexpr unsigned kCaptureTitle = 2;
 constexpr unsigned kCaptureMessage = 4;
+constexpr unsigned kCaptureProgram = 8;  // the file name of the program of the window's top level
 
 constexpr int32_t kCaptureRestMs = 2000;
 constexpr int32_t kCaptureTickMs = 50;
@@ -21,6 +22,7 @@ struct CapturedTexts {
     char title[kTitleCapacity];
     char button[kButtonCapacity];
     char message[kCapturedMessageCapacity];
+    char program[kProgramCapacity];
 };
 
 // Reads the texts the flags ask for from the window under the pointer into texts. False, with

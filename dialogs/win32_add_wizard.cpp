@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr CaptureTarget kWizardTarget = {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE};
+constexpr CaptureTarget kWizardTarget = {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE, IDC_WIZ_PROGRAM};
+// "Erkennen" beside the title reads everything the page can take from the pointed window.
+constexpr unsigned kCaptureAll = kCaptureButton | kCaptureTitle | kCaptureMessage | kCaptureProgram;
 constexpr int kSummaryFormatCapacity = 256;
 constexpr int kMethodNameCapacity = 32;
 constexpr int kErrorTextCapacity = 200;
@@ -78,12 +80,16 @@ void AddOpenWindow(HWND list, WindowHandle handle)
     HWND window = reinterpret_cast<HWND>(handle);
     if (window == g_run->window)
         return;
-    char title[kTitleCapacity] = "";
+    char title[kOfferedTitleCapacity] = "";
     const bool visible = IsWindowVisible(window) != FALSE;
     if (visible)
         RealWindowOps().GetWindowTextA(handle, title, sizeof title);
-    if (IsOfferedWindow(visible, title))
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
+    if (!IsOfferedWindow(visible, title))
+        return;
+    // Each item keeps its window, whose program the rule takes when the item is picked.
+    const LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
+    if (item >= 0)
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(handle));
 }
 
 void FillOpenWindows(HWND page)
@@ -144,14 +150,18 @@ void OnNext(HWND page)
     char title[kTitleCapacity];
     char button[kButtonCapacity];
     char message[kMessageCapacity];
+    char program[kProgramCapacity];
     GetDlgItemTextA(page, IDC_WIZ_TITLE, title, sizeof title);
     GetDlgItemTextA(page, IDC_WIZ_BUTTON, button, sizeof button);
     GetDlgItemTextA(page, IDC_WIZ_MESSAGE, message, sizeof message);
+    GetDlgItemTextA(page, IDC_WIZ_PROGRAM, program, sizeof program);
     WizardInput input{};
     input.title = title;
     input.button = button;
     input.message = message;
+    input.program = program;
     input.useMessage = Checked(page, IDC_WIZ_USE_MESSAGE);
+    input.wholeTitle = Checked(page, IDC_WIZ_WHOLE_TITLE);
     input.buttonMessage = Checked(page, IDC_WIZ_BUTTON_MESSAGE);
     input.leftClick = Checked(page, IDC_WIZ_LEFT_CLICK);
     input.closeWindow = Checked(page, IDC_WIZ_CLOSE);
@@ -226,7 +236,8 @@ void EnableMessageFields(HWND page)
     EnableWindow(GetDlgItem(page, IDC_WIZ_CAPTURE_MESSAGE), enable);
 }
 
-void CopySelectedWindowTitle(HWND page)
+// The picked window becomes the rule's whole title and its program: the user meant that window.
+void TakeSelectedWindow(HWND page)
 {
     HWND list = GetDlgItem(page, IDC_WIZ_WINDOWS);
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
@@ -238,8 +249,13 @@ void CopySelectedWindowTitle(HWND page)
     std::string text(static_cast<size_t>(length) + 1, '\0');
     SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text.data()));
     char title[kTitleCapacity];
-    CopyField(title, kTitleCapacity, text.c_str());
+    CopyTitleAsPattern(title, text.c_str());
     SetDlgItemTextA(page, IDC_WIZ_TITLE, title);
+    const LRESULT window = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    char program[kProgramCapacity];
+    RealWindowOps().GetProgramFileName(static_cast<WindowHandle>(window), program, sizeof program);
+    SetDlgItemTextA(page, IDC_WIZ_PROGRAM, program);
+    CheckDlgButton(page, IDC_WIZ_WHOLE_TITLE, BST_CHECKED);
 }
 
 void OnCommand(HWND page, UINT id)
@@ -255,7 +271,7 @@ void OnCommand(HWND page, UINT id)
         EnableMessageFields(page);
         break;
     case IDC_WIZ_WINDOWS:
-        CopySelectedWindowTitle(page);
+        TakeSelectedWindow(page);
         break;
     }
 }
@@ -263,7 +279,7 @@ void OnCommand(HWND page, UINT id)
 void OnTimer(HWND page, UINT_PTR timer)
 {
     if (timer == kCaptureAllTimer)
-        CaptureTick(page, timer, kWizardTarget, kCaptureButton | kCaptureTitle | kCaptureMessage, IDC_WIZ_CAPTURE_ALL);
+        CaptureTick(page, timer, kWizardTarget, kCaptureAll, IDC_WIZ_CAPTURE_ALL);
     else if (timer == kCaptureMessageTimer)
         CaptureTick(page, timer, kWizardTarget, kCaptureMessage, IDC_WIZ_CAPTURE_MESSAGE);
 }
@@ -273,7 +289,8 @@ INT_PTR CALLBACK WizardPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_INITDIALOG:
-        UseTextFont(page, {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE, IDC_WIZ_WINDOWS, IDC_WIZ_SUMMARY});
+        UseTextFont(page, {IDC_WIZ_TITLE, IDC_WIZ_BUTTON, IDC_WIZ_MESSAGE, IDC_WIZ_PROGRAM, IDC_WIZ_WINDOWS,
+                           IDC_WIZ_SUMMARY});
         OnPageInit(page);
         return TRUE;
     case WM_NOTIFY:

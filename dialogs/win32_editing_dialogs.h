@@ -11,10 +11,10 @@
 // The add-entry wizard, modal over parent. True when it finished: the new entry is then the
 // list's tail; a cancelled run leaves the list as it was.
 bool RunAddWizard(HWND parent, EntryList& list);
-// The entry editor for entry, modal; owner is a window of the configuration. True when OK
-// saved the fields into entry. Read-only, it shows the entry with every field and OK disabled,
-// and never changes it.
-bool RunEntryEditor(HWND owner, ListEntry& entry, bool readOnly);
+// The entry editor for node's entry, modal; owner is a window of the configuration. True when OK
+// saved the fields into the entry. A managed rule is shown read-only, with every field and OK
+// disabled, and never changed. "Testen" runs the rule tester on the fields as they stand.
+bool RunEntryEditor(HWND owner, EntryNode& node);
 // The rule tester over the windows open now, modal over owner: rule as the editor holds it, standing
 // in the list where self is (nullptr: after every rule).
 void RunRuleTester(HWND owner, const ListEntry& rule, const EntryNode* self);

@@ -1,21 +1,22 @@
 // The entry editor: every field of the entry selected in the configuration list.
 #include <windows.h>
 
+#include <string>
+
 #include "dialogs/capture.h"
 #include "dialogs/win32_editing_dialogs.h"
 #include "dialogs/win32_pointer_capture.h"
 #include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
+#include "shell/popup_items.h"
 #include "shell/timer_ids.h"
 #include "shell/win32_app.h"
 #include "watcher/win32_window_ops.h"
 
 namespace {
 
-constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE};
+constexpr CaptureTarget kEditorTarget = {0, 0, IDC_EDITOR_MESSAGE, 0};
 constexpr int kMethodNameCapacity = 64;
-
-// The editor's window while it runs, for the tray to bring forward.
 
 void EnableMessageFields(HWND editor, bool enable)
 {
@@ -36,10 +37,43 @@ void FillMethods(HWND editor, int32_t method)
     SendMessageA(methods, CB_SETCURSEL, known ? static_cast<WPARAM>(method) : static_cast<WPARAM>(-1), 0);
 }
 
+void AddProgramOf(HWND programs, WindowHandle window)
+{
+    char title[kTitleCapacity] = "";
+    const bool visible = IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
+    if (visible)
+        RealWindowOps().GetWindowTextA(window, title, sizeof title);
+    if (!IsOfferedWindow(visible, title))
+        return;
+    char program[kProgramCapacity] = "";
+    RealWindowOps().GetProgramFileName(window, program, sizeof program);
+    CutToField(program, sizeof program);
+    const auto text = reinterpret_cast<LPARAM>(program);
+    const WPARAM fromTheTop = static_cast<WPARAM>(-1);
+    if (program[0] != '\0' && SendMessageA(programs, CB_FINDSTRINGEXACT, fromTheTop, text) == CB_ERR)
+        SendMessageA(programs, CB_ADDSTRING, 0, text);
+}
+
+// The pick list offers each program that has a visible titled window now, once; the field shows
+// the rule's own pattern, which need not be among them.
+void FillPrograms(HWND editor, const char* program)
+{
+    HWND programs = GetDlgItem(editor, IDC_EDITOR_PROGRAM);
+    auto addProgram = [programs](WindowHandle window) {
+        AddProgramOf(programs, window);
+        return true;
+    };
+    ForEachWindow(RealWindowOps(), addProgram);
+    SetWindowTextA(programs, program);
+}
+
 void LoadEntry(HWND editor, const ListEntry& entry)
 {
     SetDlgItemTextA(editor, IDC_EDITOR_TITLE, entry.title);
     SetDlgItemTextA(editor, IDC_EDITOR_BUTTON, entry.button);
+    CheckDlgButton(editor, IDC_EDITOR_WHOLE_TITLE, entry.wholeTitle ? BST_CHECKED : BST_UNCHECKED);
+    FillPrograms(editor, entry.program);
+    SetDlgItemTextA(editor, IDC_EDITOR_DELAY, std::to_string(entry.delayMs).c_str());
     FillMethods(editor, entry.method);
     if (entry.condition == kNeverClick)
         CheckDlgButton(editor, IDC_EDITOR_NEVER, BST_CHECKED);
@@ -63,10 +97,29 @@ void ReadField(HWND editor, int id, char* text, int capacity)
     CutAtFirstLineBreak(text);
 }
 
-// The entry the editor opened, kept in its user word.
+// What one run of the editor shows, kept in its user word.
+struct EditorRun {
+    ListEntry* entry;
+    const EntryNode* node;  // where the entry stands in the list, for the rule tester
+    bool readOnly;
+};
+
+const EditorRun* RunOf(HWND editor)
+{
+    return reinterpret_cast<const EditorRun*>(GetWindowLongPtrA(editor, DWLP_USER));
+}
+
+// The entry the editor opened.
 ListEntry* EditedEntry(HWND editor)
 {
-    return reinterpret_cast<ListEntry*>(GetWindowLongPtrA(editor, DWLP_USER));
+    const EditorRun* run = RunOf(editor);
+    return run == nullptr ? nullptr : run->entry;
+}
+
+const EntryNode* EditedNode(HWND editor)
+{
+    const EditorRun* run = RunOf(editor);
+    return run == nullptr ? nullptr : run->node;
 }
 
 // The condition the radio buttons choose; none checked keeps the entry's own.
@@ -81,33 +134,77 @@ ClickCondition CheckedCondition(HWND editor, ClickCondition current)
     return current;
 }
 
-void SaveEntry(HWND editor, ListEntry& entry)
+void SaveEntry(HWND editor, ListEntry& entry, int32_t delayMs)
 {
     ReadField(editor, IDC_EDITOR_TITLE, entry.title, kTitleCapacity);
     ReadField(editor, IDC_EDITOR_BUTTON, entry.button, kButtonCapacity);
     ReadField(editor, IDC_EDITOR_MESSAGE, entry.message, kMessageCapacity);
+    ReadField(editor, IDC_EDITOR_PROGRAM, entry.program, kProgramCapacity);
+    entry.wholeTitle = IsDlgButtonChecked(editor, IDC_EDITOR_WHOLE_TITLE) == BST_CHECKED;
+    entry.delayMs = delayMs;
     const LRESULT method = SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0);
     entry.method = static_cast<ClickMethod>(method);
     entry.condition = CheckedCondition(editor, entry.condition);
 }
 
-// A title that would match windows nobody meant is refused as the wizard refuses it, and the
-// dialog stays open with the title field ready to be corrected.
+// Shows the input error and leaves the dialog open with the field at fault ready to be corrected.
+void Refuse(HWND editor, int error, int field)
+{
+    ShowInputError(editor, error);
+    SetFocus(GetDlgItem(editor, field));
+}
+
+// The delay field as a number of milliseconds; false, with the input error shown, when it holds
+// none from 0 to 60000.
+bool ReadDelayField(HWND editor, int32_t* delayMs)
+{
+    // Read whole, so that no cut makes a long number look like a short one.
+    HWND delayField = GetDlgItem(editor, IDC_EDITOR_DELAY);
+    std::string delayText(static_cast<size_t>(GetWindowTextLengthA(delayField)) + 1, '\0');
+    GetWindowTextA(delayField, delayText.data(), static_cast<int>(delayText.size()));
+    const int delayError = ReadDelay(delayText.c_str(), delayMs);
+    if (delayError == kNoInputError)
+        return true;
+    Refuse(editor, delayError, IDC_EDITOR_DELAY);
+    return false;
+}
+
+// A title that would match windows nobody meant is refused as the wizard refuses it, and so is a
+// delay outside 0 to 60000 ms.
 void OnOk(HWND editor)
 {
     ListEntry* entry = EditedEntry(editor);
     if (entry == nullptr)
         return;
     char title[kTitleCapacity];
+    char program[kProgramCapacity];
     ReadField(editor, IDC_EDITOR_TITLE, title, kTitleCapacity);
-    const int error = RuleTitleError(title, CheckedCondition(editor, entry->condition));
-    if (error != kNoInputError) {
-        ShowInputError(editor, error);
-        SetFocus(GetDlgItem(editor, IDC_EDITOR_TITLE));
+    ReadField(editor, IDC_EDITOR_PROGRAM, program, kProgramCapacity);
+    const int titleError = RuleTitleError(title, CheckedCondition(editor, entry->condition), program);
+    if (titleError != kNoInputError) {
+        Refuse(editor, titleError, IDC_EDITOR_TITLE);
         return;
     }
-    SaveEntry(editor, *entry);
+    int32_t delayMs = 0;
+    if (!ReadDelayField(editor, &delayMs))
+        return;
+    SaveEntry(editor, *entry, delayMs);
     EndDialog(editor, 1);
+}
+
+// The rule as the fields hold it now, tested where the entry stands in the list; the entry
+// itself is not touched, so Cancel still leaves it as it was.
+void OnTest(HWND editor)
+{
+    const ListEntry* entry = EditedEntry(editor);
+    if (entry == nullptr)
+        return;
+    int32_t delayMs = 0;
+    if (!ReadDelayField(editor, &delayMs))
+        return;
+    ListEntry edited = *entry;
+    SaveEntry(editor, edited, delayMs);
+    RunRuleTester(editor, edited, EditedNode(editor));
 }
 
 void OnCommand(HWND editor, UINT id)
@@ -127,18 +224,15 @@ void OnCommand(HWND editor, UINT id)
     case IDC_EDITOR_OK:
         OnOk(editor);
         break;
+    case IDC_EDITOR_TEST:
+        OnTest(editor);
+        break;
     case IDC_EDITOR_CANCEL:
     case IDCANCEL:
         EndDialog(editor, 0);
         break;
     }
 }
-
-// What one run of the editor shows.
-struct EditorRun {
-    ListEntry* entry;
-    bool readOnly;
-};
 
 // Every control that could change the entry is disabled, whichever fields the template has; the
 // labels, the group boxes, Cancel and the rule tester stay as they are. Cancel takes the focus and
@@ -170,8 +264,8 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: {
         const EditorRun& run = *reinterpret_cast<const EditorRun*>(lParam);
         g_program->openDialog = editor;
-        SetWindowLongPtrA(editor, DWLP_USER, reinterpret_cast<LONG_PTR>(run.entry));
-        UseTextFont(editor, {IDC_EDITOR_TITLE, IDC_EDITOR_BUTTON, IDC_EDITOR_MESSAGE});
+        SetWindowLongPtrA(editor, DWLP_USER, lParam);
+        UseTextFont(editor, {IDC_EDITOR_TITLE, IDC_EDITOR_BUTTON, IDC_EDITOR_PROGRAM, IDC_EDITOR_MESSAGE});
         LoadEntry(editor, *run.entry);
         if (!run.readOnly)
             return TRUE;
@@ -194,11 +288,12 @@ INT_PTR CALLBACK EntryEditorProc(HWND editor, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-bool RunEntryEditor(HWND owner, ListEntry& entry, bool readOnly)
+bool RunEntryEditor(HWND owner, EntryNode& node)
 {
-    // Read-only, the editor works on a copy: nothing it does can reach the entry.
-    ListEntry shown = entry;
-    EditorRun run = {readOnly ? &shown : &entry, readOnly};
+    // A managed rule is only shown, from a copy: nothing the editor does can reach it.
+    const bool readOnly = node.managed;
+    ListEntry shown = node.entry;
+    EditorRun run = {readOnly ? &shown : &node.entry, &node, readOnly};
     const auto parameter = reinterpret_cast<LPARAM>(&run);
     const INT_PTR saved = RunLanguageDialog(IDD_EDITOR, owner, EntryEditorProc, parameter);
     g_program->openDialog = nullptr;

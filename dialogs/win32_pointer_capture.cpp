@@ -5,9 +5,11 @@
 
 namespace {
 
-// One countdown for the whole program: two captures running at once on the wizard's button
-// page share it, as they share the page's rest key.
+// One countdown and one rest key for the whole program: two captures running at once on the
+// wizard's button page share them. The key is not kept in the dialog's user word, which the
+// entry editor holds its entry in.
 int32_t g_captureCountdown = kCaptureRestMs;
+uint16_t g_captureRestKey = 0;
 
 void WriteCapturedTexts(HWND dialog, const CaptureTarget& target, unsigned flags, const CapturedTexts& texts)
 {
@@ -17,6 +19,8 @@ void WriteCapturedTexts(HWND dialog, const CaptureTarget& target, unsigned flags
         SetDlgItemTextA(dialog, target.titleField, texts.title);
     if (flags & kCaptureMessage)
         SetDlgItemTextA(dialog, target.messageField, texts.message);
+    if (flags & kCaptureProgram)
+        SetDlgItemTextA(dialog, target.programField, texts.program);
 }
 
 }  // namespace
@@ -35,12 +39,9 @@ void CaptureTick(HWND dialog, UINT_PTR timer, const CaptureTarget& target, unsig
     if (CapturePointedWindow(RealWindowOps(), excluded, flags, &texts))
         WriteCapturedTexts(dialog, target, flags, texts);
 
-    // The rest key lives in the dialog's user word.
     POINT pointer{};
     GetCursorPos(&pointer);
-    auto storedKey = static_cast<uint16_t>(GetWindowLongPtrA(dialog, DWLP_USER) & 0xFFFF);
-    const bool rested = CountRest(RestKey(WinPoint{pointer.x, pointer.y}), &storedKey, &g_captureCountdown);
-    SetWindowLongPtrA(dialog, DWLP_USER, storedKey);
+    const bool rested = CountRest(RestKey(WinPoint{pointer.x, pointer.y}), &g_captureRestKey, &g_captureCountdown);
     if (!rested)
         return;
     KillTimer(dialog, timer);

@@ -3,11 +3,12 @@
 
 #include <windows.h>
 
-// The calling dialog's fields: title, button text, message; 0 where the dialog has none.
+// The calling dialog's fields: title, button text, message, program; 0 where the dialog has none.
 struct CaptureTarget {
     int titleField;
     int buttonField;
     int messageField;
+    int programField;
 };
 
 // Disables the detect button and starts a capture on the dialog's timer.

@@ -7,11 +7,25 @@ bool IsEmpty(const char* text)
     return text == nullptr || text[0] == '\0';
 }
 
+// True when text holds something besides "*" and blanks: as a pattern it then matches less than
+// everything.
+bool Narrows(const char* text)
+{
+    for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
+        if (*p != '*' && *p != ' ')
+            return true;
+    }
+    return false;
+}
+
 int ReadButtonTexts(const WizardInput& input, ListEntry& entry)
 {
     CopyField(entry.title, kTitleCapacity, input.title);
     CopyField(entry.button, kButtonCapacity, input.button);
     CopyField(entry.message, kMessageCapacity, input.message);
+    CopyField(entry.program, kProgramCapacity, input.program);
+    // The page shows the title as a beginning; it offers no whole title.
+    entry.wholeTitle = false;
     int error = kNoInputError;
     if (input.useMessage) {
         entry.condition = kClickIfMessage;
@@ -22,7 +36,7 @@ int ReadButtonTexts(const WizardInput& input, ListEntry& entry)
     }
     if (entry.title[0] == '\0' || entry.button[0] == '\0')
         return kErrorButtonRuleTexts;
-    return error != kNoInputError ? error : RuleTitleError(entry.title, entry.condition);
+    return error != kNoInputError ? error : RuleTitleError(entry.title, entry.condition, entry.program);
 }
 
 // Reads the input of the step being left. Returns the error's string id, or 0.
@@ -39,8 +53,10 @@ int ReadStepInput(const WizardState& state, const WizardInput& input, ListEntry&
         return kNoInputError;
     if (state.step == 1) {
         CopyField(entry.title, kTitleCapacity, input.title);
+        CopyField(entry.program, kProgramCapacity, input.program);
+        entry.wholeTitle = input.wholeTitle;
         entry.condition = kAlwaysClick;
-        return RuleTitleError(entry.title, entry.condition);
+        return RuleTitleError(entry.title, entry.condition, entry.program);
     }
     if (state.step == 2)
         entry.method = input.closeWindow ? kCloseWindow : input.minimizeWindow ? kMinimizeWindow : kMaximizeWindow;
@@ -49,17 +65,33 @@ int ReadStepInput(const WizardState& state, const WizardInput& input, ListEntry&
 
 }  // namespace
 
-int RuleTitleError(const char* title, int32_t condition)
+int RuleTitleError(const char* title, int32_t condition, const char* program)
 {
     if (IsEmpty(title))
         return kErrorWindowTitleMissing;
-    if (condition != kAlwaysClick)
+    if (condition != kAlwaysClick || Narrows(title) || Narrows(program))
         return kNoInputError;
-    for (const char* p = title; *p != '\0'; ++p) {
-        if (*p != '*' && *p != ' ')
-            return kNoInputError;
-    }
     return kErrorTitleMatchesEveryWindow;
+}
+
+int ReadDelay(const char* text, int32_t* delayMs)
+{
+    const char* p = text;
+    while (*p == ' ')
+        ++p;
+    int32_t value = 0;
+    int digits = 0;
+    for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
+        value = value * 10 + (*p - '0');
+        if (value > kMaxDelayMs)
+            return kErrorDelayOutOfRange;
+    }
+    while (*p == ' ')
+        ++p;
+    if (digits == 0 || *p != '\0')
+        return kErrorDelayOutOfRange;
+    *delayMs = value;
+    return kNoInputError;
 }
 
 int WizardPageTemplate(const WizardState& state)

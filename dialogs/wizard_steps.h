@@ -33,13 +33,16 @@ constexpr int kErrorMessageTextMissing = IDS_INPUT_ERROR_MESSAGE_TEXT;
 constexpr int kErrorButtonRuleTexts = IDS_INPUT_ERROR_BUTTON_RULE;
 constexpr int kErrorWindowTitleMissing = IDS_INPUT_ERROR_WINDOW_RULE;
 constexpr int kErrorTitleMatchesEveryWindow = IDS_INPUT_ERROR_EVERY_WINDOW;
+constexpr int kErrorDelayOutOfRange = IDS_INPUT_ERROR_DELAY;
 
 // What the controls of the page being left hold.
 struct WizardInput {
     const char* title;    // 626
     const char* button;   // 627
     const char* message;  // 632
+    const char* program;  // 635, on 620 and 680
     bool useMessage;      // 630
+    bool wholeTitle;      // 685 on 680
     bool buttonMessage;   // 645
     bool leftClick;       // 646
     bool closeWindow;     // 701 on page 700
@@ -50,8 +53,13 @@ struct WizardInput {
 
 // The error a rule's title pattern gives under condition, or 0. An empty title matches every
 // window, and so does, for a rule that acts always, a title of nothing but "*" and blanks: such
-// a rule would answer windows nobody meant. Under the message condition the message narrows it.
-int RuleTitleError(const char* title, int32_t condition);
+// a rule would answer windows nobody meant. Under the message condition the message narrows it,
+// and a program pattern other than "*" and blanks narrows it to that program's windows.
+int RuleTitleError(const char* title, int32_t condition, const char* program);
+
+// Reads the editor's delay field: digits only, blanks around them allowed, 0 to kMaxDelayMs.
+// Returns kErrorDelayOutOfRange, with delayMs untouched, for anything else, an empty field too.
+int ReadDelay(const char* text, int32_t* delayMs);
 
 // Template id of the page for the state's step.
 int WizardPageTemplate(const WizardState& state);

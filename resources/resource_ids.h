@@ -73,9 +73,15 @@
 #define IDC_EDITOR_TITLE 519         /* edit: title pattern */
 #define IDC_EDITOR_BUTTON_LABEL 521  /* label "&Buttontext" */
 #define IDC_EDITOR_BUTTON 522        /* edit: button text */
+#define IDC_EDITOR_WHOLE_TITLE 523   /* check box: the title must end where the pattern ends */
+#define IDC_EDITOR_PROGRAM_LABEL 524 /* label "&Programm:" */
+#define IDC_EDITOR_PROGRAM 525       /* editable drop-down, sorted: program pattern; the list offers
+                                      * the programs that have visible windows */
+#define IDC_EDITOR_DELAY_LABEL 526   /* label "&Verzögerung (ms):" */
+#define IDC_EDITOR_DELAY 527         /* edit, numbers only: delay in milliseconds, 0 to 60000 */
 /* Taken by the rule tester's button "&Testen"; it stays enabled when a managed rule is shown
  * read-only. */
-#define IDC_EDITOR_TEST 525
+#define IDC_EDITOR_TEST 528
 
 /* ---- Dialog 501, configuration page ------------------------------------------------------- */
 
@@ -123,6 +129,8 @@
 #define IDC_WIZ_MESSAGE_LABEL 631       /* starts disabled */
 #define IDC_WIZ_MESSAGE 632             /* edit, starts disabled: message pattern */
 #define IDC_WIZ_CAPTURE_MESSAGE 633     /* button "Erkennen", starts disabled: message only */
+#define IDC_WIZ_PROGRAM_LABEL 634       /* also on 680 */
+#define IDC_WIZ_PROGRAM 635             /* edit: program pattern (also on 680); 628 fills it */
 /* 640 */
 #define IDC_WIZ_METHOD_HEADING 641
 #define IDC_WIZ_METHOD_HINT 643
@@ -139,6 +147,7 @@
 #define IDC_WIZ_WINDOWS 682             /* unsorted list box: open windows */
 #define IDC_WIZ_TITLE_HINT 684
 #define IDC_WIZ_WINDOW_TITLE_LABEL 683
+#define IDC_WIZ_WHOLE_TITLE 685         /* check box: the title must end where the pattern ends */
 /* 700 */
 #define IDC_WIZ_ACTION_HEADING 681      /* label on 700 */
 #define IDC_WIZ_CLOSE 701               /* radio: method 2 */
@@ -243,6 +252,8 @@
 #define IDS_PAUSED_TIP 53
 /* At start-up: a rule option of BOXSWEEP.LST could not be understood: one %s (the backup file). */
 #define IDS_LIST_OPTIONS_DAMAGED 54
+/* The editor's delay is not a number from 0 to 60000; shown under the input errors' caption. */
+#define IDS_INPUT_ERROR_DELAY 55
 /* The rule tester's texts. */
 #define IDS_TESTER_HEADER 70 /* the first line: one %s, the number of windows looked at */
 #define IDS_TESTER_PRESSES 71 /* would be answered: %s method, %s button, %s where it was found */

@@ -7,6 +7,17 @@ bool IsOfferedWindow(bool visible, const char* title)
     return visible && title[0] != '\0' && std::strcmp(title, "Program Manager") != 0;
 }
 
+void CopyTitleAsPattern(char* pattern, const char* title)
+{
+    CopyField(pattern, kTitleCapacity, title);
+    if (std::strlen(pattern) == std::strlen(title))
+        return;
+    // The last character that fits makes way for the "*".
+    const size_t kept = FittingLength(pattern, kTitleCapacity - 2, kTitleChars - 1);
+    pattern[kept] = '*';
+    pattern[kept + 1] = '\0';
+}
+
 void WindowItems::Begin()
 {
     items_.clear();
@@ -19,7 +30,7 @@ uint32_t WindowItems::Add(WindowHandle window, const char* title)
     if (command >= IDM_WINDOW_END)
         return 0;
     WindowItem item{command, window, {}};
-    CopyText(item.title, kTitleCapacity, title);
+    CopyText(item.title, kOfferedTitleCapacity, title);
     items_.push_back(item);
     return command;
 }

@@ -8,6 +8,10 @@
 #include "rules/entry_list.h"
 #include "watcher/window_ops.h"
 
+// Offered windows' titles are read with room for one character more than a rule's title field
+// holds, so that a title too long for the field is seen to be cut.
+constexpr int kOfferedTitleCapacity = kTitleCapacity + 4;
+
 // A window is offered when it is visible and its title is neither empty nor the shell's
 // desktop window "Program Manager" (exact comparison).
 bool IsOfferedWindow(bool visible, const char* title);
@@ -16,8 +20,13 @@ bool IsOfferedWindow(bool visible, const char* title);
 struct WindowItem {
     uint32_t command;
     WindowHandle window;  // kept so that a rule can learn more of the window than its title
-    char title[kTitleCapacity];
+    char title[kOfferedTitleCapacity];
 };
+
+// A rule's title pattern for the window titled title: the title itself, and for a title longer
+// than the field its start ending in "*", so that the rule still matches that window when it asks
+// for the whole title.
+void CopyTitleAsPattern(char* pattern, const char* title);
 
 // The window items of the popup as it was last built, in menu order. The items, and with them
 // their commands, stay valid after the popup closes, until it is built again: a command that

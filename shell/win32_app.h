@@ -121,8 +121,10 @@ void CollectSettings();
 void ToggleActive();
 // The wizard over the page; a finished one's entry shows in the list.
 void AddEntryWithWizard();
-// A rule that closes windows of this title, added at the end of the list and saved.
-void AddCloseRule(const char* title);
+// A rule that closes the window titled title of the program named program (empty: any), added at
+// the end of the list and saved. It asks for the whole title: the user meant that window, not
+// every window whose title begins like it.
+void AddCloseRule(const char* title, const char* program);
 
 // The controls of dialog that show the users' texts get a font that has every script, at the
 // dialog's size (win32_text_font.cpp).

@@ -26,7 +26,7 @@ EntryNode* SelectedNode(HWND page)
 void EditSelectedEntry(HWND page)
 {
     EntryNode* node = SelectedNode(page);
-    if (node != nullptr && RunEntryEditor(page, node->entry, node->managed))
+    if (node != nullptr && RunEntryEditor(page, *node))
         RefillList(page);
 }
 

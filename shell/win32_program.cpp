@@ -7,6 +7,7 @@
 #include "dialogs/win32_editing_dialogs.h"
 #include "dialogs/wizard_steps.h"
 #include "resources/resource_ids.h"
+#include "shell/popup_items.h"
 #include "shell/win32_app.h"
 
 Program* g_program = nullptr;
@@ -229,10 +230,12 @@ void AddEntryWithWizard()
         RefillList(g_program->page);
 }
 
-void AddCloseRule(const char* title)
+void AddCloseRule(const char* title, const char* program)
 {
     ListEntry& entry = g_program->list.AppendAtTail()->entry;
-    CopyField(entry.title, kTitleCapacity, title);
+    CopyTitleAsPattern(entry.title, title);
+    CopyField(entry.program, kProgramCapacity, program);
+    entry.wholeTitle = true;
     entry.condition = kAlwaysClick;
     entry.method = kCloseWindow;
     RefillList(g_program->page);

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kWindowTitleCapacity = kTitleCapacity;
+constexpr int kWindowTitleCapacity = kOfferedTitleCapacity;
 
 // The pause submenu's lengths, in menu order.
 constexpr struct {
@@ -270,9 +270,12 @@ bool HandlePopupCommand(UINT command)
             return true;
         }
     }
-    // A window item of the popup last shown: the rule takes the title the item showed.
+    // A window item of the popup last shown: the rule takes the title the item showed and the
+    // program of its window (none when the window is gone meanwhile or its program is unreadable).
     if (const WindowItem* item = g_program->tray.windowItems.Find(command)) {
-        AddCloseRule(item->title);
+        char program[kProgramCapacity];
+        RealWindowOps().GetProgramFileName(item->window, program, sizeof program);
+        AddCloseRule(item->title, program);
         return true;
     }
     return command >= IDM_WINDOW_FIRST && command < IDM_WINDOW_END;

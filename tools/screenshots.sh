@@ -9,7 +9,8 @@
 #   config-LANG.png          the configuration window (German also config-de-resized.png)
 #   popup-LANG.png           the tray menu with its window submenu open
 #   pause-LANG.png           the tray menu during a pause, with its pause submenu open
-#   editor-LANG.png          the entry editor on the first rule
+#   editor-LANG.png          the entry editor on the first rule, which names a program, asks for
+#                            the whole title and waits half a second
 #   about-LANG.png           the about box
 #   log-LANG.png             the log window after two actions while watching
 #   config-managed-LANG.png  the configuration window opened again after a managed list was put
@@ -23,8 +24,10 @@
 # and once:
 #   setup.png, setup-en.png  the first-run setup ("/setup" with mostcommon.lst and no list file)
 #                            under a German and an English display language
-#   config-de-144dpi.png     the configuration window and the first button step at 144 DPI, in
-#   wizard-620-de-144dpi.png a Wine prefix of their own
+#   config-de-144dpi.png     the configuration window, the first button step and the entry
+#   wizard-620-de-144dpi.png editor at 144 DPI, in a Wine prefix of their own
+#   editor-de-144dpi.png
+#   editor-nl-144dpi.png     the entry editor with the Dutch module at 144 DPI, in that prefix
 #   *-en-144dpi.png          every English picture once more at 144 DPI, in that prefix; all
 #                            other pictures are at 96 DPI
 # Each picture is cropped to its window. Each run uses a temporary working folder of its own
@@ -115,21 +118,23 @@ capture() {
 }
 
 # The list file: version, six lines per rule, "end of list", active, interval, language,
-# reserved value, then the window placement without a line end. Texts are UTF-8 with the byte
+# reserved value, the window placement, then the rule options. Texts are UTF-8 with the byte
 # order mark, as the program writes a list whose Cyrillic rule the ANSI code page cannot hold.
+# The first rule carries options, so it stands switched off in the rules and keeps its
+# condition as an option.
 write_list_file() {
   local file=$1 language=$2
   {
     printf '\xef\xbb\xbf'
-    printf '%s\r\n' 1.63 \
-      'Сохранить документ' '&Да' '*изменения*' 2 3 5 \
+    printf '%s\r\n' 1.64 \
+      'Сохранить документ' '&Да' '*изменения*' 0 3 5 \
       Speichern '&Nein' '*nicht gespeichert*' 2 3 12 \
       'Fehler*' OK '' 1 3 4 \
       '*Werbung*' '' '' 1 2 27 \
       'Änderungen übernehmen?' '&Ja' '' 1 6 0 \
       'Große Datei' '' '' 0 5 1 \
-      'end of list' 1 1000 "$language" 3
-    printf '%s' '60,60,360,460,1'
+      'end of list' 1 1000 "$language" 3 '60,60,360,460,1' 'rule options' \
+      '1 condition=2' '1 program=winword.exe' '1 whole=1' '1 delay=500'
   } > "$file"
 }
 
@@ -192,7 +197,8 @@ shoot_wizard() {
 
   wizard_press next 620 || return 1
   help_with wizard-set 626 "$title" && help_with wizard-set 627 "$button" &&
-    help_with wizard-click 630 && help_with wizard-set 632 "$message" || return 1
+    help_with wizard-click 630 && help_with wizard-set 632 "$message" &&
+    help_with wizard-set 635 winword.exe || return 1
   # shellcheck disable=SC2086
   settle_and_capture "wizard-620-$suffix.png" $rect
 
@@ -230,15 +236,21 @@ shoot_wizard() {
   fi
 }
 
-# The entry editor on the first rule (a button rule with a message condition), the about box and
-# the help.
-shoot_editor_and_about() {
-  local suffix=$1 rect
+# The entry editor on the first rule (a button rule with a message condition and options), saved
+# as the file named.
+shoot_editor() {
+  local rect
   help_with select-entry 0 || { echo "screenshots: could not select a rule" >&2; return 1; }
   rect=$(help_with open-dialog 502) || { echo "screenshots: no entry editor" >&2; return 1; }
   # shellcheck disable=SC2086
-  settle_and_capture "editor-$suffix.png" $rect
+  settle_and_capture "$1" $rect
   help_with close-dialog || { echo "screenshots: the editor did not close" >&2; return 1; }
+}
+
+# The entry editor, the about box and the help.
+shoot_editor_and_about() {
+  local suffix=$1 rect
+  shoot_editor "editor-$suffix.png" || return 1
 
   rect=$(help_with open-dialog 1003) || { echo "screenshots: no about box" >&2; return 1; }
   # shellcheck disable=SC2086
@@ -357,22 +369,29 @@ shoot_setup() {
   stop_program "$work" "$pid"
 }
 
-# The configuration window and the first button step in the prefix set to 144 DPI.
-shoot_high_dpi() {
-  local work rect pid status=0
-  local -x WINEPREFIX=$prefix_144
+# Starts the program in the prefix set to 144 DPI (the caller's WINEPREFIX) with the list for the
+# language module named; sets work and pid.
+start_high_dpi() {
   prepare_prefix 144
   work=$(new_workdir) || return 1
   workdirs+=("$work")
-  write_list_file "$work/BOXSWEEP.LST" boxsweep.exe
-
+  write_list_file "$work/BOXSWEEP.LST" "$1"
   start_program "$work"
+}
+
+# The configuration window, the first button step and the entry editor in the prefix set to
+# 144 DPI.
+shoot_high_dpi() {
+  local work rect pid status=0
+  local -x WINEPREFIX=$prefix_144
+  start_high_dpi boxsweep.exe || return 1
   if rect=$(help_with wait-main); then
     # shellcheck disable=SC2086
     settle_and_capture config-de-144dpi.png $rect
     if rect=$(help_with open-dialog 111) && wizard_press next 620 &&
        help_with wizard-set 626 'Änderungen speichern?' && help_with wizard-set 627 '&Nein' &&
-       help_with wizard-click 630 && help_with wizard-set 632 '*nicht gespeichert*'; then
+       help_with wizard-click 630 && help_with wizard-set 632 '*nicht gespeichert*' &&
+       help_with wizard-set 635 winword.exe; then
       # shellcheck disable=SC2086
       settle_and_capture wizard-620-de-144dpi.png $rect
     else
@@ -380,8 +399,24 @@ shoot_high_dpi() {
       status=1
     fi
     help_with close-dialog
+    help_with wait-main > /dev/null && shoot_editor editor-de-144dpi.png || status=1
   else
     echo "screenshots: no configuration window at 144 DPI" >&2
+    status=1
+  fi
+  stop_program "$work" "$pid"
+  return $status
+}
+
+# The entry editor with the Dutch module at 144 DPI.
+shoot_dutch_editor_high_dpi() {
+  local work pid status=0
+  local -x WINEPREFIX=$prefix_144
+  start_high_dpi dutch.dll || return 1
+  if help_with wait-main > /dev/null; then
+    shoot_editor editor-nl-144dpi.png || status=1
+  else
+    echo "screenshots: no configuration window at 144 DPI (nl)" >&2
     status=1
   fi
   stop_program "$work" "$pid"
@@ -403,6 +438,7 @@ shoot_language en english.dll no 'Save changes?' '&No' '*not saved*' || status=1
 shoot_setup setup.png de_DE.UTF-8 || status=1
 shoot_setup setup-en.png en_US.UTF-8 || status=1
 shoot_high_dpi || status=1
+shoot_dutch_editor_high_dpi || status=1
 shoot_english_high_dpi || status=1
 if [ "$wizard_detours" -gt 0 ]; then
   echo "screenshots: $wizard_detours wizard page changes went to the wrong page" >&2

@@ -150,6 +150,30 @@ TEST(PopupItemsTest, EveryWindowItemKeepsItsWindowUntilThePopupIsBuiltAgain)
     EXPECT_EQ(items.Find(16387), nullptr) << "an item of the last popup";
 }
 
+// A title that fits the rule's field is the pattern as it is; a longer one, in any script, keeps
+// as many characters as the field holds, the last of them "*".
+TEST(PopupItemsTest, ATitleTooLongForTheFieldBecomesAPatternEndingInAnAsterisk)
+{
+    std::string fits(kTitleChars, 'a');
+    std::string cyrillic, emoji;
+    for (int i = 0; i < 300; ++i)
+        cyrillic += "Д";
+    for (int i = 0; i <= kTitleChars; ++i)
+        emoji += "\xF0\x9F\x98\x80";
+    const struct {
+        std::string title;
+        std::string pattern;
+    } cases[] = {{fits, fits},
+                 {fits + "b", std::string(kTitleChars - 1, 'a') + "*"},
+                 {cyrillic, cyrillic.substr(0, 2 * (kTitleChars - 1)) + "*"},
+                 {emoji, emoji.substr(0, 4 * (kTitleChars - 1)) + "*"}};
+    for (const auto& c : cases) {
+        char pattern[kTitleCapacity];
+        CopyTitleAsPattern(pattern, c.title.c_str());
+        EXPECT_EQ(pattern, c.pattern) << c.title.size() << " bytes";
+    }
+}
+
 }  // namespace
 
 #include "shell/config_layout.h"

@@ -87,9 +87,13 @@ TEST(WizardStepsTest, AWindowRuleNeedsATitleAndMapsTheActions)
     EXPECT_EQ(WizardNext(state, title, entry), kErrorWindowTitleMissing);
     EXPECT_EQ(WizardPageTemplate(state), 680);
     title.title = "*Editor";
+    title.program = "notepad.exe";
+    title.wholeTitle = true;
     ASSERT_EQ(WizardNext(state, title, entry), kNoInputError);
     EXPECT_EQ(WizardPageTemplate(state), 700);
     EXPECT_STREQ(entry.title, "*Editor");
+    EXPECT_STREQ(entry.program, "notepad.exe");
+    EXPECT_TRUE(entry.wholeTitle);
     EXPECT_EQ(entry.condition, kAlwaysClick);
 
     struct {
@@ -109,26 +113,34 @@ TEST(WizardStepsTest, AWindowRuleNeedsATitleAndMapsTheActions)
 }
 
 // The editor and both wizard paths refuse the same titles: an empty one, and for a rule that acts
-// always one that matches every window. Rows: title, condition, what the editor says.
+// always one that matches every window, unless a program narrows it. Rows: title, condition,
+// program, what the editor says.
 TEST(WizardStepsTest, TheEditorAndTheWizardRefuseTitlesThatMatchEveryWindow)
 {
     const struct {
         const char* title;
         ClickCondition condition;
+        const char* program;
         int error;
-    } cases[] = {{"", kClickIfMessage, kErrorWindowTitleMissing}, {"", kAlwaysClick, kErrorWindowTitleMissing},
-                 {" ** * ", kAlwaysClick, kErrorTitleMatchesEveryWindow}, {"*", kClickIfMessage, kNoInputError},
-                 {"*a*", kAlwaysClick, kNoInputError}};
+    } cases[] = {{"", kClickIfMessage, "", kErrorWindowTitleMissing},
+                 {"", kAlwaysClick, "setup.exe", kErrorWindowTitleMissing},
+                 {" ** * ", kAlwaysClick, "", kErrorTitleMatchesEveryWindow},
+                 {"*", kAlwaysClick, " * ", kErrorTitleMatchesEveryWindow},
+                 {"*", kAlwaysClick, "setup.exe", kNoInputError},
+                 {"*", kClickIfMessage, "", kNoInputError},
+                 {"*a*", kAlwaysClick, "", kNoInputError}};
     for (const auto& c : cases) {
-        SCOPED_TRACE('"' + std::string(c.title) + '"');
-        EXPECT_EQ(RuleTitleError(c.title, c.condition), c.error);
+        SCOPED_TRACE('"' + std::string(c.title) + "\" in \"" + c.program + '"');
+        EXPECT_EQ(RuleTitleError(c.title, c.condition, c.program), c.error);
         ListEntry entry{};
         WizardState button{1, kKindButtonRule}, window{1, kKindWindowRule};
         const bool always = c.condition == kAlwaysClick;
-        EXPECT_EQ(WizardNext(button, ButtonPage(c.title, "&Ja", "x", !always), entry),
-                  c.title[0] == '\0' ? kErrorButtonRuleTexts : c.error);
+        WizardInput texts = ButtonPage(c.title, "&Ja", "x", !always);
+        texts.program = c.program;
+        EXPECT_EQ(WizardNext(button, texts, entry), c.title[0] == '\0' ? kErrorButtonRuleTexts : c.error);
         WizardInput input{};
         input.title = c.title;
+        input.program = c.program;
         if (always) {
             EXPECT_EQ(WizardNext(window, input, entry), c.error);
         }
@@ -169,6 +181,23 @@ TEST(WizardStepsTest, BackToTheStartAndOnAsTheOtherKindKeepsEarlierTexts)
     ASSERT_EQ(WizardNext(again, KindPage(true), entry), kNoInputError);
     EXPECT_EQ(again.step, 1);
     EXPECT_EQ(WizardPageTemplate(again), 620);
+}
+
+// The editor's delay: a number of milliseconds from 0 to 60000, nothing else.
+TEST(WizardStepsTest, TheDelayIsANumberFrom0To60000)
+{
+    const struct {
+        const char* text;
+        int32_t delayMs;  // -1: refused
+    } cases[] = {{"0", 0},      {"60000", 60000}, {" 1500 ", 1500}, {"007", 7},  {"60001", -1},
+                 {"-1", -1},    {"", -1},         {"  ", -1},       {"12a", -1}, {"1 5", -1},
+                 {"+5", -1},    {"99999999999999999999", -1}};
+    for (const auto& c : cases) {
+        int32_t delayMs = 42;
+        const int error = ReadDelay(c.text, &delayMs);
+        EXPECT_EQ(error, c.delayMs < 0 ? kErrorDelayOutOfRange : kNoInputError) << '"' << c.text << '"';
+        EXPECT_EQ(delayMs, c.delayMs < 0 ? 42 : c.delayMs) << '"' << c.text << '"';
+    }
 }
 
 TEST(WizardStepsTest, SummaryFormattingTakesOnlyPercentS)

@@ -332,10 +332,13 @@ TEST_F(ConfigPageTest, RemovingMovesTheSelectionToTheEntryBefore)
     ASSERT_TRUE(app.Command(IDM_WINDOW_FIRST, 0));
     EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"B", "D", offered[0]}));
 
+    // The window's rule carries options (its program, the whole title): it stands switched off in
+    // the rules, its condition an option of the third rule.
     std::string saved = ListSavedBy(app, IDOK);
-    const std::string expected = "1.63\r\nB\r\nOK\r\n\r\n1\r\n3\r\n0\r\nD\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + offered[0]
-                                 + "\r\n\r\n\r\n1\r\n2\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
+    const std::string expected = "1.64\r\nB\r\nOK\r\n\r\n1\r\n3\r\n0\r\nD\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + offered[0]
+                                 + "\r\n\r\n\r\n0\r\n2\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n";
     EXPECT_EQ(saved.substr(0, expected.size()), expected);
+    EXPECT_NE(saved.find("\r\nrule options\r\n3 condition=1\r\n"), std::string::npos) << saved;
 }
 
 // The first matching rule wins: the order is the user's, by button or by Alt+Down in the list,

@@ -252,6 +252,8 @@ TEST_F(DialogTest, AWindowRulePickedFromTheOpenWindowsCanBeEditedFirst)
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_WIZ_WINDOWS, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_WIZ_WINDOWS)));
     EXPECT_EQ(Text(page, IDC_WIZ_TITLE), "Unbenannt - Editor");
+    EXPECT_EQ(Text(page, IDC_WIZ_PROGRAM), "fixture.exe");
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_WIZ_WHOLE_TITLE), BST_CHECKED);
     SetText(page, IDC_WIZ_TITLE, "*Editor");
     Press(wizard, PSBTN_NEXT);
     ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_WINDOW_ACTION));
@@ -261,7 +263,11 @@ TEST_F(DialogTest, AWindowRulePickedFromTheOpenWindowsCanBeEditedFirst)
     EXPECT_EQ(Text(CurrentPage(wizard), IDC_WIZ_SUMMARY), "Fenstertitel: *Editor\r\nBoxSweep-Methode: Fenster minimieren");
     Press(wizard, PSBTN_FINISH);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }));
-    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\n*Editor\r\n&OK\r\n*Meldung*\r\n1\r\n5\r\n0\r\n");
+    const std::string list = ListSavedBy(app, IDOK);
+    EXPECT_EQ(list.substr(0, list.find("end of list")),
+              "1.64\r\n*Editor\r\n&OK\r\n*Meldung*\r\n0\r\n5\r\n0\r\n");
+    EXPECT_EQ(list.substr(list.find("rule options")),
+              "rule options\r\n1 condition=1\r\n1 program=fixture.exe\r\n1 whole=1\r\n");
 }
 
 TEST_F(DialogTest, CancelLeavesTheListAsItWas)
@@ -363,6 +369,10 @@ TEST_F(DialogTest, PointingAtAMessageBoxFillsTheFieldsAndRestingEndsTheCapture)
     EXPECT_TRUE(WaitUntil([&] { return Text(page, IDC_WIZ_BUTTON) == "&Ja"; }, 3000));
     EXPECT_EQ(Text(page, IDC_WIZ_TITLE), "Speichern");
     EXPECT_EQ(Text(page, IDC_WIZ_MESSAGE), "Datei speichern?*");
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    EXPECT_EQ(Text(page, IDC_WIZ_PROGRAM), std::string(self).substr(std::string(self).find_last_of('\\') + 1))
+        << "the box's program, the test's own";
     // Two seconds of rest end the capture.
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDC_WIZ_CAPTURE_ALL)) != FALSE; }, 5000));
     Press(wizard, PSBTN_CANCEL);
@@ -390,6 +400,8 @@ TEST_F(DialogTest, ARuleCapturedFromACyrillicBoxAnswersThatBoxAndNoOther)
         EXPECT_EQ(Text(page, IDC_WIZ_TITLE), title);
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDC_WIZ_CAPTURE_ALL)) != FALSE; }, 5000));
     }
+    // The box was the test's own; the rule is for the fixture's boxes.
+    SetText(page, IDC_WIZ_PROGRAM, "fixture.exe");
     Press(wizard, PSBTN_NEXT);
     ASSERT_TRUE(WaitForTemplate(wizard, IDD_WIZARD_BUTTON_METHOD));
     Press(wizard, PSBTN_NEXT);
@@ -411,8 +423,15 @@ TEST_F(DialogTest, ARuleCapturedFromACyrillicBoxAnswersThatBoxAndNoOther)
 
 TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
 {
+    FixtureProcess first("Zwei Eins", {}, temp.File("a.txt"));
+    FixtureProcess second("Zwei Zwei", {}, temp.File("b.txt"));
+    ASSERT_NE(second.Window(), nullptr);
+    // The second rule carries options: switched off in the rules, its condition an option.
     ProgramProcess& app = *StartConfiguring(
-        ListOf("Eins\r\nOK\r\n\r\n0\r\n3\r\n1\r\nZwei\r\n&Ja\r\n*gespeichert*\r\n2\r\n6\r\n42\r\nDrei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n"));
+        "1.64\r\nEins\r\nOK\r\n\r\n0\r\n3\r\n1\r\nZwei\r\n&Ja\r\n*gespeichert*\r\n0\r\n6\r\n42\r\n"
+        "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\nend of list\r\n1\r\n1000\r\nboxsweep.exe\r\n3\r\n"
+        "60,60,360,460,1\r\nrule options\r\n2 condition=2\r\n2 program=fixture*\r\n2 whole=1\r\n"
+        "2 delay=1500\r\n");
     HWND list = app.Control(IDC_ENTRIES);
     auto openEditor = [&](int index) {
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -427,6 +446,11 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
     EXPECT_EQ(Text(editor, IDC_EDITOR_BUTTON), "&Ja");
     EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "*gespeichert*");
     EXPECT_EQ(Text(editor, IDC_EDITOR_COUNT), "42");
+    EXPECT_EQ(Text(editor, IDC_EDITOR_PROGRAM), "fixture*");
+    EXPECT_EQ(IsDlgButtonChecked(editor, IDC_EDITOR_WHOLE_TITLE), BST_CHECKED);
+    EXPECT_EQ(Text(editor, IDC_EDITOR_DELAY), "1500");
+    std::vector<std::string> programs = ComboItems(GetDlgItem(editor, IDC_EDITOR_PROGRAM));
+    EXPECT_EQ(std::count(programs.begin(), programs.end(), "fixture.exe"), 1) << "each program once";
     EXPECT_EQ(IsDlgButtonChecked(editor, IDC_EDITOR_IF_MESSAGE), BST_CHECKED);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_MESSAGE)));
     EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0), 6);
@@ -438,10 +462,18 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
     EXPECT_EQ(TakeInputError(app), "Das Feld \"Fenstertitel\" darf nicht leer sein");
     EXPECT_TRUE(IsWindowVisible(editor));
-    SetText(editor, IDC_EDITOR_TITLE, "Zwei neu");
+    // A title of "*" is narrowed by the program; a delay beyond a minute is refused.
+    SetText(editor, IDC_EDITOR_TITLE, "*");
+    SetText(editor, IDC_EDITOR_PROGRAM, "other.exe");
+    SetText(editor, IDC_EDITOR_DELAY, "60001");
+    Click(editor, IDC_EDITOR_WHOLE_TITLE);
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    EXPECT_EQ(TakeInputError(app), "Im Feld \"Verzögerung (ms)\" muss eine Zahl von 0 bis 60000 stehen.");
+    EXPECT_TRUE(IsWindowVisible(editor));
+    SetText(editor, IDC_EDITOR_DELAY, "250");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
-    EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"Eins", "Zwei neu", "Drei"}));
+    EXPECT_EQ(ListBoxItems(list), (std::vector<std::string>{"Eins", "*", "Drei"}));
     EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_REMOVE)));
     EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_ADVANCED)));
 
@@ -449,12 +481,17 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
     editor = openEditor(2);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(Text(editor, IDC_EDITOR_PROGRAM), "");
+    EXPECT_EQ(Text(editor, IDC_EDITOR_DELAY), "0");
     SetText(editor, IDC_EDITOR_TITLE, "Verworfen");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
-    EXPECT_EQ(SaveAndReadRules(app),
-              "1.63\r\nEins\r\nOK\r\n\r\n0\r\n3\r\n1\r\nZwei neu\r\n&Ja\r\n*gespeichert*\r\n1\r\n6\r\n42\r\n"
+    const std::string saved = ListSavedBy(app, IDOK);
+    EXPECT_EQ(saved.substr(0, saved.find("end of list")),
+              "1.64\r\nEins\r\nOK\r\n\r\n0\r\n3\r\n1\r\n*\r\n&Ja\r\n*gespeichert*\r\n0\r\n6\r\n42\r\n"
               "Drei\r\nOK\r\n\r\n1\r\n9\r\n0\r\n");
+    EXPECT_EQ(saved.substr(saved.find("rule options")),
+              "rule options\r\n2 condition=1\r\n2 program=other.exe\r\n2 delay=250\r\n");
 }
 
 // Rules from managed.lst beside the program come first, marked, and answer windows. They are
@@ -498,9 +535,51 @@ TEST_F(DialogTest, ManagedRulesComeFirstAreOnlyShownAndNeverSaved)
     HWND editor = WaitForDialog(app.Id(), "Erweitert");
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor, IDC_EDITOR_COUNT), "1");
-    for (int id : {IDC_EDITOR_TITLE, IDC_EDITOR_ALWAYS, IDC_EDITOR_METHOD, IDC_EDITOR_OK})
+    for (int id : {IDC_EDITOR_TITLE, IDC_EDITOR_PROGRAM, IDC_EDITOR_DELAY, IDC_EDITOR_ALWAYS, IDC_EDITOR_METHOD,
+                   IDC_EDITOR_OK})
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, id))) << "control " << id;
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_CANCEL)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_TEST)));
+}
+
+// "Testen" judges the rule as the editor's fields hold it, unsaved: a window with the button
+// would be answered, one without it would not, and neither is pressed. Cancel afterwards keeps
+// the saved rule.
+TEST_F(DialogTest, TheTesterJudgesTheEditedRuleAndPressesNothing)
+{
+    FixtureProcess with("Probe mit", {"--button", "OK"}, temp.File("with.txt"));
+    FixtureProcess without("Probe ohne", {"--button", "Abbrechen"}, temp.File("without.txt"));
+    ASSERT_NE(without.Window(), nullptr);
+    const std::string rule = "Probe\r\nWeiter\r\n\r\n1\r\n0\r\n0\r\n";
+    ProgramProcess& app = *StartConfiguring(ListOf(rule));
+    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, 0, 0);
+    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+    app.PostCommand(IDC_ADVANCED);
+    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    ASSERT_NE(editor, nullptr);
+    SetText(editor, IDC_EDITOR_BUTTON, "OK");
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_TEST, 0);
+    HWND tester = WaitForDialog(app.Id(), "Regeltest");
+    ASSERT_NE(tester, nullptr);
+    std::string result;
+    const bool walked = WaitUntil([&] {
+        result = Text(tester, IDC_TESTER_RESULT);
+        return result.find("sucht...") == std::string::npos;
+    });
+    EXPECT_TRUE(walked) << result;
+    EXPECT_NE(result.find("nichts wurde gedrückt"), std::string::npos) << result;
+    EXPECT_NE(result.find("Probe mit  |  fixture.exe  |  würde beantwortet: "), std::string::npos) << result;
+    EXPECT_NE(result.find("Probe ohne  |  fixture.exe  |  nicht: der Button ist nicht da"), std::string::npos)
+        << result;
+    const std::vector<std::string> untouched = {"ready"};
+    EXPECT_EQ(with.Events(), untouched);
+    EXPECT_EQ(without.Events(), untouched);
+
+    PostMessageA(tester, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(tester); }));
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\n" + rule);
 }
 
 // The tray stays out of an edit: its popup could add a rule and move the list's selection
@@ -571,8 +650,10 @@ TEST_F(DialogTest, TheEditorCapturesItsOwnCaptionWhenThePointerNeverMoves)
     EXPECT_TRUE(WaitUntil([&] { return Text(editor, IDC_EDITOR_MESSAGE) == "Erweitert"; }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_CAPTURE)) != FALSE; }, 5000));
     EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "Erweitert");
-    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
-    WaitUntil([&] { return !IsWindow(editor); });
+    // OK after a capture saves into the entry the editor opened.
+    PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+    EXPECT_EQ(SaveAndReadRules(app), "1.63\r\nEins\r\nOK\r\nErweitert\r\n2\r\n3\r\n0\r\n");
 }
 
 TEST_F(DialogTest, TheAboutBoxShowsTheTotalOfAllCounts)

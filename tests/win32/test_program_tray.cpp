@@ -207,13 +207,16 @@ TEST_F(TrayTest, PopupOffersTheVisibleTitledWindowsInOrder)
     EXPECT_EQ(ListBoxItems(list), expected);
 }
 
-TEST_F(TrayTest, ChosenWindowBecomesACloseRuleThatActsWhileWatching)
+// The rule names the chosen window's program and its whole title: a window whose title only begins
+// like it is left alone.
+TEST_F(TrayTest, ChosenWindowBecomesACloseRuleForThatWindowOnly)
 {
     WriteList("1.63\r\nend of list\r\n1\r\n200\r\nboxsweep.exe\r\n3\r\n");
     ProgramProcess app(temp.Path(), ProgramCommand("/nodde"));
     ASSERT_TRUE(app.WaitWatching());
     FixtureProcess target("Werbefenster Test", {}, Report(temp, "r.txt"));
-    ASSERT_NE(target.Window(), nullptr);
+    FixtureProcess similar("Werbefenster Test 2", {}, Report(temp, "s.txt"));
+    ASSERT_NE(similar.Window(), nullptr);
 
     HWND menu = OpenPopup(app);
     ASSERT_NE(menu, nullptr);
@@ -234,14 +237,19 @@ TEST_F(TrayTest, ChosenWindowBecomesACloseRuleThatActsWhileWatching)
     EXPECT_EQ(ListBoxSelection(list), 0);
     EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_REMOVE)));
     EXPECT_TRUE(IsWindowEnabled(app.Control(IDC_ADVANCED)));
-    const std::string expected = "1.63\r\nWerbefenster Test\r\n\r\n\r\n1\r\n2\r\n0\r\n"
+    const std::string expected = "1.64\r\nWerbefenster Test\r\n\r\n\r\n0\r\n2\r\n0\r\n"
                                  "end of list\r\n1\r\n200\r\nboxsweep.exe\r\n3\r\n";
-    std::string saved = ListSavedSince(before);
+    const std::string saved = ListSavedSince(before);
     EXPECT_EQ(saved.substr(0, expected.size()), expected);
-    EXPECT_TRUE(IsPlacementLine(saved.substr(std::min(saved.size(), expected.size())))) << saved;
+    const size_t options = saved.find("\r\nrule options\r\n");
+    ASSERT_NE(options, std::string::npos) << saved;
+    EXPECT_TRUE(IsPlacementLine(saved.substr(expected.size(), options - expected.size()))) << saved;
+    EXPECT_EQ(saved.substr(options + 2),
+              "rule options\r\n1 condition=1\r\n1 program=fixture.exe\r\n1 whole=1\r\n");
 
     EXPECT_TRUE(target.WaitForEvent("close 1"));
     EXPECT_TRUE(target.Exited(5000));
+    EXPECT_FALSE(similar.WaitForEvent("close 1", 1000)) << "closed a window whose title only begins like it";
 }
 
 // 25 more windows make 25 more items, every one of which adds its window, and the items go again

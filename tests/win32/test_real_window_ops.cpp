@@ -136,6 +136,36 @@ TEST_F(RealWindowsTest, CloseArrivesWithWParamOne)
     EXPECT_EQ(rule.clicks, 1);
 }
 
+// The rule's options against real windows: a program read from the system, a title that only
+// begins like the rule's, and a delay that the looks keep.
+TEST_F(RealWindowsTest, ProgramWholeTitleAndDelayNarrowWhatARuleCloses)
+{
+    FixtureProcess foreign("Fremdes", {}, temp.File("f.txt"));
+    FixtureProcess named("Genanntes", {}, temp.File("n.txt"));
+    FixtureProcess any("Beliebiges", {}, temp.File("b.txt"));
+    FixtureProcess exact("Ganzer Titel", {}, temp.File("g.txt"));
+    FixtureProcess longer("Ganzer Titel 2", {}, temp.File("l.txt"));
+    ASSERT_NE(longer.Window(), nullptr);
+    CopyText(AddRule("Fremdes", kAlwaysClick, kCloseWindow).program, kProgramCapacity, "notepad.exe");
+    CopyText(AddRule("Genanntes", kAlwaysClick, kCloseWindow).program, kProgramCapacity, "FIXTURE*");
+    AddRule("Beliebiges", kAlwaysClick, kCloseWindow);
+    AddRule("Ganzer Titel", kAlwaysClick, kCloseWindow).wholeTitle = true;
+    auto closed = [](const FixtureProcess& box) { return Has(box.Events(), "close 1"); };
+    ASSERT_TRUE(TickUntil([&] { return closed(named) && closed(any) && closed(exact); }));
+    WatchTick();
+    EXPECT_FALSE(foreign.WaitForEvent("close 1", 300)) << "a rule for another program closed it";
+    EXPECT_FALSE(closed(longer)) << "a whole-title rule closed a title that only begins like it";
+
+    // The look that first finds the window starts the delay; a look before its end leaves it.
+    FixtureProcess delayed("Verzögert", {}, temp.File("v.txt"));
+    ASSERT_NE(delayed.Window(), nullptr);
+    AddRule("Verzögert", kAlwaysClick, kCloseWindow).delayMs = 1500;
+    WatchTick();
+    WatchTick();
+    EXPECT_FALSE(delayed.WaitForEvent("close 1", 300)) << "closed before its delay";
+    EXPECT_TRUE(TickUntil([&] { return closed(delayed); }));
+}
+
 TEST_F(RealWindowsTest, MaximiseAndMinimiseHappenOnceAndAreNotRepeated)
 {
     FixtureProcess large("Gross machen", {}, temp.File("a.txt"));

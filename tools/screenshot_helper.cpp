@@ -9,7 +9,8 @@
 //   screenshot_helper size W H                  resize the main window; print x y w h
 //   screenshot_helper watch                     hide the configuration window (Escape), so that
 //                                               the program watches; wait until it is hidden
-//   screenshot_helper windows TITLE...          show plain windows with these titles until killed
+//   screenshot_helper windows TITLE...          show plain windows with these titles until killed;
+//                                               TITLE|BUTTON gives one a push button
 //   screenshot_helper wait-title TITLE          wait until a visible window has this title
 //   screenshot_helper popup X Y [LINE]          open the tray menu at X,Y and the submenu on its
 //                                               line LINE (4, the windows, unless given; 3 is
@@ -21,12 +22,16 @@
 //   screenshot_helper select-entry INDEX        select a line of the rule list, as a click would
 //   screenshot_helper open-dialog COMMAND       post COMMAND to the configuration page and wait
 //                                               for the dialog it opens; print x y w h
+//   screenshot_helper open-over ID              post command ID to the program's frontmost dialog
+//                                               and wait for the dialog it opens; print x y w h
 //   screenshot_helper close-dialog              cancel the program's open dialog or wizard
 //   screenshot_helper open-help                 choose Help and wait for HTML Help's window;
 //                                               print x y w h
 //   screenshot_helper close-help                close that window
 //   screenshot_helper dialog-rect TITLE         wait for a window with this title; print x y w h
 //   screenshot_helper dialog-command TITLE ID   post command ID to that window; wait until it goes
+//   screenshot_helper close-title TITLE         close the window with this title; wait until it
+//                                               goes (a "windows" helper then ends with all its own)
 //   screenshot_helper wizard-set ID TEXT        put TEXT into control ID of the current page
 //   screenshot_helper wizard-click ID           click control ID of the current page
 //   screenshot_helper wizard-pick TITLE         select TITLE in the open-window list (682);
@@ -137,10 +142,19 @@ int Windows(int count, char** titles) {
   wc.lpszClassName = "ScreenshotPlainWindow";
   if (RegisterClassA(&wc) == 0) return 1;
   for (int i = 0; i < count; ++i) {
-    HWND window = CreateWindowExA(0, wc.lpszClassName, titles[i], WS_OVERLAPPEDWINDOW,
+    // "Title|Button" gives the window a push button with that caption.
+    std::string title = titles[i];
+    const size_t bar = title.find('|');
+    const std::string button = bar == std::string::npos ? "" : title.substr(bar + 1);
+    title = title.substr(0, bar);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
                                   760 + 30 * i, 600 + 40 * i, 320, 160, nullptr, nullptr,
                                   wc.hInstance, nullptr);
     if (window == nullptr) return 1;
+    if (!button.empty() &&
+        CreateWindowExA(0, "BUTTON", button.c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 200, 80,
+                        90, 26, window, nullptr, wc.hInstance, nullptr) == nullptr)
+      return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);
   }
   MSG msg;
@@ -313,14 +327,10 @@ int SelectEntry(int index) {
   return IsWindowEnabled(GetDlgItem(page, 502)) ? 0 : 1;
 }
 
-int OpenDialog(int command) {
-  HWND page = FindPage();
-  if (page == nullptr) {
-    std::fprintf(stderr, "screenshot_helper: no configuration page\n");
-    return 1;
-  }
+// Posts command to target and waits for the dialog it opens; prints its rectangle.
+int OpenDialogFrom(HWND target, int command) {
   const std::vector<HWND> before = ProgramDialogs();
-  PostMessageA(page, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  PostMessageA(target, WM_COMMAND, MAKEWPARAM(command, 0), 0);
   HWND opened = nullptr;
   if (!WaitFor([&] {
         for (HWND dialog : ProgramDialogs()) {
@@ -334,6 +344,25 @@ int OpenDialog(int command) {
     return 1;
   }
   return PrintSettledRect(opened);
+}
+
+int OpenDialog(int command) {
+  HWND page = FindPage();
+  if (page == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no configuration page\n");
+    return 1;
+  }
+  return OpenDialogFrom(page, command);
+}
+
+// A dialog opened from the program's frontmost dialog, as its button ID opens it.
+int OpenDialogOver(int command) {
+  const std::vector<HWND> open = ProgramDialogs();
+  if (open.empty()) {
+    std::fprintf(stderr, "screenshot_helper: no dialog open\n");
+    return 1;
+  }
+  return OpenDialogFrom(open.front(), command);
 }
 
 // Cancel on the wizard, Escape on any other dialog.
@@ -398,6 +427,17 @@ int DialogRect(const char* title) {
     return 1;
   }
   return PrintSettledRect(window);
+}
+
+// Closes a window with this title as its close box would; waits until it is gone.
+int CloseTitle(const char* title) {
+  HWND window = FindVisibleTitle(title);
+  if (window == nullptr) {
+    std::fprintf(stderr, "screenshot_helper: no window \"%s\"\n", title);
+    return 1;
+  }
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  return WaitFor([&] { return !IsWindow(window); }) ? 0 : 1;
 }
 
 int DialogCommand(const char* title, int command) {
@@ -543,10 +583,12 @@ int main(int argc, char** argv) {
       return SelectEntry(std::atoi(argv[2]));
     }
     if (std::strcmp(command, "open-dialog") == 0 && argc == 3) return OpenDialog(std::atoi(argv[2]));
+    if (std::strcmp(command, "open-over") == 0 && argc == 3) return OpenDialogOver(std::atoi(argv[2]));
     if (std::strcmp(command, "close-dialog") == 0) return CloseDialog();
     if (std::strcmp(command, "open-help") == 0) return OpenHelp();
     if (std::strcmp(command, "close-help") == 0) return CloseHelp();
     if (std::strcmp(command, "dialog-rect") == 0 && argc == 3) return DialogRect(argv[2]);
+    if (std::strcmp(command, "close-title") == 0 && argc == 3) return CloseTitle(argv[2]);
     if (std::strcmp(command, "dialog-command") == 0 && argc == 4) {
       return DialogCommand(argv[2], std::atoi(argv[3]));
     }
@@ -565,7 +607,8 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "usage: screenshot_helper wait-main | size W H | windows TITLE... | "
                        "wait-title TITLE | popup X Y [LINE] | page-command ID | close-menus | "
-                       "select-entry INDEX | open-dialog COMMAND | close-dialog | dialog-rect TITLE | "
+                       "select-entry INDEX | open-dialog COMMAND | open-over ID | close-dialog | "
+                       "dialog-rect TITLE | close-title TITLE | "
                        "dialog-command TITLE ID | wizard-set ID TEXT | wizard-click ID | "
                        "wizard-pick TITLE | wizard-press next|back T | wizard-text ID\n");
   return 2;

@@ -16,6 +16,8 @@
 #   config-managed-LANG.png  the configuration window opened again after a managed list was put
 #                            beside the program, its rule first
 #   editor-managed-LANG.png  the entry editor on that managed rule, read-only
+#   tester-LANG.png          the rule tester on the "Fehler*" rule over a window with its button
+#                            and one without
 #   help-LANG.png            the help that the tray menu's Help opens (HTML Help's window; the
 #                            prefixes have no Gecko, so its pages stay blank)
 #   wizard-NNN-LANG.png      every wizard page, NNN its template: 600 (kind), 620, 640 and 660
@@ -28,6 +30,8 @@
 #   wizard-620-de-144dpi.png editor at 144 DPI, in a Wine prefix of their own
 #   editor-de-144dpi.png
 #   editor-nl-144dpi.png     the entry editor with the Dutch module at 144 DPI, in that prefix
+#   tester-de-144dpi.png     the rule tester at 144 DPI, German and Dutch, in that prefix
+#   tester-nl-144dpi.png
 #   *-en-144dpi.png          every English picture once more at 144 DPI, in that prefix; all
 #                            other pictures are at 96 DPI
 # Each picture is cropped to its window. Each run uses a temporary working folder of its own
@@ -247,10 +251,35 @@ shoot_editor() {
   help_with close-dialog || { echo "screenshots: the editor did not close" >&2; return 1; }
 }
 
-# The entry editor, the about box and the help.
+# The rule tester on the "Fehler*" rule, saved as the file named: one window has its button,
+# one lacks it. The configuration is open, so nothing answers them meanwhile.
+shoot_tester() {
+  local rect windows status=0
+  wine "$helper" windows 'Fehler beim Speichern|OK' 'Fehler beim Laden' > /dev/null 2>&1 &
+  windows=$!
+  help_with wait-title 'Fehler beim Laden' || { echo "screenshots: helper windows missing" >&2; return 1; }
+  if help_with select-entry 2 && help_with open-dialog 502 > /dev/null && rect=$(help_with open-over 528); then
+    # The window without the button is looked for by a walk before its line is complete.
+    sleep 1
+    # shellcheck disable=SC2086
+    settle_and_capture "$1" $rect
+  else
+    echo "screenshots: no rule tester" >&2
+    status=1
+  fi
+  help_with close-dialog && help_with close-dialog ||
+    { echo "screenshots: the tester or the editor did not close" >&2; status=1; }
+  # Closing one ends the helper that shows both.
+  help_with close-title 'Fehler beim Laden' || { echo "screenshots: helper windows stay" >&2; status=1; }
+  wait "$windows" 2> /dev/null
+  return $status
+}
+
+# The entry editor, the rule tester, the about box and the help.
 shoot_editor_and_about() {
   local suffix=$1 rect
   shoot_editor "editor-$suffix.png" || return 1
+  shoot_tester "tester-$suffix.png" || return 1
 
   rect=$(help_with open-dialog 1003) || { echo "screenshots: no about box" >&2; return 1; }
   # shellcheck disable=SC2086
@@ -400,6 +429,7 @@ shoot_high_dpi() {
     fi
     help_with close-dialog
     help_with wait-main > /dev/null && shoot_editor editor-de-144dpi.png || status=1
+    shoot_tester tester-de-144dpi.png || status=1
   else
     echo "screenshots: no configuration window at 144 DPI" >&2
     status=1
@@ -415,6 +445,7 @@ shoot_dutch_editor_high_dpi() {
   start_high_dpi dutch.dll || return 1
   if help_with wait-main > /dev/null; then
     shoot_editor editor-nl-144dpi.png || status=1
+    shoot_tester tester-nl-144dpi.png || status=1
   else
     echo "screenshots: no configuration window at 144 DPI (nl)" >&2
     status=1

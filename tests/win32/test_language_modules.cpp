@@ -322,7 +322,7 @@ const DialogShape kLanguageDialogs[] = {
     {IDD_WIZARD_WINDOW_ACTION, 317, 179, kPageFont},
     {IDD_WIZARD_WINDOW_FINISH, 317, 179, kPageFont},
     {IDD_LOG, 400, 170, L"Helv"},
-    {IDD_TESTER, 360, 170, L"Helv"},
+    {IDD_TESTER, 440, 170, L"Helv"},
 };
 
 const int kStringIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 23,

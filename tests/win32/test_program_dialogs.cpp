@@ -154,6 +154,15 @@ protected:
         return text;
     }
 
+    // Selects the rule at index and opens the editor on it; its caption depends on the language.
+    HWND OpenEditor(ProgramProcess& app, int index, const char* caption = "Erweitert")
+    {
+        SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        app.Command(IDC_ENTRIES, LBN_SELCHANGE);
+        app.PostCommand(IDC_ADVANCED);
+        return WaitForDialog(app.Id(), caption);
+    }
+
     // Closes the configuration with "Schließen", which saves, and gives the saved rules.
     std::string SaveAndReadRules(ProgramProcess& app)
     {
@@ -433,14 +442,8 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
         "60,60,360,460,1\r\nrule options\r\n2 condition=2\r\n2 program=fixture*\r\n2 whole=1\r\n"
         "2 delay=1500\r\n");
     HWND list = app.Control(IDC_ENTRIES);
-    auto openEditor = [&](int index) {
-        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-        app.PostCommand(IDC_ADVANCED);
-        return WaitForDialog(app.Id(), "Erweitert");
-    };
 
-    HWND editor = openEditor(1);
+    HWND editor = OpenEditor(app, 1);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor, IDC_EDITOR_TITLE), "Zwei");
     EXPECT_EQ(Text(editor, IDC_EDITOR_BUTTON), "&Ja");
@@ -478,7 +481,7 @@ TEST_F(DialogTest, TheEditorLoadsChangesAndCancelsAnEntry)
     EXPECT_FALSE(IsWindowEnabled(app.Control(IDC_ADVANCED)));
 
     // A method outside 0 to 6 shows no selection; Cancel keeps everything.
-    editor = openEditor(2);
+    editor = OpenEditor(app, 2);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_METHOD, CB_GETCURSEL, 0, 0), CB_ERR);
     EXPECT_EQ(Text(editor, IDC_EDITOR_PROGRAM), "");
@@ -529,10 +532,7 @@ TEST_F(DialogTest, ManagedRulesComeFirstAreOnlyShownAndNeverSaved)
     ASSERT_TRUE(app.WaitVisible(true));
     EXPECT_EQ(ListBoxItems(list),
               (std::vector<std::string>{"[verwaltet] Verwaltet", "[verwaltet] Neu", "Eigene"}));
-    SendMessageA(list, LB_SETCURSEL, 0, 0);
-    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-    app.PostCommand(IDC_ADVANCED);
-    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    HWND editor = OpenEditor(app, 0);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor, IDC_EDITOR_COUNT), "1");
     for (int id : {IDC_EDITOR_TITLE, IDC_EDITOR_PROGRAM, IDC_EDITOR_DELAY, IDC_EDITOR_ALWAYS, IDC_EDITOR_METHOD,
@@ -552,10 +552,7 @@ TEST_F(DialogTest, TheTesterJudgesTheEditedRuleAndPressesNothing)
     ASSERT_NE(without.Window(), nullptr);
     const std::string rule = "Probe\r\nWeiter\r\n\r\n1\r\n0\r\n0\r\n";
     ProgramProcess& app = *StartConfiguring(ListOf(rule));
-    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, 0, 0);
-    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-    app.PostCommand(IDC_ADVANCED);
-    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    HWND editor = OpenEditor(app, 0);
     ASSERT_NE(editor, nullptr);
     SetText(editor, IDC_EDITOR_BUTTON, "OK");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_TEST, 0);
@@ -589,10 +586,7 @@ TEST_F(DialogTest, DuringAnEditTheTrayOpensNoPopupAndOkSavesTheOpenedEntry)
     const std::string second = "Zwei\r\nOK\r\n\r\n1\r\n3\r\n0\r\n";
     ProgramProcess& app = *StartConfiguring(ListOf("Eins\r\nOK\r\n\r\n1\r\n3\r\n0\r\n" + second));
     HWND list = app.Control(IDC_ENTRIES);
-    SendMessageA(list, LB_SETCURSEL, 0, 0);
-    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-    app.PostCommand(IDC_ADVANCED);
-    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    HWND editor = OpenEditor(app, 0);
     ASSERT_NE(editor, nullptr);
     SetText(editor, IDC_EDITOR_TITLE, "Eins neu");
 
@@ -614,19 +608,13 @@ TEST_F(DialogTest, AMessageWithLineBreaksIsKeptAsTheListFileGivesItBack)
     CopyDutchModule();
     ProgramProcess& app = *StartConfiguring(
         "1.63\r\nEins\r\nOK\r\nalt\r\n2\r\n3\r\n0\r\nend of list\r\n1\r\n1000\r\ndutch.dll\r\n3\r\n");
-    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, 0, 0);
-    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-    app.PostCommand(IDC_ADVANCED);
-    HWND editor = WaitForDialog(app.Id(), "Geavanceerde Eigenschappen");
+    HWND editor = OpenEditor(app, 0, "Geavanceerde Eigenschappen");
     ASSERT_NE(editor, nullptr);
     SetText(editor, IDC_EDITOR_MESSAGE, "Erste Zeile\r\nZweite Zeile");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_OK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
     // The rule in memory already holds what a load of the saved file will give.
-    SendMessageA(app.Control(IDC_ENTRIES), LB_SETCURSEL, 0, 0);
-    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-    app.PostCommand(IDC_ADVANCED);
-    editor = WaitForDialog(app.Id(), "Geavanceerde Eigenschappen");
+    editor = OpenEditor(app, 0, "Geavanceerde Eigenschappen");
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor, IDC_EDITOR_MESSAGE), "Erste Zeile*");
     PostMessageA(editor, WM_COMMAND, IDC_EDITOR_CANCEL, 0);
@@ -637,11 +625,7 @@ TEST_F(DialogTest, AMessageWithLineBreaksIsKeptAsTheListFileGivesItBack)
 TEST_F(DialogTest, TheEditorCapturesItsOwnCaptionWhenThePointerNeverMoves)
 {
     ProgramProcess& app = *StartConfiguring(ListOf("Eins\r\nOK\r\nalt\r\n2\r\n3\r\n0\r\n"));
-    HWND list = app.Control(IDC_ENTRIES);
-    SendMessageA(list, LB_SETCURSEL, 0, 0);
-    app.Command(IDC_ENTRIES, LBN_SELCHANGE);
-    app.PostCommand(IDC_ADVANCED);
-    HWND editor = WaitForDialog(app.Id(), "Erweitert");
+    HWND editor = OpenEditor(app, 0);
     ASSERT_NE(editor, nullptr);
     RECT rect{};
     GetWindowRect(GetDlgItem(editor, IDC_EDITOR_CAPTURE), &rect);

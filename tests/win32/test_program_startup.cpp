@@ -281,8 +281,6 @@ TEST_F(StartupTest, ListFileOfRandomBytesLoadsNothingAndIsLeftAsItWas)
     EXPECT_EQ(ReadBytes(temp.File("BOXSWEEP.UNSAVED")).substr(0, session.size()), session);
 }
 
-// A text editor's UTF-8 save: the texts arrive in the ANSI code page, the file is written back
-// in the usual form, and the original is kept as the backup.
 // A UTF-8 list keeps every character; one whose texts all fit the system's code page (Windows-1252
 // under the tests' locale) is written back in it, as earlier versions wrote it, the original kept.
 TEST_F(StartupTest, Utf8ListFileKeepsEveryCharacterAndIsWrittenInTheCodePageWhereItFits)

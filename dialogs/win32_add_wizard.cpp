@@ -77,14 +77,10 @@ void ShowWindowRuleSummary(HWND page, const ListEntry& entry)
 
 void AddOpenWindow(HWND list, WindowHandle handle)
 {
-    HWND window = reinterpret_cast<HWND>(handle);
-    if (window == g_run->window)
+    if (reinterpret_cast<HWND>(handle) == g_run->window)
         return;
-    char title[kOfferedTitleCapacity] = "";
-    const bool visible = IsWindowVisible(window) != FALSE;
-    if (visible)
-        RealWindowOps().GetWindowTextA(handle, title, sizeof title);
-    if (!IsOfferedWindow(visible, title))
+    char title[kOfferedTitleCapacity];
+    if (!ReadOfferedTitle(RealWindowOps(), handle, title, sizeof title))
         return;
     // Each item keeps its window, whose program the rule takes when the item is picked.
     const LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));

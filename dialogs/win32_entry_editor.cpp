@@ -39,11 +39,8 @@ void FillMethods(HWND editor, int32_t method)
 
 void AddProgramOf(HWND programs, WindowHandle window)
 {
-    char title[kTitleCapacity] = "";
-    const bool visible = IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
-    if (visible)
-        RealWindowOps().GetWindowTextA(window, title, sizeof title);
-    if (!IsOfferedWindow(visible, title))
+    char title[kTitleCapacity];
+    if (!ReadOfferedTitle(RealWindowOps(), window, title, sizeof title))
         return;
     char program[kProgramCapacity] = "";
     RealWindowOps().GetProgramFileName(window, program, sizeof program);

@@ -7,6 +7,15 @@ bool IsOfferedWindow(bool visible, const char* title)
     return visible && title[0] != '\0' && std::strcmp(title, "Program Manager") != 0;
 }
 
+bool ReadOfferedTitle(WindowOps& ops, WindowHandle window, char* title, int capacity)
+{
+    title[0] = '\0';
+    const bool visible = ops.IsWindowVisible(window);
+    if (visible)
+        ops.GetWindowTextA(window, title, capacity);
+    return IsOfferedWindow(visible, title);
+}
+
 void CopyTitleAsPattern(char* pattern, const char* title)
 {
     CopyField(pattern, kTitleCapacity, title);

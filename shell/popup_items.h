@@ -15,6 +15,9 @@ constexpr int kOfferedTitleCapacity = kTitleCapacity + 4;
 // A window is offered when it is visible and its title is neither empty nor the shell's
 // desktop window "Program Manager" (exact comparison).
 bool IsOfferedWindow(bool visible, const char* title);
+// Reads the title of an offered window into title (capacity bytes); false, with nothing read for
+// an invisible one, when the window is not offered.
+bool ReadOfferedTitle(WindowOps& ops, WindowHandle window, char* title, int capacity);
 
 // One window item: its command id, the window it stands for and the title the popup showed.
 struct WindowItem {

@@ -50,13 +50,8 @@ void RememberTrayState(WORD icon, const char* tip)
 void AddWindowItem(WindowHandle handle)
 {
     TrayState& tray = g_program->tray;
-    HWND window = reinterpret_cast<HWND>(handle);
     char title[kWindowTitleCapacity];
-    const bool visible = IsWindowVisible(window) != FALSE;
-    title[0] = '\0';
-    if (visible)
-        RealWindowOps().GetWindowTextA(handle, title, sizeof title);
-    if (!IsOfferedWindow(visible, title))
+    if (!ReadOfferedTitle(RealWindowOps(), handle, title, sizeof title))
         return;
     const UINT command = tray.windowItems.Add(handle, title);
     if (command == 0)
